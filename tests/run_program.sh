@@ -10,7 +10,10 @@
 #   --stdout-is TEXT        exact standard output, with printf %b escapes
 #   --stdout-matches RE     extended regular expression that the whole output must match
 #   --status N              expected exit status (default 0)
+#   --stdout-contains TEXT  a fixed string that standard output must contain
 #   --stderr-is TEXT        exact standard error (default: empty)
+#   --stderr-contains TEXT  a fixed string that standard error must contain (instead of
+#                           an exact match)
 #   --write-error           expect the failed-write outcome: status 1 and one line
 #                           "write error..." on stderr (or death by SIGPIPE for broken-pipe)
 #
@@ -25,6 +28,8 @@ expect_stdout_set=false
 expect_regex=""
 expect_status=0
 expect_stderr=""
+stdout_contains=""
+stderr_contains=""
 write_error=false
 
 while [ $# -gt 0 ]; do
@@ -36,6 +41,8 @@ while [ $# -gt 0 ]; do
     --stdout-matches) expect_regex=$2; shift 2 ;;
     --status) expect_status=$2; shift 2 ;;
     --stderr-is) expect_stderr=$2; shift 2 ;;
+    --stdout-contains) stdout_contains=$2; shift 2 ;;
+    --stderr-contains) stderr_contains=$2; shift 2 ;;
     --write-error) write_error=true; shift ;;
     --) shift; break ;;
     *) echo "run_program.sh: unknown option $1" >&2; exit 2 ;;
@@ -88,9 +95,15 @@ if $write_error; then
   fi
 else
   [ "$status" -eq "$expect_status" ] || fail "exit status $status, expected $expect_status"
-  if ! cmp -s "$work/stderr" <(printf '%b' "$expect_stderr"); then
+  if [ -n "$stderr_contains" ]; then
+    grep -q -F -- "$stderr_contains" "$work/stderr" ||
+      { fail "stderr lacks \"$stderr_contains\", got:"; cat "$work/stderr"; }
+  elif ! cmp -s "$work/stderr" <(printf '%b' "$expect_stderr"); then
     fail "stderr differs, got:"; show "$work/stderr"
   fi
+fi
+if [ -n "$stdout_contains" ] && ! grep -q -F -- "$stdout_contains" "$work/stdout"; then
+  fail "stdout lacks \"$stdout_contains\", got:"; cat "$work/stdout"
 fi
 
 if $expect_stdout_set && ! cmp -s "$work/stdout" <(printf '%b' "$expect_stdout"); then

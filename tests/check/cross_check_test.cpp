@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/check/faulty_kernels.h"
-#include "tests/support/command.h"
+#include "report/command.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// popen-based runner for tests that compare a program's output with a computed answer.
-#include "tests/support/command.h"
+// Running a program through the shell and reading all it writes to standard output.
+#include "report/command.h"
 
 #include <sys/wait.h>
 
