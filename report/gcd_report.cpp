@@ -17,12 +17,12 @@
 
 namespace {
 
-struct CheckSpec {
+struct CrossCheckProgram {
   const char* program;
   const char* under_test;
   const char* reference;
 };
-constexpr CheckSpec CHECKS[] = {
+constexpr CrossCheckProgram CHECKS[] = {
     {"check_u", "gcd_binary_u", "gcd_euclid_u"},
     {"check_s", "gcd_binary_s", "gcd_euclid_s"},
 };
@@ -123,10 +123,10 @@ int main(int argc, char** argv) {
   const unsigned runs = runs_wanted();
 
   std::vector<CrossCheckRow> checks;
-  for (const CheckSpec& spec : CHECKS) {
-    std::fprintf(stderr, "gcd_report: running %s\n", spec.program);
-    const std::int32_t errors = run_program(spec.program, path_of(spec.program), "Errors count = ", "");
-    checks.push_back({spec.program, spec.under_test, spec.reference, errors});
+  for (const CrossCheckProgram& check : CHECKS) {
+    std::fprintf(stderr, "gcd_report: running %s\n", check.program);
+    const std::int32_t errors = run_program(check.program, path_of(check.program), "Errors count = ", "");
+    checks.push_back({check.program, check.under_test, check.reference, errors});
   }
 
   std::vector<BenchmarkRow> benchmarks;
