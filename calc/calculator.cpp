@@ -7,7 +7,8 @@
 
 #include "platform/process.h"
 
-static_assert(std::is_same_v<std::int32_t, int>, "the %i conversions read and print std::int32_t as int");
+static_assert(std::is_same_v<std::int32_t, int>,
+              "the %i conversions read and print std::int32_t as int");
 
 namespace {
 

@@ -55,7 +55,8 @@ std::int32_t run_program(const std::string& name, const std::string& path, std::
                          std::string_view suffix) {
   const CommandResult run = run_command("'" + path + "' </dev/null");
   if (run.status != 0) {
-    fail(name + ": exit status " + std::to_string(run.status) + " (expected 0), output " + quoted(run.out));
+    fail(name + ": exit status " + std::to_string(run.status) + " (expected 0), output " +
+         quoted(run.out));
   }
   const std::optional<std::int32_t> value = parse_message(run.out, prefix, suffix);
   if (!value) {
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
   std::vector<CrossCheckRow> checks;
   for (const CrossCheckProgram& check : CHECKS) {
     std::fprintf(stderr, "gcd_report: running %s\n", check.program);
-    const std::int32_t errors = run_program(check.program, path_of(check.program), "Errors count = ", "");
+    const std::int32_t errors =
+        run_program(check.program, path_of(check.program), "Errors count = ", "");
     checks.push_back({check.program, check.under_test, check.reference, errors});
   }
 
@@ -137,7 +139,8 @@ int main(int argc, char** argv) {
   for (unsigned round = 1; round <= runs; ++round) {
     for (BenchmarkRow& row : benchmarks) {
       std::fprintf(stderr, "gcd_report: running %s (%u of %u)\n", row.program.c_str(), round, runs);
-      const std::int32_t ms = run_program(row.program, path_of(row.program), "Process duration = ", " msec");
+      const std::int32_t ms =
+          run_program(row.program, path_of(row.program), "Process duration = ", " msec");
       if (ms < 0) {
         fail(row.program + ": negative duration " + std::to_string(ms));
       }
@@ -145,7 +148,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::fputs(format_report(processor_name(), COMPILER, checks, benchmarks, ITERATION_COUNT).c_str(), stdout);
+  std::fputs(format_report(processor_name(), COMPILER, checks, benchmarks, ITERATION_COUNT).c_str(),
+             stdout);
   if (std::fflush(stdout) != 0) {
     fail("write error");
   }

@@ -11,7 +11,8 @@ std::optional<std::int32_t> parse_message(std::string_view output, std::string_v
       !output.ends_with(suffix)) {
     return std::nullopt;
   }
-  std::string_view number = output.substr(prefix.size(), output.size() - prefix.size() - suffix.size());
+  std::string_view number =
+      output.substr(prefix.size(), output.size() - prefix.size() - suffix.size());
   const bool negative = number.starts_with('-');
   if (negative) {
     number.remove_prefix(1);
@@ -64,12 +65,14 @@ constexpr int BAR_WIDTH = 40;
 
 std::string format_report(std::string_view processor, std::string_view compiler,
                           const std::vector<CrossCheckRow>& checks,
-                          const std::vector<BenchmarkRow>& benchmarks, std::uint32_t calls_per_run) {
+                          const std::vector<BenchmarkRow>& benchmarks,
+                          std::uint32_t calls_per_run) {
   std::string out;
-  append(out, "GCD kit report: %.*s, %.*s\n\n", static_cast<int>(processor.size()), processor.data(),
-         static_cast<int>(compiler.size()), compiler.data());
+  append(out, "GCD kit report: %.*s, %.*s\n\n", static_cast<int>(processor.size()),
+         processor.data(), static_cast<int>(compiler.size()), compiler.data());
 
-  append(out, "%-16s %-18s %-18s %10s\n", "cross-check", "kernel under test", "reference", "errors");
+  append(out, "%-16s %-18s %-18s %10s\n", "cross-check", "kernel under test", "reference",
+         "errors");
   for (const CrossCheckRow& row : checks) {
     append(out, "%-16s %-18s %-18s %10d\n", row.program.c_str(), row.under_test.c_str(),
            row.reference.c_str(), row.errors);
@@ -93,8 +96,9 @@ std::string format_report(std::string_view processor, std::string_view compiler,
     const double ns_per_call = medians[i] * 1e6 / calls_per_run;
     const double ratio = baseline > 0 ? medians[i] / baseline : 0.0;
     const int bar = slowest > 0 ? static_cast<int>(medians[i] / slowest * BAR_WIDTH + 0.5) : 0;
-    append(out, "%-16s %5zu %8.1f %6u %6u %8.1f %8.2fx  %s\n", row.program.c_str(), row.runs_ms.size(),
-           medians[i], *low, *high, ns_per_call, ratio, std::string(static_cast<std::size_t>(bar), '#').c_str());
+    append(out, "%-16s %5zu %8.1f %6u %6u %8.1f %8.2fx  %s\n", row.program.c_str(),
+           row.runs_ms.size(), medians[i], *low, *high, ns_per_call, ratio,
+           std::string(static_cast<std::size_t>(bar), '#').c_str());
   }
   append(out, "\nmedian, min and max in msec for %u calls; ratio to %s; ns/call from the median\n",
          calls_per_run, benchmarks.front().program.c_str());

@@ -1,9 +1,8 @@
 // The calculators read their input exactly as the C library's sscanf("%i %i") does, and in
 // memory that does not grow with the input.
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -69,18 +68,28 @@ class TempFile {
 // Pieces of %i input: every form of number the conversion knows, and the junk around them.
 std::string random_number(std::mt19937& random) {
   static const char* const SIGNS[] = {"", "", "-", "+"};
-  static const char* const SPECIAL[] = {"0",           "0x",         "0X",          "00",
-                                        "2147483647",  "2147483648", "-2147483648", "4294967295",
-                                        "4294967296",  "99999999999999999999",      "0x80000000",
-                                        "0xFFFFFFFF",  "0x100000000", "037777777777", "08", "0x1g"};
+  static const char* const SPECIAL[] = {
+      "0",          "0x",          "0X",          "00",           "2147483647",
+      "2147483648", "-2147483648", "4294967295",  "4294967296",   "99999999999999999999",
+      "0x80000000", "0xFFFFFFFF",  "0x100000000", "037777777777", "08",
+      "0x1g"};
   std::string out = SIGNS[random() % 4];
   char digits[32];
   switch (random() % 5) {
-    case 0: std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(random() % 1000)); break;
+    case 0:
+      std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(random() % 1000));
+      break;
     case 1: std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(random())); break;
-    case 2: std::snprintf(digits, sizeof digits, random() % 2 ? "0x%x" : "0X%X", static_cast<unsigned>(random())); break;
-    case 3: std::snprintf(digits, sizeof digits, "0%o", static_cast<unsigned>(random() % 100000)); break;
-    default: std::snprintf(digits, sizeof digits, "%s", SPECIAL[random() % std::size(SPECIAL)]); break;
+    case 2:
+      std::snprintf(digits, sizeof digits, random() % 2 ? "0x%x" : "0X%X",
+                    static_cast<unsigned>(random()));
+      break;
+    case 3:
+      std::snprintf(digits, sizeof digits, "0%o", static_cast<unsigned>(random() % 100000));
+      break;
+    default:
+      std::snprintf(digits, sizeof digits, "%s", SPECIAL[random() % std::size(SPECIAL)]);
+      break;
   }
   out += digits;
   return out;
@@ -98,8 +107,9 @@ std::string random_input(std::mt19937& random) {
     case 1: return random_space(random);
     case 2: return random_space(random) + random_number(random) + JUNK[random() % 10];
     default:
-      return random_space(random) + random_number(random) + random_space(random) + (random() % 8 ? " " : "") +
-             random_number(random) + JUNK[random() % 10] + random_space(random);
+      return random_space(random) + random_number(random) + random_space(random) +
+             (random() % 8 ? " " : "") + random_number(random) + JUNK[random() % 10] +
+             random_space(random);
   }
 }
 

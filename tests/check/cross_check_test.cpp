@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/check/faulty_kernels.h"
 #include "report/command.h"
+#include "tests/check/faulty_kernels.h"
 
 namespace {
 

@@ -41,11 +41,11 @@ constexpr std::array<Kernel, 4> KERNELS{{
 // Words where the kernels' loops turn: zeros, ones, signs, powers of two, the extremes and
 // consecutive Fibonacci numbers (the most remainder steps for their size).
 std::vector<std::uint32_t> edge_words() {
-  std::vector<std::uint32_t> words{0,          1,          2,          3,          5,
-                                   6,          7,          12,         18,         48,
-                                   96,         0x7FFFFFFF, 0x7FFFFFFE, 0x80000001, 0xFFFFFFFF,
-                                   0xFFFFFFFE, 0xFFFFFFFD, 1134903170, 1836311903, 2971215073U,
-                                   701408733,  433494437,  3221225472U, 65536 * 3, 0x55555555};
+  std::vector<std::uint32_t> words{0,          1,          2,           3,          5,
+                                   6,          7,          12,          18,         48,
+                                   96,         0x7FFFFFFF, 0x7FFFFFFE,  0x80000001, 0xFFFFFFFF,
+                                   0xFFFFFFFE, 0xFFFFFFFD, 1134903170,  1836311903, 2971215073U,
+                                   701408733,  433494437,  3221225472U, 65536 * 3,  0x55555555};
   for (std::uint32_t k = 1; k < 32; ++k) {
     words.push_back(std::uint32_t{1} << k);
     words.push_back((std::uint32_t{1} << k) - 1);
@@ -87,9 +87,9 @@ constexpr std::array<KnownAnswer, 25> KNOWN_ANSWERS{{
     {word(-12), word(-18), 2, 6},
     {word(-7), 0, word(-7), 7},
     {0, word(-7), word(-7), 7},
-    {1836311903, 2971215073U, 1, 1},  // Fibonacci neighbours F46, F47
+    {1836311903, 2971215073U, 1, 1},           // Fibonacci neighbours F46, F47
     {3U << 30, 3U << 29, 3U << 29, 1U << 29},  // -2^30 when read as signed
-    {0xFFFFFFFE, 0x7FFFFFFF, 0x7FFFFFFF, 1},  // -2 and 2^31-1 signed
+    {0xFFFFFFFE, 0x7FFFFFFF, 0x7FFFFFFF, 1},   // -2 and 2^31-1 signed
 }};
 
 TEST(GcdKernels, GiveTheKnownAnswers) {

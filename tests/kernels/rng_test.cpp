@@ -27,7 +27,7 @@ TEST(PseudoRandomSource, GivesTheKnownDraws) {
     std::vector<std::uint32_t> draws;
   };
   const std::array<Row, 4> rows{{
-      {0, {1, 134775814, 3698175007U}},                     // the cross-checks' start
+      {0, {1, 134775814, 3698175007U}},                      // the cross-checks' start
       {1, {134775814, 3698175007U, 870078620, 1172187917}},  // the benchmarks' start
       {2147483648U, {2147483649U}},
       {4294967295U, {4160191484U}},

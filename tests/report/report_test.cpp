@@ -33,7 +33,8 @@ TEST(ParseMessage, AcceptsOnlyTheExactMessage) {
       {"rocess duration = 712 msec", std::nullopt},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(parse_message(row.output, "Process duration = ", " msec"), row.value) << '"' << row.output << '"';
+    EXPECT_EQ(parse_message(row.output, "Process duration = ", " msec"), row.value)
+        << '"' << row.output << '"';
   }
   EXPECT_EQ(parse_message("Errors count = 0", "Errors count = ", ""), 0);
   EXPECT_EQ(parse_message("Errors count = 17", "Errors count = ", ""), 17);
@@ -58,7 +59,9 @@ std::string row_of(const std::string& table, const std::string& program) {
 
 TEST(FormatReport, ShowsEveryProgramWithItsFiguresAndBar) {
   const std::string table = format_report(
-      "Test CPU", "g++ 12", {{"check_u", "gcd_binary_u", "gcd_euclid_u", 0}, {"check_s", "gcd_binary_s", "gcd_euclid_s", 3}},
+      "Test CPU", "g++ 12",
+      {{"check_u", "gcd_binary_u", "gcd_euclid_u", 0},
+       {"check_s", "gcd_binary_s", "gcd_euclid_s", 3}},
       {{"bench_euclid_u", {800, 820, 780}}, {"bench_binary_u", {400, 390, 410, 2000}}}, 10'000'000);
 
   EXPECT_TRUE(table.starts_with("GCD kit report: Test CPU, g++ 12\n")) << table;
@@ -68,8 +71,10 @@ TEST(FormatReport, ShowsEveryProgramWithItsFiguresAndBar) {
   const std::string euclid = row_of(table, "bench_euclid_u");
   const std::string binary = row_of(table, "bench_binary_u");
   // runs, median, min, max, ns per call, ratio
-  EXPECT_NE(euclid.find(" 3    800.0    780    820     80.0     1.00x  "), std::string::npos) << euclid;
-  EXPECT_NE(binary.find(" 4    405.0    390   2000     40.5     0.51x  "), std::string::npos) << binary;
+  EXPECT_NE(euclid.find(" 3    800.0    780    820     80.0     1.00x  "), std::string::npos)
+      << euclid;
+  EXPECT_NE(binary.find(" 4    405.0    390   2000     40.5     0.51x  "), std::string::npos)
+      << binary;
   // The slowest median has the full bar; the others are in proportion.
   EXPECT_TRUE(euclid.ends_with("  " + std::string(40, '#'))) << euclid;
   EXPECT_TRUE(binary.ends_with("  " + std::string(20, '#'))) << binary;
