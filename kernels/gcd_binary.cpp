@@ -1,14 +1,8 @@
 // The binary (shift-and-subtract) GCD, unsigned and signed.
 #include "kernels/gcd.h"
+#include "kernels/magnitude.h"
 
 namespace {
-
-// Two's complement magnitude with wrap-around (-2^31 gives the word 2^31), formed
-// from the sign mask: random signs would mispredict a branch half the time.
-[[nodiscard]] constexpr std::uint32_t magnitude(std::uint32_t word) noexcept {
-  const std::uint32_t sign_mask = 0U - (word >> 31);
-  return (word ^ sign_mask) - sign_mask;
-}
 
 // Trailing zero count of a word known to be nonzero. std::countr_zero would add a
 // test for 0 in front of every count, and the loop never counts the zeros of 0.

@@ -1,15 +1,6 @@
 // Euclid's remainder algorithm, unsigned and signed.
 #include "kernels/gcd.h"
-
-namespace {
-
-// Two's complement magnitude with wrap-around: -2^31 gives the word 2^31.
-[[nodiscard]] constexpr std::uint32_t magnitude(std::int32_t value) noexcept {
-  const auto word = static_cast<std::uint32_t>(value);
-  return value < 0 ? 0U - word : word;
-}
-
-}  // namespace
+#include "kernels/magnitude.h"
 
 // Remainder steps until the divisor is 0; gcd(x, 0) = x needs no special case.
 std::uint32_t gcd_euclid_u(std::uint32_t first, std::uint32_t second) noexcept {
@@ -38,5 +29,5 @@ std::uint32_t gcd_euclid_s(std::uint32_t first, std::uint32_t second) noexcept {
     a = b;
     b = r;
   }
-  return magnitude(a);
+  return magnitude(static_cast<std::uint32_t>(a));
 }

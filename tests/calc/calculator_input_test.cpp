@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
-#include <numeric>
 #include <random>
 #include <string>
 
 #include "report/command.h"
+#include "tests/reference_gcd.h"
 
 namespace {
 
@@ -23,10 +23,8 @@ std::string expected_output(const std::string& input) {
   int first = 0;
   int second = 0;
   [[maybe_unused]] const int converted = std::sscanf(input.c_str(), "%i %i", &first, &second);
-  const auto magnitude = [](int value) {
-    return static_cast<std::uint64_t>(value < 0 ? -std::int64_t{value} : std::int64_t{value});
-  };
-  const auto gcd = static_cast<std::uint32_t>(std::gcd(magnitude(first), magnitude(second)));
+  const std::uint32_t gcd =
+      reference_gcd_s(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second));
   return PROMPT + "Greatest common divisor = " + std::to_string(static_cast<std::int32_t>(gcd));
 }
 

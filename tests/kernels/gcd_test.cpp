@@ -5,26 +5,15 @@
 
 #include <array>
 #include <cstdint>
-#include <numeric>
 #include <random>
 #include <vector>
+
+#include "tests/reference_gcd.h"
 
 namespace {
 
 constexpr std::uint32_t word(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 constexpr std::uint32_t INT_MIN_WORD = 0x80000000U;
-
-// The GCD by other means: std::gcd on 64-bit magnitudes, so no word can overflow it.
-std::uint32_t reference_u(std::uint32_t a, std::uint32_t b) {
-  return static_cast<std::uint32_t>(std::gcd(std::uint64_t{a}, std::uint64_t{b}));
-}
-std::uint32_t reference_s(std::uint32_t a, std::uint32_t b) {
-  const auto magnitude = [](std::uint32_t w) {
-    const std::int64_t v = static_cast<std::int32_t>(w);
-    return static_cast<std::uint64_t>(v < 0 ? -v : v);
-  };
-  return static_cast<std::uint32_t>(std::gcd(magnitude(a), magnitude(b)));
-}
 
 struct Kernel {
   const char* name;
@@ -32,10 +21,10 @@ struct Kernel {
   std::uint32_t (*reference)(std::uint32_t, std::uint32_t);
 };
 constexpr std::array<Kernel, 4> KERNELS{{
-    {"gcd_euclid_u", gcd_euclid_u, reference_u},
-    {"gcd_binary_u", gcd_binary_u, reference_u},
-    {"gcd_euclid_s", gcd_euclid_s, reference_s},
-    {"gcd_binary_s", gcd_binary_s, reference_s},
+    {"gcd_euclid_u", gcd_euclid_u, reference_gcd_u},
+    {"gcd_binary_u", gcd_binary_u, reference_gcd_u},
+    {"gcd_euclid_s", gcd_euclid_s, reference_gcd_s},
+    {"gcd_binary_s", gcd_binary_s, reference_gcd_s},
 }};
 
 // Words where the kernels' loops turn: zeros, ones, signs, powers of two, the extremes and
@@ -136,14 +125,14 @@ TEST(GcdKernels, BinaryAgreesWithEuclidOnDenseBlocks) {
   for (std::uint32_t a = 0; a <= 2048; ++a) {
     for (std::uint32_t b = 0; b <= 2048; ++b) {
       const std::uint32_t expected = gcd_euclid_u(a, b);
-      ASSERT_EQ(expected, reference_u(a, b)) << "first=" << a << " second=" << b;
+      ASSERT_EQ(expected, reference_gcd_u(a, b)) << "first=" << a << " second=" << b;
       ASSERT_EQ(gcd_binary_u(a, b), expected) << "first=" << a << " second=" << b;
     }
   }
   for (std::int32_t a = -1024; a <= 1024; ++a) {
     for (std::int32_t b = -1024; b <= 1024; ++b) {
       const std::uint32_t expected = gcd_euclid_s(word(a), word(b));
-      ASSERT_EQ(expected, reference_s(word(a), word(b))) << "first=" << a << " second=" << b;
+      ASSERT_EQ(expected, reference_gcd_s(word(a), word(b))) << "first=" << a << " second=" << b;
       ASSERT_EQ(gcd_binary_s(word(a), word(b)), expected) << "first=" << a << " second=" << b;
     }
   }
