@@ -5,6 +5,8 @@
 #
 #   --stdin TEXT            standard input, with printf %b escapes (default: empty)
 #   --stdin-closed          standard input closed
+#   --stdin-file PATH       standard input from this file (a directory, /dev/null, ...)
+#   --stdin-empty-pipe      standard input a pipe whose writer has gone without writing
 #   --stdout MODE           capture (default), full (/dev/full), closed, or broken-pipe
 #                           (a pipe whose reader has already gone)
 #   --stdout-is TEXT        exact standard output, with printf %b escapes
@@ -15,7 +17,8 @@
 #   --stderr-contains TEXT  a fixed string that standard error must contain (instead of
 #                           an exact match)
 #   --write-error           expect the failed-write outcome: status 1 and one line
-#                           "write error..." on stderr (or death by SIGPIPE for broken-pipe)
+#                           "<program>: write error..." on stderr (or death by SIGPIPE for
+#                           broken-pipe), the program named as its file is, without .exe
 #
 # Exit status: 0 pass, 1 fail, 77 skip (a device the case needs is missing).
 set -u
@@ -36,6 +39,8 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --stdin) stdin_text=$2; shift 2 ;;
     --stdin-closed) stdin_mode=closed; shift ;;
+    --stdin-file) stdin_mode=file; stdin_file=$2; shift 2 ;;
+    --stdin-empty-pipe) stdin_mode=empty-pipe; shift ;;
     --stdout) stdout_mode=$2; shift 2 ;;
     --stdout-is) expect_stdout=$2; expect_stdout_set=true; shift 2 ;;
     --stdout-matches) expect_regex=$2; shift 2 ;;
@@ -49,6 +54,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ $# -gt 0 ] || { echo "run_program.sh: no command given" >&2; exit 2; }
+program=$(basename "${!#}" .exe)  # the name a program's error lines start with
 
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
@@ -56,11 +62,12 @@ printf '%b' "$stdin_text" > "$work/stdin"
 : > "$work/stdout"
 
 run() {
-  if [ "$stdin_mode" = closed ]; then
-    "$@" <&- 2> "$work/stderr"
-  else
-    "$@" < "$work/stdin" 2> "$work/stderr"
-  fi
+  case "$stdin_mode" in
+    closed) "$@" <&- 2> "$work/stderr" ;;
+    file) "$@" < "$stdin_file" 2> "$work/stderr" ;;
+    empty-pipe) : | "$@" 2> "$work/stderr" ;;
+    *) "$@" < "$work/stdin" 2> "$work/stderr" ;;
+  esac
 }
 
 case "$stdout_mode" in
@@ -90,7 +97,7 @@ if $write_error; then
     :  # ended by SIGPIPE, the usual fate of a writer to a closed pipe
   elif [ "$status" -ne 1 ]; then
     fail "exit status $status, expected 1 for a failed write"
-  elif [ "$lines" -ne 1 ] || ! grep -q '^write error' "$work/stderr"; then
+  elif [ "$lines" -ne 1 ] || ! grep -q "^$program: write error" "$work/stderr"; then
     fail "stderr should be one line naming the write error, got:"; show "$work/stderr"
   fi
 else
