@@ -3,6 +3,9 @@
 //
 //   gcd_report NAME=PATH...     (the programs check_u, check_s and the four benchmarks)
 //   GCD_REPORT_RUNS=N           runs of each benchmark, 1 to 1000 (default 5)
+//   GCD_REPORT_TIMEOUT=S        seconds one program may run before it is stopped (default 120)
+#include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -52,10 +55,10 @@ std::string quoted(const std::string& text) {
 
 // Runs a program with nothing on standard input and returns the number in its message.
 std::int32_t run_program(const std::string& name, const std::string& path, std::string_view prefix,
-                         std::string_view suffix) {
-  const CommandResult run = run_command("'" + path + "' </dev/null");
-  if (run.status != 0) {
-    fail(name + ": exit status " + std::to_string(run.status) + " (expected 0), output " +
+                         std::string_view suffix, std::chrono::seconds limit) {
+  const ProgramRun run = run_captured(path, limit);
+  if (run.end != ProgramRun::End::exited || run.code != 0) {
+    fail(name + ": " + describe_end(run, limit) + " (expected exit status 0), output " +
          quoted(run.out));
   }
   const std::optional<std::int32_t> value = parse_message(run.out, prefix, suffix);
@@ -89,17 +92,20 @@ constexpr const char* COMPILER =
     "unknown compiler";
 #endif
 
-unsigned runs_wanted() {
-  const char* text = std::getenv("GCD_REPORT_RUNS");
+// A whole number from the environment, digits only, or the default where the variable is unset.
+unsigned setting(const char* variable, unsigned fallback, unsigned low, unsigned high) {
+  const char* text = std::getenv(variable);
   if (text == nullptr || *text == '\0') {
-    return 5;
+    return fallback;
   }
-  char* end = nullptr;
-  const unsigned long runs = std::strtoul(text, &end, 10);
-  if (*end != '\0' || runs < 1 || runs > 1000) {
-    fail(std::string("GCD_REPORT_RUNS must be a number from 1 to 1000, not \"") + text + "\"");
+  const std::string_view digits = text;
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc{} || end != digits.data() + digits.size() || value < low || value > high) {
+    fail(std::string(variable) + " must be a number from " + std::to_string(low) + " to " +
+         std::to_string(high) + ", not \"" + text + "\"");
   }
-  return static_cast<unsigned>(runs);
+  return value;
 }
 
 }  // namespace
@@ -121,13 +127,14 @@ int main(int argc, char** argv) {
     }
     return found->second;
   };
-  const unsigned runs = runs_wanted();
+  const unsigned runs = setting("GCD_REPORT_RUNS", 5, 1, 1000);
+  const std::chrono::seconds limit{setting("GCD_REPORT_TIMEOUT", 120, 1, 86400)};
 
   std::vector<CrossCheckRow> checks;
   for (const CrossCheckProgram& check : CHECKS) {
     std::fprintf(stderr, "gcd_report: running %s\n", check.program);
     const std::int32_t errors =
-        run_program(check.program, path_of(check.program), "Errors count = ", "");
+        run_program(check.program, path_of(check.program), "Errors count = ", "", limit);
     checks.push_back({check.program, check.under_test, check.reference, errors});
   }
 
@@ -140,7 +147,7 @@ int main(int argc, char** argv) {
     for (BenchmarkRow& row : benchmarks) {
       std::fprintf(stderr, "gcd_report: running %s (%u of %u)\n", row.program.c_str(), round, runs);
       const std::int32_t ms =
-          run_program(row.program, path_of(row.program), "Process duration = ", " msec");
+          run_program(row.program, path_of(row.program), "Process duration = ", " msec", limit);
       if (ms < 0) {
         fail(row.program + ": negative duration " + std::to_string(ms));
       }

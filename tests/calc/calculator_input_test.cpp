@@ -16,6 +16,7 @@
 namespace {
 
 const std::string PROMPT = "Enter two signed numbers: ";
+constexpr std::chrono::seconds LIMIT{60};
 
 // What a calculator must print for this input: the C library's own conversion of it,
 // reduced by a GCD computed another way, on 64-bit magnitudes.
@@ -119,8 +120,9 @@ TEST(CalculatorInput, IsReadAsTheCLibraryReadsIt) {
     ASSERT_TRUE(input.write(text));
     const std::string expected = expected_output(text);
     for (const char* program : {CALC_EUCLID_S_PROGRAM, CALC_BINARY_S_PROGRAM}) {
-      const CommandResult run = run_command(std::string("'") + program + "' < " + input.path());
-      ASSERT_EQ(run.status, 0) << program << " on \"" << text << '"';
+      const ProgramRun run = run_captured(program, LIMIT, input.path());
+      ASSERT_EQ(run.end, ProgramRun::End::exited) << program << " on \"" << text << '"';
+      ASSERT_EQ(run.code, 0) << program << " on \"" << text << '"';
       ASSERT_EQ(run.out, expected) << program << " on \"" << text << '"';
     }
   }
@@ -133,8 +135,9 @@ TEST(CalculatorInput, SkipsAnyAmountOfBlanksInBoundedMemory) {
   const TempFile input;
   ASSERT_TRUE(input.write("48 18", BLANKS));
   for (const char* program : {CALC_EUCLID_S_PROGRAM, CALC_BINARY_S_PROGRAM}) {
-    const CommandResult run = run_command(std::string("'") + program + "' < " + input.path());
-    EXPECT_EQ(run.status, 0) << program;
+    const ProgramRun run = run_captured(program, LIMIT, input.path());
+    EXPECT_EQ(run.end, ProgramRun::End::exited) << program;
+    EXPECT_EQ(run.code, 0) << program;
     EXPECT_EQ(run.out, PROMPT + "Greatest common divisor = 6") << program;
   }
   rusage usage{};

@@ -27,14 +27,14 @@ TEST(CrossCheckDriver, CountsEveryPairTheKernelUnderTestGetsWrong) {
   ASSERT_GT(expected, 1000U);
   ASSERT_NE(expected, count_poisoned(false)) << "the poison must tell the argument order";
 
-  const CommandResult run = run_command(CHECK_FAULTY_PROGRAM);
-  EXPECT_EQ(run.status, 0);
+  const ProgramRun run = run_captured(CHECK_FAULTY_PROGRAM);
+  EXPECT_EQ(describe_end(run, std::chrono::seconds(120)), "exit status 0");
   EXPECT_EQ(run.out, "Errors count = " + std::to_string(expected));
 }
 
 TEST(CrossCheckDriver, CallsBothKernelsInStepOnTheSameArguments) {
-  const CommandResult run = run_command(CHECK_IN_STEP_PROGRAM);
-  EXPECT_EQ(run.status, 0);
+  const ProgramRun run = run_captured(CHECK_IN_STEP_PROGRAM);
+  EXPECT_EQ(describe_end(run, std::chrono::seconds(120)), "exit status 0");
   EXPECT_EQ(run.out, "Errors count = 0");
 }
 
