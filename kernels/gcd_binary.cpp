@@ -1,75 +1,12 @@
 // The binary (shift-and-subtract) GCD, unsigned and signed.
+#include "kernels/binary.h"
 #include "kernels/gcd.h"
-#include "kernels/magnitude.h"
-
-namespace {
-
-// Trailing zero count of a word known to be nonzero. std::countr_zero would add a
-// test for 0 in front of every count, and the loop never counts the zeros of 0.
-[[nodiscard]] inline std::uint32_t trailing_zeros(std::uint32_t word) noexcept {
-  return static_cast<std::uint32_t>(__builtin_ctz(word));
-}
-
-// Strips both words to their odd parts, given their trailing zero counts, and adds the
-// smaller count to k: the first pass collects the common power of two, later passes add 0
-// because v is odd from then on (so k stays below 32).
-inline void strip(std::uint32_t& u, std::uint32_t& v, std::uint32_t& k, std::uint32_t tu,
-                  std::uint32_t tv) noexcept {
-  u >>= tu;
-  v >>= tv;
-  k += tu < tv ? tu : tv;
-}
-
-// Both words are nonzero. Each pass strips u and v to odd values, exits if one of them is 1
-// or both are equal, and otherwise replaces u by half their difference and v by the smaller.
-[[nodiscard]] inline std::uint32_t binary_gcd_nonzero(std::uint32_t u, std::uint32_t v) noexcept {
-  std::uint32_t k = 0;
-  strip(u, v, k, trailing_zeros(u), trailing_zeros(v));
-  for (;;) {
-    if (u == 1) {
-      return u << k;
-    }
-    if (v == 1) {
-      return v << k;
-    }
-    if (u == v) {
-      return u << k;
-    }
-    // Both differences come from the one comparison, so choosing between them (and the
-    // smaller value) needs no branch: a branch here mispredicts half the time.
-    const bool u_smaller = u < v;
-    const std::uint32_t u_minus_v = u - v;
-    const std::uint32_t v_minus_u = v - u;
-    const std::uint32_t difference = u_smaller ? v_minus_u : u_minus_v;
-    v = u_smaller ? u : v;
-    u = difference >> 1;  // odd minus odd: even and at least 2, so u stays nonzero
-    // The next pass. u - v and v - u have the same trailing zeros, so u's count is taken
-    // from the difference that was not chosen, off the path of the selection.
-    strip(u, v, k, trailing_zeros(u_minus_v >> 1), trailing_zeros(v));
-  }
-}
-
-}  // namespace
+#include "kernels/no_pass.h"
 
 std::uint32_t gcd_binary_u(std::uint32_t first, std::uint32_t second) noexcept {
-  if (second == 0) {
-    return first;
-  }
-  if (first == 0) {
-    return second;
-  }
-  return binary_gcd_nonzero(first, second);
+  return binary_u(first, second, no_pass);
 }
 
-// The unsigned loop on the magnitudes; -2^31 is the even word 2^31 like any other.
 std::uint32_t gcd_binary_s(std::uint32_t first, std::uint32_t second) noexcept {
-  const std::uint32_t u = magnitude(first);
-  const std::uint32_t v = magnitude(second);
-  if (u == 0) {
-    return v;
-  }
-  if (v == 0) {
-    return u;
-  }
-  return binary_gcd_nonzero(u, v);
+  return binary_s(first, second, no_pass);
 }
