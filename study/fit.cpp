@@ -1,0 +1,31 @@
+// The least-squares line.
+#include "study/fit.h"
+
+#include <cstddef>
+
+std::optional<Line> least_squares(std::span<const double> x, std::span<const double> y) {
+  const std::size_t n = x.size() < y.size() ? x.size() : y.size();
+  if (n < 2) {
+    return std::nullopt;
+  }
+  double mean_x = 0;
+  double mean_y = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    mean_x += x[i];
+    mean_y += y[i];
+  }
+  mean_x /= static_cast<double>(n);
+  mean_y /= static_cast<double>(n);
+  // Centred sums, which keep their precision where x is far from 0.
+  double sxx = 0;
+  double sxy = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sxx += (x[i] - mean_x) * (x[i] - mean_x);
+    sxy += (x[i] - mean_x) * (y[i] - mean_y);
+  }
+  if (sxx == 0) {
+    return std::nullopt;
+  }
+  const double slope = sxy / sxx;
+  return Line{slope, mean_y - slope * mean_x};
+}

@@ -1,0 +1,32 @@
+// What the kit's kernels are measured against: the standard library's std::gcd, the fastest
+// binary variant we know, and GMP's one-limb GCD where GMP was found. One place for the
+// report and the microbenchmark alike.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "kernels/gcd.h"
+
+// std::gcd of <numeric> on the unsigned words.
+[[nodiscard]] std::uint32_t std_gcd_u(std::uint32_t first, std::uint32_t second) noexcept;
+
+// The binary algorithm with one trailing-zero count per pass, taken of the difference itself.
+[[nodiscard]] std::uint32_t fast_binary_u(std::uint32_t first, std::uint32_t second) noexcept;
+
+#ifdef GCD_KIT_HAVE_GMP
+// GMP's mpn_gcd_1 on one limb; it needs both operands nonzero, so the zero cases come first.
+[[nodiscard]] std::uint32_t mpn_gcd_1_u(std::uint32_t first, std::uint32_t second) noexcept;
+#endif
+
+struct Peer {
+  const char* name;
+  gcd_kernel kernel;
+  const char* what;  // one line for a reader of the report
+};
+
+// The peers this build has, all of them unsigned.
+[[nodiscard]] std::span<const Peer> peers() noexcept;
+
+// Why a peer is missing from this build ("mpn_gcd_1_u: ..."), or nullptr if none is.
+[[nodiscard]] const char* peer_left_out() noexcept;

@@ -1,0 +1,31 @@
+// Summaries of repeated measurements: medians, their spread, and 95% intervals from a
+// bootstrap over the repetitions.
+#pragma once
+
+#include <span>
+#include <vector>
+
+// The middle value, or the mean of the two middle values for an even count; 0 for none.
+[[nodiscard]] double median(std::vector<double> values);
+
+// (max - min) / median: how far the repetitions spread; 0 for fewer than two.
+[[nodiscard]] double spread(std::span<const double> values);
+
+struct Estimate {
+  double value;  // the figure itself, from all the repetitions
+  double low;    // its 95% interval
+  double high;
+
+  // True if the two intervals do not overlap.
+  [[nodiscard]] bool apart_from(const Estimate& other) const {
+    return high < other.low || other.high < low;
+  }
+};
+
+// The median, with the 2.5% and 97.5% percentiles of the medians of 2000 resamples (drawn
+// with replacement, from a fixed seed, so the same samples give the same interval).
+[[nodiscard]] Estimate median_estimate(std::span<const double> samples);
+
+// median(numerator) / median(denominator), each side resampled on its own, as above.
+[[nodiscard]] Estimate ratio_estimate(std::span<const double> numerator,
+                                      std::span<const double> denominator);

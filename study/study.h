@@ -1,0 +1,87 @@
+// The report's study of the kernels in its own process: passes per call and the cost of one
+// pass on the benchmark programs' pairs, the cost against operand size (the sweep), and
+// passes per bit against the constants of the literature. Peers are measured alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "kernels/gcd.h"
+#include "kernels/passes.h"
+#include "study/pairs.h"
+
+struct StudiedKernel {
+  std::string name;
+  gcd_kernel kernel;
+  pass_counter passes;    // nullptr for a peer, whose passes the kit cannot count
+  bool is_signed;         // reads its words as signed: the sweep gives it signed operands
+  double passes_per_bit;  // the constant of its algorithm, 0 where none applies
+};
+
+// The kit's four kernels, then the peers of this build.
+[[nodiscard]] std::vector<StudiedKernel> studied_kernels();
+
+struct StudySettings {
+  std::uint32_t drawn_pairs = 1'000'000;  // a prefix of the benchmark programs' pairs
+  unsigned repetitions = 7;               // of every timing, after one warm-up repetition
+  std::size_t sweep_pairs = 1U << 17;     // per operand size
+  unsigned sweep_from_bits = 1;
+  unsigned sweep_step_bits = 1;  // sizes sweep_from_bits, +step, ..., up to 32
+  unsigned fit_from_bits = 16;   // passes per bit are fitted from here to 32 bits
+  std::uint64_t seed = 2026;     // of the sweep's std::mt19937_64
+};
+
+struct KernelFigures {
+  std::string name;
+  std::vector<double> ns_per_call;  // the loop's own cost subtracted, one per repetition
+  std::optional<double> passes_per_call;
+};
+
+struct SweepFigures {
+  std::string kernel;
+  unsigned bits;
+  std::vector<double> ns_per_call;  // as above
+  std::optional<double> passes_per_call;
+};
+
+struct PassesPerBit {
+  std::string kernel;
+  double measured;  // slope of passes per call against bits
+  double theory;
+};
+
+struct Study {
+  StudySettings settings;
+  std::vector<double> loop_ns_per_call;        // the programs' loop with the empty kernel
+  std::vector<double> sweep_loop_ns_per_call;  // the sweep's loop with the empty kernel
+  std::vector<KernelFigures> kernels;          // on the programs' pairs
+  std::vector<SweepFigures> sweep;
+  std::vector<PassesPerBit> passes_per_bit;
+};
+
+// A peer gave a different answer from gcd_euclid_u: its figures would mean nothing.
+class WrongAnswer : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Throws WrongAnswer, naming the first pair, where the kernel's answer is not gcd_euclid_u's.
+void check_against_euclid(const StudiedKernel& kernel, std::span<const Pair> pairs);
+
+// Progress: called once before each step, with what the step does.
+using StudyProgress = std::function<void(const std::string& step)>;
+
+// How many times run_study calls its progress function.
+[[nodiscard]] std::size_t study_steps(const StudySettings& settings);
+
+// Checks every peer against gcd_euclid_u on all unsigned pairs (throws WrongAnswer), counts
+// passes, then times: repetitions outermost, so that a slow spell of the machine falls on
+// all kernels alike.
+[[nodiscard]] Study run_study(const std::vector<StudiedKernel>& kernels,
+                              const StudySettings& settings, const StudyProgress& progress);

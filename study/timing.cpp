@@ -1,0 +1,44 @@
+// The study's timed loops.
+#include "study/timing.h"
+
+#include <chrono>
+
+#include "bench/call_loop.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The kernel's address is hidden from the optimiser, so that no kernel, the empty one
+// above all, is inlined into a loop that must make a real call.
+gcd_kernel opaque(gcd_kernel kernel) noexcept {
+  asm volatile("" : "+r"(kernel));
+  return kernel;
+}
+
+double ns_since(Clock::time_point start, double calls) {
+  return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / calls;
+}
+
+}  // namespace
+
+std::uint32_t empty_kernel(std::uint32_t first, std::uint32_t /*second*/) noexcept { return first; }
+
+double ns_per_call_on_drawn_pairs(gcd_kernel kernel, std::uint32_t count) {
+  kernel = opaque(kernel);
+  rng_state = 1;
+  const Clock::time_point start = Clock::now();
+  call_on_drawn_pairs(kernel, count);
+  return ns_since(start, count);
+}
+
+double ns_per_call_on_pairs(gcd_kernel kernel, std::span<const Pair> pairs, unsigned rounds) {
+  kernel = opaque(kernel);
+  const Clock::time_point start = Clock::now();
+  for (unsigned round = 0; round < rounds; ++round) {
+    for (const Pair& pair : pairs) {
+      keep(kernel(pair.first, pair.second));
+    }
+  }
+  return ns_since(start, static_cast<double>(pairs.size()) * rounds);
+}

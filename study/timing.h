@@ -1,0 +1,20 @@
+// Timing a kernel in the study: the benchmark programs' own loop on their pairs, and a loop
+// over a table of pairs for the sweep. Each returns nanoseconds per call, loop included.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "kernels/gcd.h"
+#include "study/pairs.h"
+
+// A kernel that does no work, to time the loops alone.
+[[nodiscard]] std::uint32_t empty_kernel(std::uint32_t first, std::uint32_t second) noexcept;
+
+// The first count calls of a benchmark program's loop (bench/call_loop.h), from the
+// benchmarks' initial state: the same draws, the same indirect call, the result kept.
+[[nodiscard]] double ns_per_call_on_drawn_pairs(gcd_kernel kernel, std::uint32_t count);
+
+// One call per pair of the table, rounds times over, through the same kernel pointer.
+[[nodiscard]] double ns_per_call_on_pairs(gcd_kernel kernel, std::span<const Pair> pairs,
+                                          unsigned rounds);

@@ -1,0 +1,46 @@
+// The least-squares line, on points whose line is known.
+#include "study/fit.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TEST(LeastSquares, FindsTheLineThroughExactPoints) {
+  const std::vector<double> bits{16, 17, 18, 19, 20, 24, 32};
+  std::vector<double> passes;
+  for (const double x : bits) {
+    passes.push_back(0.7 * x - 1.5);
+  }
+  const std::optional<Line> line = least_squares(bits, passes);
+  ASSERT_TRUE(line);
+  EXPECT_NEAR(line->slope, 0.7, 1e-12);
+  EXPECT_NEAR(line->intercept, -1.5, 1e-10);
+}
+
+TEST(LeastSquares, AveragesOutSymmetricNoise) {
+  // +e and -e at every x: the noise cancels, the slope stays.
+  std::vector<double> bits;
+  std::vector<double> passes;
+  for (double x = 16; x <= 32; ++x) {
+    bits.insert(bits.end(), {x, x});
+    passes.insert(passes.end(), {0.5842 * x + 2 + 0.3, 0.5842 * x + 2 - 0.3});
+  }
+  const std::optional<Line> line = least_squares(bits, passes);
+  ASSERT_TRUE(line);
+  EXPECT_NEAR(line->slope, 0.5842, 1e-12);
+}
+
+TEST(LeastSquares, NeedsTwoDistinctSizes) {
+  EXPECT_FALSE(least_squares(std::vector<double>{}, std::vector<double>{}));
+  EXPECT_FALSE(least_squares(std::vector<double>{16}, std::vector<double>{9}));
+  EXPECT_FALSE(least_squares(std::vector<double>{16, 16}, std::vector<double>{9, 10}));
+}
+
+TEST(Constants, AreTheLiteraturesOwn) {
+  EXPECT_NEAR(EUCLID_PASSES_PER_BIT, 0.584161, 1e-6);  // 12 (ln 2)^2 / pi^2
+  EXPECT_NEAR(BINARY_PASSES_PER_BIT, 0.705971, 1e-6);  // Brent's K
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+// The peers give the GCD on the words where their own algorithms have edges.
+#include "study/peers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "tests/reference_gcd.h"
+
+namespace {
+
+TEST(Peers, AgreeWithAnIndependentGcdOnEdgeWordsAndRandomPairs) {
+  std::vector<std::uint32_t> words{0,          1,          2,          3,          6,
+                                   12,         18,         48,         0x7FFFFFFF, 0x80000000,
+                                   0xFFFFFFFF, 0xFFFFFFFE, 1836311903, 2971215073U};
+  for (std::uint32_t k = 1; k < 32; ++k) {
+    words.push_back(std::uint32_t{1} << k);
+    words.push_back(3U << (k - 1));
+  }
+  ASSERT_GE(peers().size(), 2U);
+  for (const Peer& peer : peers()) {
+    SCOPED_TRACE(peer.name);
+    for (const std::uint32_t a : words) {
+      for (const std::uint32_t b : words) {
+        ASSERT_EQ(peer.kernel(a, b), reference_gcd_u(a, b)) << a << ", " << b;
+      }
+    }
+    std::mt19937 random(3);
+    for (int trial = 0; trial < 100000; ++trial) {
+      const std::uint32_t factor = 1 + (random() & 0xFF);
+      const auto a = static_cast<std::uint32_t>(random()) * factor;
+      const auto b = static_cast<std::uint32_t>(random()) * factor;
+      ASSERT_EQ(peer.kernel(a, b), reference_gcd_u(a, b)) << a << ", " << b;
+    }
+  }
+}
+
+// GMP's peer is there exactly when GMP was found; otherwise the report says why not.
+TEST(Peers, TellWhatIsLeftOut) {
+  bool has_gmp = false;
+  for (const Peer& peer : peers()) {
+    has_gmp = has_gmp || std::string(peer.name) == "mpn_gcd_1_u";
+  }
+  EXPECT_EQ(peer_left_out() == nullptr, has_gmp);
+}
+
+}  // namespace
