@@ -1,0 +1,16 @@
+// The results as a JSON document, and back: a report to keep, and to compare with later.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "report/json.h"
+#include "report/results.h"
+
+// Keys: "machine", "settings", "cross_checks", "benchmarks", "kernels", "sweep",
+// "passes_per_bit", "notes"; times in msec (the programs) and ns per call (the study), with
+// every repetition's figure beside the median.
+[[nodiscard]] Json results_to_json(const Results& results);
+
+// The results in a report's JSON, or nullopt with what is wrong in error.
+[[nodiscard]] std::optional<Results> results_from_json(const Json& json, std::string& error);

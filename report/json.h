@@ -1,0 +1,41 @@
+// A small JSON value: enough to write the report's results and to read them back.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+struct Json {
+  using Array = std::vector<Json>;
+  using Object = std::vector<std::pair<std::string, Json>>;  // keys in the order written
+  std::variant<std::nullptr_t, bool, double, std::string, Array, Object> value;
+
+  Json() : value(nullptr) {}
+  Json(std::nullptr_t) : value(nullptr) {}
+  Json(bool b) : value(b) {}
+  Json(double number) : value(number) {}
+  Json(int number) : value(static_cast<double>(number)) {}
+  Json(unsigned number) : value(static_cast<double>(number)) {}
+  Json(std::size_t number) : value(static_cast<double>(number)) {}
+  Json(const char* text) : value(std::string(text)) {}
+  Json(std::string text) : value(std::move(text)) {}
+  Json(Array array) : value(std::move(array)) {}
+  Json(Object object) : value(std::move(object)) {}
+
+  template <class T>
+  [[nodiscard]] const T* get() const {
+    return std::get_if<T>(&value);
+  }
+  // The member of an object with this key, or nullptr (also for a value that is no object).
+  [[nodiscard]] const Json* find(std::string_view key) const;
+};
+
+// Indented text, two spaces a level, short arrays of numbers on one line; ends with a line end.
+[[nodiscard]] std::string to_text(const Json& json);
+
+// The value in text, or nullopt with a reason in error ("line 3: expected ':'").
+[[nodiscard]] std::optional<Json> parse_json(std::string_view text, std::string& error);

@@ -1,0 +1,234 @@
+// Parsing the report's command line.
+#include "report/options.h"
+
+#include <array>
+#include <charconv>
+
+namespace {
+
+struct OptionSpec {
+  const char* long_name;
+  char short_name;  // 0 for none
+  bool takes_value;
+};
+
+constexpr std::array<OptionSpec, 9> SPECS{{
+    {"runs", 'r', true},
+    {"repetitions", 0, true},
+    {"pairs", 0, true},
+    {"sweep-pairs", 0, true},
+    {"timeout", 't', true},
+    {"json", 0, true},
+    {"svg", 0, true},
+    {"compare", 0, true},
+    {"help", 'h', false},
+}};
+
+// The long option that name is, or the one it is a unique prefix of, as GNU tools allow.
+const OptionSpec* find_long(const std::string& name, std::string& error) {
+  const OptionSpec* found = nullptr;
+  for (const OptionSpec& spec : SPECS) {
+    const std::string candidate = spec.long_name;
+    if (candidate == name) {
+      return &spec;
+    }
+    if (candidate.starts_with(name)) {
+      if (found != nullptr) {
+        error = "option '--" + name + "' is ambiguous";
+        return nullptr;
+      }
+      found = &spec;
+    }
+  }
+  if (found == nullptr) {
+    error = "unrecognized option '--" + name + "'";
+  }
+  return found;
+}
+
+const OptionSpec* find_short(char name, std::string& error) {
+  for (const OptionSpec& spec : SPECS) {
+    if (spec.short_name == name) {
+      return &spec;
+    }
+  }
+  error = std::string("invalid option -- '") + name + "'";
+  return nullptr;
+}
+
+bool apply(Options& options, const OptionSpec& spec, const std::string& value, std::string& error) {
+  const std::string name = spec.long_name;
+  const auto number = [&](auto& target, unsigned low, unsigned high) {
+    const std::optional<unsigned> parsed = parse_number(value, low, high);
+    if (!parsed) {
+      error = "--" + name + " takes a whole number from " + std::to_string(low) + " to " +
+              std::to_string(high) + ", not '" + value + "'";
+      return false;
+    }
+    target = *parsed;
+    return true;
+  };
+  const auto path = [&](std::string& target) {
+    if (value.empty()) {
+      error = "--" + name + " takes a file name";
+      return false;
+    }
+    target = value;
+    return true;
+  };
+  if (name == "runs") {
+    return number(options.runs, 1, 1000);
+  }
+  if (name == "repetitions") {
+    return number(options.study.repetitions, 1, 100);
+  }
+  if (name == "pairs") {
+    return number(options.study.drawn_pairs, 1000, 10'000'000);
+  }
+  if (name == "sweep-pairs") {
+    return number(options.study.sweep_pairs, 1000, 1U << 24);
+  }
+  if (name == "timeout") {
+    return number(options.timeout_s, 1, 86400);
+  }
+  if (name == "json") {
+    return path(options.json_path);
+  }
+  if (name == "svg") {
+    return path(options.svg_path);
+  }
+  if (name == "compare") {
+    std::string compare;
+    const bool ok = path(compare);
+    options.compare_path = compare;
+    return ok;
+  }
+  options.help = true;
+  return true;
+}
+
+bool from_environment(const std::map<std::string, std::string>& environment, const char* variable,
+                      unsigned& target, unsigned low, unsigned high, std::string& error) {
+  const auto found = environment.find(variable);
+  if (found == environment.end() || found->second.empty()) {
+    return true;
+  }
+  const std::optional<unsigned> value = parse_number(found->second, low, high);
+  if (!value) {
+    error = std::string(variable) + " must be a whole number from " + std::to_string(low) + " to " +
+            std::to_string(high) + ", not '" + found->second + "'";
+    return false;
+  }
+  target = *value;
+  return true;
+}
+
+}  // namespace
+
+std::optional<unsigned> parse_number(const std::string& text, unsigned low, unsigned high) {
+  unsigned value = 0;
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc{} || stop != end || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<Options> parse_options(const std::vector<std::string>& arguments,
+                                     const std::map<std::string, std::string>& environment,
+                                     std::string& error) {
+  Options options;
+  if (!from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, 1000, error) ||
+      !from_environment(environment, "GCD_REPORT_TIMEOUT", options.timeout_s, 1, 86400, error)) {
+    return std::nullopt;
+  }
+  bool options_ended = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const OptionSpec* spec = nullptr;
+    std::optional<std::string> value;
+    std::string shown;  // the option as written, for messages
+    if (!options_ended && argument == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (!options_ended && argument.starts_with("--")) {
+      const std::size_t equals = argument.find('=');
+      spec = find_long(argument.substr(2, equals - 2), error);
+      if (spec == nullptr) {
+        return std::nullopt;
+      }
+      shown = std::string("--") + spec->long_name;
+      if (equals != std::string::npos) {
+        if (!spec->takes_value) {
+          error = "option '" + shown + "' doesn't allow an argument";
+          return std::nullopt;
+        }
+        value = argument.substr(equals + 1);
+      }
+    } else if (!options_ended && argument.size() > 1 && argument[0] == '-') {
+      spec = find_short(argument[1], error);
+      if (spec == nullptr) {
+        return std::nullopt;
+      }
+      shown = std::string("-") + argument[1];
+      if (argument.size() > 2) {
+        if (!spec->takes_value) {
+          error = "option '" + shown + "' takes no argument, not '" + argument.substr(2) + "'";
+          return std::nullopt;
+        }
+        value = argument.substr(2);
+      }
+    } else {
+      const std::size_t equals = argument.find('=');
+      if (equals == std::string::npos || equals == 0) {
+        error = "unexpected argument '" + argument + "' (a program is given as NAME=PATH)";
+        return std::nullopt;
+      }
+      options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
+      continue;
+    }
+    if (spec->takes_value && !value) {
+      if (i + 1 >= arguments.size()) {
+        error = "option '" + shown + "' requires an argument";
+        return std::nullopt;
+      }
+      value = arguments[++i];
+    }
+    if (!apply(options, *spec, value.value_or(""), error)) {
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+std::string usage() {
+  return R"(Usage: gcd_report [OPTION]... [NAME=PATH]...
+Cross-check and time the kit's GCD kernels with its programs, then study them in
+this process: passes per call, the cost of one pass, the cost against operand
+size, passes per bit against theory, and peers (std::gcd, a faster binary
+variant, GMP). Prints the report; writes it as JSON and draws it as SVG.
+
+  -r, --runs=N           runs of each benchmark program, 1 to 1000 (default 5,
+                           or GCD_REPORT_RUNS)
+      --repetitions=N    in-process repetitions of each timing, after one
+                           warm-up, 1 to 100 (default 7)
+      --pairs=N          the programs' pairs timed in process, 1000 to
+                           10000000 (default 1000000)
+      --sweep-pairs=N    pairs per operand size in the sweep, 1000 to 16777216
+                           (default 131072)
+  -t, --timeout=S        seconds a program may run before it is stopped and the
+                           report fails (default 120, or GCD_REPORT_TIMEOUT)
+      --json=FILE        write the results here (default report.json)
+      --svg=FILE         draw the picture here (default report.svg)
+      --compare=FILE     show the change from an earlier report's JSON
+  -h, --help             show this help and exit
+
+The programs are looked for beside gcd_report, then where the build put them;
+NAME=PATH runs PATH as the program NAME (check_u, check_s, bench_euclid_u, ...).
+Progress goes to standard error, the report to standard output.
+Exit status: 0 if all went well, 1 if a program failed or the kernels
+disagreed, 2 for a bad option or file.
+)";
+}

@@ -1,0 +1,33 @@
+// The report's command line.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "study/study.h"
+
+struct Options {
+  unsigned runs = 5;         // of each benchmark program
+  StudySettings study;       // --repetitions, --pairs and --sweep-pairs
+  unsigned timeout_s = 120;  // a program still running after this is stopped
+  std::string json_path = "report.json";
+  std::string svg_path = "report.svg";
+  std::optional<std::string> compare_path;
+  std::map<std::string, std::string> programs;  // NAME=PATH given on the command line
+  bool help = false;
+};
+
+// Reads GNU-style options (--runs N, --runs=N, -r N, -rN ...) after the defaults from the
+// environment (GCD_REPORT_RUNS, GCD_REPORT_TIMEOUT). Numbers are digits only. On a bad one,
+// nullopt with the reason in error.
+[[nodiscard]] std::optional<Options> parse_options(
+    const std::vector<std::string>& arguments,
+    const std::map<std::string, std::string>& environment, std::string& error);
+
+// A whole number of digits only, in [low, high].
+[[nodiscard]] std::optional<unsigned> parse_number(const std::string& text, unsigned low,
+                                                   unsigned high);
+
+[[nodiscard]] std::string usage();

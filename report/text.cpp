@@ -1,0 +1,376 @@
+// Rendering the results as text.
+#include "report/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <span>
+
+#include "study/fit.h"
+#include "study/stats.h"
+
+namespace {
+
+// A difference from a constant beyond this is a finding worth words.
+constexpr double FAR_FROM_THEORY = 0.05;
+// Runs that spread more than this (of their median) are called noisy.
+constexpr double NOISY = 0.10;
+
+[[gnu::format(printf, 2, 3)]] void append(std::string& out, const char* format, ...) {
+  char line[512];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (length > 0) {
+    out.append(line, std::min(static_cast<std::size_t>(length), sizeof line - 1));
+  }
+}
+
+// " (0.519-0.530)", or nothing where there is no interval: one repetition, or the baseline.
+std::string interval_text(const Estimate& estimate, bool shown, int decimals) {
+  if (!shown) {
+    return "";
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, " (%.*f-%.*f)", decimals, estimate.low, decimals, estimate.high);
+  return text;
+}
+
+// "0.524 (0.519-0.530)".
+std::string ratio_text(const Estimate& ratio, bool with_interval) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", ratio.value);
+  return text + interval_text(ratio, with_interval, 3);
+}
+
+// Splits "gcd_euclid_u" into "gcd_" and "euclid_u" for a two-line column heading.
+std::pair<std::string, std::string> heading(const std::string& name) {
+  const std::size_t cut = name.find('_');
+  if (cut == std::string::npos) {
+    return {"", name};
+  }
+  return {name.substr(0, cut + 1), name.substr(cut + 1)};
+}
+
+const KernelFigures* kernel_named(const Study& study, const std::string& name) {
+  for (const KernelFigures& kernel : study.kernels) {
+    if (kernel.name == name) {
+      return &kernel;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<double> sweep_ns(const Study& study, const std::string& kernel, unsigned bits) {
+  for (const SweepFigures& point : study.sweep) {
+    if (point.kernel == kernel && point.bits == bits) {
+      return median(point.ns_per_call);
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> sweep_kernels(const Study& study) {
+  std::vector<std::string> names;
+  for (const SweepFigures& point : study.sweep) {
+    if (std::find(names.begin(), names.end(), point.kernel) == names.end()) {
+      names.push_back(point.kernel);
+    }
+  }
+  return names;
+}
+
+void machine_section(std::string& out, const Results& results) {
+  append(out, "GCD kit report\n");
+  append(out, "  processor  %s\n", results.machine.processor.c_str());
+  append(out, "  compiler   %s, %s build\n\n", results.machine.compiler.c_str(),
+         results.machine.build_type.c_str());
+}
+
+void cross_check_section(std::string& out, const Results& results) {
+  append(out, "Do the two algorithms agree? (the cross-check programs)\n");
+  for (const CrossCheckRow& row : results.checks) {
+    append(out, "  %-8s %s against %s on %u pairs: %d errors\n", row.program.c_str(),
+           row.under_test.c_str(), row.reference.c_str(), row.pairs, row.errors);
+  }
+  out += '\n';
+}
+
+const BenchmarkRow* benchmark_named(const Results& results, const std::string& program) {
+  for (const BenchmarkRow& row : results.benchmarks) {
+    if (row.program == program) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// "binary is 1.85 times as fast as Euclid (1.83-1.87)", from the programs' runs.
+std::string verdict(const Results& results, const char* euclid, const char* binary) {
+  const BenchmarkRow* slow = benchmark_named(results, euclid);
+  const BenchmarkRow* fast = benchmark_named(results, binary);
+  if (slow == nullptr || fast == nullptr) {
+    return "not measured";
+  }
+  const Estimate times = ratio_estimate(slow->runs_ms, fast->runs_ms);
+  char text[96];
+  std::snprintf(
+      text, sizeof text, "binary is %.2f times as fast as Euclid%s", times.value,
+      interval_text(times, slow->runs_ms.size() > 1 && fast->runs_ms.size() > 1, 2).c_str());
+  return text;
+}
+
+void benchmark_section(std::string& out, const Results& results) {
+  if (results.benchmarks.empty()) {
+    return;
+  }
+  const BenchmarkRow& baseline = results.benchmarks.front();
+  append(out, "Which is faster here? (the benchmark programs, msec for %u calls)\n",
+         results.calls_per_run);
+  append(out, "  %-15s %4s %7s %6s %6s %7s  ratio to %s\n", "program", "runs", "median", "min",
+         "max", "ns/call", baseline.program.c_str());
+  std::vector<const BenchmarkRow*> noisy;
+  for (const BenchmarkRow& row : results.benchmarks) {
+    const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
+    const double middle = median(row.runs_ms);
+    const Estimate ratio = ratio_estimate(row.runs_ms, baseline.runs_ms);
+    append(out, "  %-15s %4zu %7.1f %6.0f %6.0f %7.1f  %s\n", row.program.c_str(),
+           row.runs_ms.size(), middle, *low, *high, middle * 1e6 / results.calls_per_run,
+           ratio_text(ratio,
+                      &row != &baseline && row.runs_ms.size() > 1 && baseline.runs_ms.size() > 1)
+               .c_str());
+    if (spread(row.runs_ms) > NOISY) {
+      noisy.push_back(&row);
+    }
+  }
+  append(out, "  Unsigned: %s.\n", verdict(results, "bench_euclid_u", "bench_binary_u").c_str());
+  append(out, "  Signed:   %s.\n", verdict(results, "bench_euclid_s", "bench_binary_s").c_str());
+  for (const BenchmarkRow* row : noisy) {
+    append(out,
+           "  Noisy: the runs of %s spread by %.0f%% of their median, more than\n"
+           "  10%%: the machine was busy. Run it again with more runs (--runs 15).\n",
+           row->program.c_str(), spread(row->runs_ms) * 100);
+  }
+  out += '\n';
+}
+
+void kernel_section(std::string& out, const Results& results) {
+  const Study& study = results.study;
+  const KernelFigures* baseline = kernel_named(study, "gcd_euclid_u");
+  if (study.kernels.empty() || baseline == nullptr) {
+    return;
+  }
+  append(out, "Why? (the kernels in this process, on the programs' first %u pairs)\n",
+         study.settings.drawn_pairs);
+  append(out, "  %-14s %7s %11s %7s  ratio to gcd_euclid_u\n", "kernel", "ns/call", "passes/call",
+         "ns/pass");
+  const bool with_intervals = study.settings.repetitions > 1;
+  for (const KernelFigures& kernel : study.kernels) {
+    const double ns = median(kernel.ns_per_call);
+    const Estimate ratio = ratio_estimate(kernel.ns_per_call, baseline->ns_per_call);
+    if (kernel.passes_per_call) {
+      append(out, "  %-14s %7.1f %11.3f %7.2f  %s\n", kernel.name.c_str(), ns,
+             *kernel.passes_per_call, ns / *kernel.passes_per_call,
+             ratio_text(ratio, &kernel != baseline && with_intervals).c_str());
+    } else {
+      append(out, "  %-14s %7.1f %11s %7s  %s\n", kernel.name.c_str(), ns, "-", "-",
+             ratio_text(ratio, with_intervals).c_str());
+    }
+  }
+  append(out,
+         "  ns are medians of %u repetitions, net of the programs' loop itself (two\n"
+         "  draws and the call of an empty kernel: %.1f ns per call).\n",
+         study.settings.repetitions, median(study.loop_ns_per_call));
+  // The answer to "why", in one sentence per signedness.
+  for (const auto& [euclid_name, binary_name] :
+       {std::pair{"gcd_euclid_u", "gcd_binary_u"}, std::pair{"gcd_euclid_s", "gcd_binary_s"}}) {
+    const KernelFigures* euclid = kernel_named(study, euclid_name);
+    const KernelFigures* binary = kernel_named(study, binary_name);
+    if (euclid == nullptr || binary == nullptr || !euclid->passes_per_call ||
+        !binary->passes_per_call) {
+      continue;
+    }
+    const double euclid_pass = median(euclid->ns_per_call) / *euclid->passes_per_call;
+    const double binary_pass = median(binary->ns_per_call) / *binary->passes_per_call;
+    append(out,
+           "  %s makes %.2f times as many passes as %s, at %.2f of\n"
+           "  the cost of a pass (%.2f ns against %.2f ns).\n",
+           binary_name, *binary->passes_per_call / *euclid->passes_per_call, euclid_name,
+           binary_pass / euclid_pass, binary_pass, euclid_pass);
+  }
+  for (const std::string& note : results.notes) {
+    append(out, "  %s.\n", note.c_str());
+  }
+  out += '\n';
+}
+
+// One table of the sweep, every 4 bits, one column per kernel that has the figure.
+void sweep_table(std::string& out, const std::vector<std::string>& kernels,
+                 const std::function<std::optional<double>(const std::string&, unsigned)>& figure,
+                 int decimals) {
+  std::string top = "      ";
+  std::string bottom = "  bits";
+  for (const std::string& kernel : kernels) {
+    const auto [first, second] = heading(kernel);
+    append(top, " %8s", first.c_str());
+    append(bottom, " %8s", second.c_str());
+  }
+  out += top + "\n" + bottom + "\n";
+  for (unsigned bits = 4; bits <= 32; bits += 4) {
+    std::string row;
+    bool any = false;
+    append(row, "  %4u", bits);
+    for (const std::string& kernel : kernels) {
+      const std::optional<double> value = figure(kernel, bits);
+      any = any || value.has_value();
+      if (value) {
+        append(row, " %8.*f", decimals, *value);
+      } else {
+        append(row, " %8s", "-");
+      }
+    }
+    if (any) {
+      out += row + "\n";
+    }
+  }
+}
+
+void sweep_section(std::string& out, const Study& study) {
+  if (study.sweep.empty()) {
+    return;
+  }
+  const std::vector<std::string> all = sweep_kernels(study);
+  append(out, "When? (ns per call against operand size: %zu uniform pairs per size)\n",
+         study.settings.sweep_pairs);
+  sweep_table(
+      out, all,
+      [&](const std::string& kernel, unsigned bits) { return sweep_ns(study, kernel, bits); }, 1);
+  append(out,
+         "  gcd_binary_u is the faster of the unsigned kernels %s;\n"
+         "  gcd_binary_s the faster of the signed ones %s.\n\n",
+         crossover(study, "gcd_euclid_u", "gcd_binary_u").c_str(),
+         crossover(study, "gcd_euclid_s", "gcd_binary_s").c_str());
+
+  std::vector<std::string> counted;
+  for (const std::string& kernel : all) {
+    for (const SweepFigures& point : study.sweep) {
+      if (point.kernel == kernel && point.passes_per_call) {
+        counted.push_back(kernel);
+        break;
+      }
+    }
+  }
+  append(out, "  Passes per call against operand size\n");
+  sweep_table(
+      out, counted,
+      [&](const std::string& kernel, unsigned bits) -> std::optional<double> {
+        for (const SweepFigures& point : study.sweep) {
+          if (point.kernel == kernel && point.bits == bits) {
+            return point.passes_per_call;
+          }
+        }
+        return std::nullopt;
+      },
+      2);
+  out += '\n';
+}
+
+void theory_section(std::string& out, const Study& study) {
+  if (study.passes_per_bit.empty()) {
+    return;
+  }
+  append(out, "Theory: passes per bit (least squares over %u to 32 bits)\n",
+         study.settings.fit_from_bits);
+  append(out, "  %-14s %9s %7s %11s\n", "kernel", "measured", "theory", "difference");
+  std::vector<std::string> findings;
+  for (const PassesPerBit& fit : study.passes_per_bit) {
+    const double difference = (fit.measured - fit.theory) / fit.theory;
+    append(out, "  %-14s %9.4f %7.4f %+10.1f%%\n", fit.kernel.c_str(), fit.measured, fit.theory,
+           difference * 100);
+    if (std::fabs(difference) > FAR_FROM_THEORY) {
+      char finding[256];
+      std::snprintf(finding, sizeof finding,
+                    "  Finding: %s lands %.1f%% from its constant: its loop does not make the\n"
+                    "  passes of the textbook algorithm, or the sweep is too small to tell.\n",
+                    fit.kernel.c_str(), std::fabs(difference) * 100);
+      findings.emplace_back(finding);
+    }
+  }
+  append(out,
+         "  Euclid: 12 (ln 2)^2 / pi^2 = %.4f division steps per bit (Heilbronn 1969,\n"
+         "  Dixon 1970; Knuth, TAOCP vol. 2, 4.5.3). Binary: Brent's constant %.4f\n"
+         "  subtract-and-shift steps per bit (Brent 1976; Knuth, TAOCP vol. 2, 4.5.2).\n",
+         EUCLID_PASSES_PER_BIT, BINARY_PASSES_PER_BIT);
+  for (const std::string& finding : findings) {
+    out += finding;
+  }
+  out += '\n';
+}
+
+}  // namespace
+
+std::string crossover(const Study& study, const std::string& euclid, const std::string& binary) {
+  // The smallest size from which on binary is faster at every size of the sweep.
+  unsigned from = 0;  // none
+  bool measured = false;
+  for (const SweepFigures& point : study.sweep) {
+    if (point.kernel != binary) {
+      continue;
+    }
+    const std::optional<double> slow = sweep_ns(study, euclid, point.bits);
+    if (!slow) {
+      continue;
+    }
+    measured = true;
+    const bool faster = median(point.ns_per_call) < *slow;
+    if (!faster) {
+      from = 0;
+    } else if (from == 0) {
+      from = point.bits;
+    }
+  }
+  if (!measured) {
+    return "(not measured)";
+  }
+  if (from == 0) {
+    return "at no size";
+  }
+  if (from == study.settings.sweep_from_bits) {
+    return "at every size";
+  }
+  return "from " + std::to_string(from) + " bits on";
+}
+
+std::string format_report(const Results& results) {
+  std::string out;
+  machine_section(out, results);
+  cross_check_section(out, results);
+  benchmark_section(out, results);
+  kernel_section(out, results);
+  sweep_section(out, results.study);
+  theory_section(out, results.study);
+  return out;
+}
+
+std::string format_files(const std::map<std::string, std::string>& program_paths,
+                         const std::string& json_path, const std::string& svg_path) {
+  std::vector<std::string> folders;
+  for (const auto& [name, path] : program_paths) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(folder);
+    }
+  }
+  std::string out = "Where things are\n";
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    append(out, "  %-9s %s\n", i == 0 ? "programs" : "", folders[i].c_str());
+  }
+  append(out, "  %-9s %s\n", "JSON", json_path.c_str());
+  append(out, "  %-9s %s\n", "SVG", svg_path.c_str());
+  return out;
+}

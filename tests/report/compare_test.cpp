@@ -1,0 +1,54 @@
+// Comparing two fixed reports: the change of each figure and whether it is beyond the noise.
+#include "report/compare.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "report/export.h"
+
+namespace {
+
+Results load(const char* name) {
+  std::ifstream file(std::string(TEST_DATA_DIR) + "/" + name);
+  std::stringstream text;
+  text << file.rdbuf();
+  std::string error;
+  const std::optional<Json> json = parse_json(text.str(), error);
+  EXPECT_TRUE(json) << name << ": " << error;
+  std::optional<Results> results = results_from_json(json.value_or(Json()), error);
+  EXPECT_TRUE(results) << name << ": " << error;
+  return results.value_or(Results{});
+}
+
+std::string row_of(const std::string& table, const std::string& figure) {
+  const std::size_t start = table.find("\n  " + figure + " ");
+  if (start == std::string::npos) {
+    return "";
+  }
+  return table.substr(start + 1, table.find('\n', start + 1) - start - 1);
+}
+
+TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
+  const std::string table = format_comparison(load("new.json"), load("old.json"), "old.json");
+  EXPECT_TRUE(
+      table.starts_with("Against an earlier report: old.json\n"
+                        "  (Old CPU, g++ 12.2.0, Release build)\n"))
+      << table;
+  // The same within the noise, a real slowdown, and a figure the old report lacks.
+  EXPECT_EQ(row_of(table, "bench_euclid_u msec"),
+            "  bench_euclid_u msec             800.00    801.00     1.001  within noise");
+  EXPECT_EQ(row_of(table, "bench_binary_u msec"),
+            "  bench_binary_u msec             440.00    520.00     1.182  apart");
+  EXPECT_EQ(row_of(table, "binary speed-up, unsigned").substr(0, 62),
+            "  binary speed-up, unsigned         1.82      1.54     0.847  ");
+  EXPECT_EQ(row_of(table, "gcd_euclid_u ns/call"),
+            "  gcd_euclid_u ns/call             76.00     76.00     1.000  within noise");
+  EXPECT_EQ(row_of(table, "mpn_gcd_1_u ns/call"),
+            "  mpn_gcd_1_u ns/call                  -     54.00         -");
+  EXPECT_EQ(row_of(table, "fast_binary_u ns/call"), "");  // only in the old report
+}
+
+}  // namespace

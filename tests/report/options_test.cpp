@@ -1,0 +1,92 @@
+// The report's command line: GNU-style options, strict numbers, clear refusals.
+#include "report/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(ParseOptions, TakesGnuStyleOptions) {
+  struct Row {
+    std::vector<std::string> arguments;
+    unsigned runs;
+    std::string json;
+  };
+  const std::vector<Row> rows{
+      {{}, 5, "report.json"},
+      {{"--runs", "3"}, 3, "report.json"},
+      {{"--runs=3"}, 3, "report.json"},
+      {{"-r", "9"}, 9, "report.json"},
+      {{"-r9"}, 9, "report.json"},
+      {{"--ru=7"}, 7, "report.json"},  // a unique prefix
+      {{"--json", "a b.json", "-r", "2"}, 2, "a b.json"},
+      {{"--", "check_u=/x/-r"}, 5, "report.json"},
+  };
+  for (const Row& row : rows) {
+    std::string error;
+    const std::optional<Options> options = parse_options(row.arguments, {}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->runs, row.runs);
+    EXPECT_EQ(options->json_path, row.json);
+  }
+  std::string error;
+  const std::optional<Options> options =
+      parse_options({"--repetitions=3", "--pairs", "5000", "--sweep-pairs=2000", "-t", "30",
+                     "--svg=p.svg", "--compare", "old.json", "check_u=/tmp/my check"},
+                    {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->study.repetitions, 3U);
+  EXPECT_EQ(options->study.drawn_pairs, 5000U);
+  EXPECT_EQ(options->study.sweep_pairs, 2000U);
+  EXPECT_EQ(options->timeout_s, 30U);
+  EXPECT_EQ(options->svg_path, "p.svg");
+  EXPECT_EQ(options->compare_path, "old.json");
+  EXPECT_EQ(options->programs.at("check_u"), "/tmp/my check");
+}
+
+TEST(ParseOptions, TakesTheEnvironmentAndLetsOptionsOverrideIt) {
+  std::string error;
+  const std::map<std::string, std::string> environment{{"GCD_REPORT_RUNS", "11"},
+                                                       {"GCD_REPORT_TIMEOUT", "300"}};
+  std::optional<Options> options = parse_options({}, environment, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->runs, 11U);
+  EXPECT_EQ(options->timeout_s, 300U);
+  options = parse_options({"--runs", "2"}, environment, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->runs, 2U);
+}
+
+TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string error;
+  };
+  const std::vector<Row> rows{
+      {{"--runs", " 3"}, "--runs takes a whole number from 1 to 1000, not ' 3'"},
+      {{"--runs=3 "}, "--runs takes a whole number from 1 to 1000, not '3 '"},
+      {{"--runs=+3"}, "--runs takes a whole number from 1 to 1000, not '+3'"},
+      {{"-r0"}, "--runs takes a whole number from 1 to 1000, not '0'"},
+      {{"--runs", "1001"}, "--runs takes a whole number from 1 to 1000, not '1001'"},
+      {{"--runs", "99999999999"}, "--runs takes a whole number from 1 to 1000, not '99999999999'"},
+      {{"--runs"}, "option '--runs' requires an argument"},
+      {{"--r=2"}, "option '--r' is ambiguous"},
+      {{"--bogus"}, "unrecognized option '--bogus'"},
+      {{"-x"}, "invalid option -- 'x'"},
+      {{"--help=yes"}, "option '--help' doesn't allow an argument"},
+      {{"--json="}, "--json takes a file name"},
+      {{"stray"}, "unexpected argument 'stray' (a program is given as NAME=PATH)"},
+  };
+  for (const Row& row : rows) {
+    std::string error;
+    EXPECT_FALSE(parse_options(row.arguments, {}, error)) << row.arguments[0];
+    EXPECT_EQ(error, row.error);
+  }
+  std::string error;
+  EXPECT_FALSE(parse_options({}, {{"GCD_REPORT_RUNS", "3x"}}, error));
+  EXPECT_EQ(error, "GCD_REPORT_RUNS must be a whole number from 1 to 1000, not '3x'");
+}
+
+}  // namespace

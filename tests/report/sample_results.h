@@ -1,0 +1,54 @@
+// Results made up for the rendering tests: known figures, no measuring.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "report/results.h"
+#include "study/fit.h"
+
+// Programs whose binary kernels take half the time of Euclid's; a sweep in which binary is
+// slower up to 6 bits and faster from 7 on, unsigned, and faster at every size, signed;
+// passes per bit on the constants.
+inline Results sample_results() {
+  Results results;
+  results.machine = {"Test CPU", "g++ 12", "Release"};
+  results.calls_per_run = 10'000'000;
+  results.checks = {{"check_u", "gcd_binary_u", "gcd_euclid_u", 10'000'000, 0},
+                    {"check_s", "gcd_binary_s", "gcd_euclid_s", 10'000'000, 0}};
+  results.benchmarks = {{"bench_euclid_u", {800, 810, 790, 805, 795}},
+                        {"bench_euclid_s", {780, 790, 770, 785, 775}},
+                        {"bench_binary_u", {400, 405, 395, 402, 398}},
+                        {"bench_binary_s", {390, 395, 385, 392, 388}}};
+  Study& study = results.study;
+  study.settings.drawn_pairs = 1'000'000;
+  study.settings.repetitions = 3;
+  study.settings.sweep_pairs = 1000;
+  study.loop_ns_per_call = {2.0, 2.1, 2.2};
+  study.sweep_loop_ns_per_call = {1.0, 1.0, 1.0};
+  const std::vector<std::string> names{"gcd_euclid_u", "gcd_euclid_s", "gcd_binary_u",
+                                       "gcd_binary_s", "fast_binary_u"};
+  const double ns[] = {80, 78, 40, 39, 30};
+  const double passes[] = {19, 18.4, 20.7, 20, 0};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    KernelFigures kernel{names[i], {ns[i] - 1, ns[i], ns[i] + 1}, std::nullopt};
+    if (passes[i] > 0) {
+      kernel.passes_per_call = passes[i];
+    }
+    study.kernels.push_back(kernel);
+    const bool binary = names[i].find("binary") != std::string::npos;
+    const bool is_signed = names[i].ends_with("_s");
+    for (unsigned bits = 1; bits <= 32; ++bits) {
+      // Euclid: 3 ns a bit. Binary: 2 ns a bit, plus 6 ns unsigned: the lines cross at 6 bits.
+      const double time = binary ? 2.0 * bits + (is_signed ? 0 : 6) : 3.0 * bits;
+      SweepFigures point{names[i], bits, {time, time, time}, std::nullopt};
+      if (passes[i] > 0) {
+        point.passes_per_call = (binary ? BINARY_PASSES_PER_BIT : EUCLID_PASSES_PER_BIT) * bits;
+      }
+      study.sweep.push_back(point);
+    }
+  }
+  study.passes_per_bit = {{"gcd_euclid_u", 0.585, EUCLID_PASSES_PER_BIT},
+                          {"gcd_binary_u", 0.706, BINARY_PASSES_PER_BIT}};
+  return results;
+}
