@@ -151,7 +151,7 @@ void benchmark_section(std::string& out, const Results& results) {
   append(out, "  Signed:   %s.\n", verdict(results, "bench_euclid_s", "bench_binary_s").c_str());
   for (const BenchmarkRow* row : noisy) {
     append(out,
-           "  Noisy: the runs of %s spread by %.0f%% of their median, more than\n"
+           "  Noisy: the runs of %s spread by %.1f%% of their median, more than\n"
            "  10%%: the machine was busy. Run it again with more runs (--runs 15).\n",
            row->program.c_str(), spread(row->runs_ms) * 100);
   }

@@ -47,7 +47,7 @@ TEST(FormatReport, NamesAProgramWhoseRunsSpreadMoreThanATenth) {
   results.benchmarks[2].runs_ms = {400, 430, 395, 402, 398};  // (430 - 395) / 400 < 0.1
   const std::string text = format_report(results);
   EXPECT_TRUE(contains(
-      text, "Noisy: the runs of bench_euclid_s spread by 12% of their median, more than\n  10%"))
+      text, "Noisy: the runs of bench_euclid_s spread by 12.1% of their median, more than\n  10%"))
       << text;
   EXPECT_FALSE(contains(text, "the runs of bench_binary_u")) << text;
   EXPECT_TRUE(contains(text, "  bench_euclid_s     5   785.0")) << "still printed:\n" << text;
