@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -17,10 +18,10 @@ struct Json {
   Json() : value(nullptr) {}
   Json(std::nullptr_t) : value(nullptr) {}
   Json(bool b) : value(b) {}
-  Json(double number) : value(number) {}
-  Json(int number) : value(static_cast<double>(number)) {}
-  Json(unsigned number) : value(static_cast<double>(number)) {}
-  Json(std::size_t number) : value(static_cast<double>(number)) {}
+  // Every number is a double, as in JavaScript; counts up to 2^53 are exact.
+  template <class Number>
+    requires(std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>)
+  Json(Number number) : value(static_cast<double>(number)) {}
   Json(const char* text) : value(std::string(text)) {}
   Json(std::string text) : value(std::move(text)) {}
   Json(Array array) : value(std::move(array)) {}

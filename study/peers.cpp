@@ -71,6 +71,6 @@ const char* peer_left_out() noexcept {
 #ifdef GCD_KIT_HAVE_GMP
   return nullptr;
 #else
-  return "mpn_gcd_1_u left out: GMP was not found when the kit was built (Debian libgmp-dev)";
+  return "mpn_gcd_1_u left out: GMP was not found at build time (Debian libgmp-dev)";
 #endif
 }
