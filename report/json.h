@@ -20,8 +20,8 @@ struct Json {
   Json(bool b) : value(b) {}
   // Every number is a double, as in JavaScript; counts up to 2^53 are exact.
   template <class Number>
-    requires(std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>)
-  Json(Number number) : value(static_cast<double>(number)) {}
+  requires(std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>) Json(Number number)
+      : value(static_cast<double>(number)) {}
   Json(const char* text) : value(std::string(text)) {}
   Json(std::string text) : value(std::move(text)) {}
   Json(Array array) : value(std::move(array)) {}
