@@ -6,13 +6,13 @@
 
 namespace {
 
-struct OptionSpec {
+struct KnownOption {
   const char* long_name;
   char short_name;  // 0 for none
   bool takes_value;
 };
 
-constexpr std::array<OptionSpec, 9> SPECS{{
+constexpr std::array<KnownOption, 9> KNOWN_OPTIONS{{
     {"runs", 'r', true},
     {"repetitions", 0, true},
     {"pairs", 0, true},
@@ -25,19 +25,19 @@ constexpr std::array<OptionSpec, 9> SPECS{{
 }};
 
 // The long option that name is, or the one it is a unique prefix of, as GNU tools allow.
-const OptionSpec* find_long(const std::string& name, std::string& error) {
-  const OptionSpec* found = nullptr;
-  for (const OptionSpec& spec : SPECS) {
-    const std::string candidate = spec.long_name;
+const KnownOption* find_long(const std::string& name, std::string& error) {
+  const KnownOption* found = nullptr;
+  for (const KnownOption& known : KNOWN_OPTIONS) {
+    const std::string candidate = known.long_name;
     if (candidate == name) {
-      return &spec;
+      return &known;
     }
     if (candidate.starts_with(name)) {
       if (found != nullptr) {
         error = "option '--" + name + "' is ambiguous";
         return nullptr;
       }
-      found = &spec;
+      found = &known;
     }
   }
   if (found == nullptr) {
@@ -46,18 +46,18 @@ const OptionSpec* find_long(const std::string& name, std::string& error) {
   return found;
 }
 
-const OptionSpec* find_short(char name, std::string& error) {
-  for (const OptionSpec& spec : SPECS) {
-    if (spec.short_name == name) {
-      return &spec;
+const KnownOption* find_short(char name, std::string& error) {
+  for (const KnownOption& known : KNOWN_OPTIONS) {
+    if (known.short_name == name) {
+      return &known;
     }
   }
   error = std::string("invalid option -- '") + name + "'";
   return nullptr;
 }
 
-bool apply(Options& options, const OptionSpec& spec, const std::string& value, std::string& error) {
-  const std::string name = spec.long_name;
+bool apply(Options& options, const KnownOption& known, const std::string& value, std::string& error) {
+  const std::string name = known.long_name;
   const auto number = [&](auto& target, unsigned low, unsigned high) {
     const std::optional<unsigned> parsed = parse_number(value, low, high);
     if (!parsed) {
@@ -146,7 +146,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
   bool options_ended = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const OptionSpec* spec = nullptr;
+    const KnownOption* known = nullptr;
     std::optional<std::string> value;
     std::string shown;  // the option as written, for messages
     if (!options_ended && argument == "--") {
@@ -155,26 +155,26 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
     }
     if (!options_ended && argument.starts_with("--")) {
       const std::size_t equals = argument.find('=');
-      spec = find_long(argument.substr(2, equals - 2), error);
-      if (spec == nullptr) {
+      known = find_long(argument.substr(2, equals - 2), error);
+      if (known == nullptr) {
         return std::nullopt;
       }
-      shown = std::string("--") + spec->long_name;
+      shown = std::string("--") + known->long_name;
       if (equals != std::string::npos) {
-        if (!spec->takes_value) {
+        if (!known->takes_value) {
           error = "option '" + shown + "' doesn't allow an argument";
           return std::nullopt;
         }
         value = argument.substr(equals + 1);
       }
     } else if (!options_ended && argument.size() > 1 && argument[0] == '-') {
-      spec = find_short(argument[1], error);
-      if (spec == nullptr) {
+      known = find_short(argument[1], error);
+      if (known == nullptr) {
         return std::nullopt;
       }
       shown = std::string("-") + argument[1];
       if (argument.size() > 2) {
-        if (!spec->takes_value) {
+        if (!known->takes_value) {
           error = "option '" + shown + "' takes no argument, not '" + argument.substr(2) + "'";
           return std::nullopt;
         }
@@ -189,14 +189,14 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
       options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
       continue;
     }
-    if (spec->takes_value && !value) {
+    if (known->takes_value && !value) {
       if (i + 1 >= arguments.size()) {
         error = "option '" + shown + "' requires an argument";
         return std::nullopt;
       }
       value = arguments[++i];
     }
-    if (!apply(options, *spec, value.value_or(""), error)) {
+    if (!apply(options, *known, value.value_or(""), error)) {
       return std::nullopt;
     }
   }
