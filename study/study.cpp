@@ -121,11 +121,10 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
              std::to_string(total) + ")");
     double loop_total = 0;
     for (std::size_t s = 0; s < sized.size(); ++s) {
-      const double loop = ns_per_call_on_pairs(empty_kernel, sized[s].unsigned_pairs, 1);
+      const double loop = ns_per_call_on_pairs(empty_kernel, sized[s].unsigned_pairs);
       loop_total += loop;
       for (std::size_t i = 0; i < kernels.size(); ++i) {
-        const double ns =
-            ns_per_call_on_pairs(kernels[i].kernel, sized[s].for_kernel(kernels[i]), 1);
+        const double ns = ns_per_call_on_pairs(kernels[i].kernel, sized[s].for_kernel(kernels[i]));
         if (repetition > 0) {
           study.sweep[i * sized.size() + s].ns_per_call.push_back(ns - loop);
         }

@@ -15,6 +15,5 @@
 // benchmarks' initial state: the same draws, the same indirect call, the result kept.
 [[nodiscard]] double ns_per_call_on_drawn_pairs(gcd_kernel kernel, std::uint32_t count);
 
-// One call per pair of the table, rounds times over, through the same kernel pointer.
-[[nodiscard]] double ns_per_call_on_pairs(gcd_kernel kernel, std::span<const Pair> pairs,
-                                          unsigned rounds);
+// One call per pair of the table, through the kernel pointer, the result kept.
+[[nodiscard]] double ns_per_call_on_pairs(gcd_kernel kernel, std::span<const Pair> pairs);
