@@ -31,55 +31,30 @@ void append_row(std::string& out, const Row& row) {
   out += line;
 }
 
-template <class Item, class Key, class Samples>
-std::optional<Estimate> find_median(const std::vector<Item>& items, Key key, Samples samples,
-                                    const std::string& name) {
-  for (const Item& item : items) {
-    if (key(item) == name) {
-      return median_estimate(samples(item));
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<Estimate> speedup(const Results& results, const char* euclid, const char* binary) {
-  const std::vector<double>* slow = nullptr;
-  const std::vector<double>* fast = nullptr;
-  for (const BenchmarkRow& row : results.benchmarks) {
-    slow = row.program == euclid ? &row.runs_ms : slow;
-    fast = row.program == binary ? &row.runs_ms : fast;
-  }
-  if (slow == nullptr || fast == nullptr) {
-    return std::nullopt;
-  }
-  return ratio_estimate(*slow, *fast);
+// The median of a figure's samples in a report, with its interval; none if it lacks it.
+std::optional<Estimate> median_of(const std::vector<double>* samples) {
+  return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
 }
 
 }  // namespace
 
 std::string format_comparison(const Results& now, const Results& old, const std::string& old_name) {
   std::vector<Row> rows;
-  const auto program = [](const BenchmarkRow& row) { return row.program; };
-  const auto runs = [](const BenchmarkRow& row) -> const std::vector<double>& {
-    return row.runs_ms;
-  };
   for (const BenchmarkRow& row : now.benchmarks) {
-    rows.push_back({row.program + " msec", find_median(old.benchmarks, program, runs, row.program),
+    const BenchmarkRow* before = find_benchmark(old, row.program);
+    rows.push_back({row.program + " msec", median_of(before ? &before->runs_ms : nullptr),
                     median_estimate(row.runs_ms)});
   }
   for (const auto& [label, euclid, binary] :
        {std::tuple{"binary speed-up, unsigned", "bench_euclid_u", "bench_binary_u"},
         std::tuple{"binary speed-up, signed", "bench_euclid_s", "bench_binary_s"}}) {
-    if (const std::optional<Estimate> new_value = speedup(now, euclid, binary)) {
-      rows.push_back({label, speedup(old, euclid, binary), *new_value});
+    if (const std::optional<Estimate> new_value = binary_speedup(now, euclid, binary)) {
+      rows.push_back({label, binary_speedup(old, euclid, binary), *new_value});
     }
   }
-  const auto name = [](const KernelFigures& kernel) { return kernel.name; };
-  const auto ns = [](const KernelFigures& kernel) -> const std::vector<double>& {
-    return kernel.ns_per_call;
-  };
   for (const KernelFigures& kernel : now.study.kernels) {
-    rows.push_back({kernel.name + " ns/call", find_median(old.study.kernels, name, ns, kernel.name),
+    const KernelFigures* before = find_kernel(old.study, kernel.name);
+    rows.push_back({kernel.name + " ns/call", median_of(before ? &before->ns_per_call : nullptr),
                     median_estimate(kernel.ns_per_call)});
   }
 

@@ -2,7 +2,11 @@
 #include "report/export.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "study/stats.h"
 
@@ -135,12 +139,9 @@ Json results_to_json(const Results& results) {
         {"ratio", estimate(ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms))}});
   }
 
-  std::vector<double> baseline;
-  for (const KernelFigures& kernel : study.kernels) {
-    if (kernel.name == "gcd_euclid_u") {
-      baseline = kernel.ns_per_call;
-    }
-  }
+  const KernelFigures* euclid = find_kernel(study, "gcd_euclid_u");
+  const std::vector<double> baseline =
+      euclid != nullptr ? euclid->ns_per_call : std::vector<double>{};
   Json::Array kernels;
   for (const KernelFigures& kernel : study.kernels) {
     const double ns = median(kernel.ns_per_call);
@@ -256,6 +257,28 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
   if (!read.error.empty()) {
     error = read.error;
     return std::nullopt;
+  }
+  return results;
+}
+
+std::optional<Results> read_results(const std::string& path, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot read " + path + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  std::stringstream text;
+  text << file.rdbuf();
+  std::string why;
+  const std::optional<Json> json = parse_json(text.str(), why);
+  std::optional<Results> results;
+  if (!json) {
+    why = "not JSON (" + why + ")";
+  } else {
+    results = results_from_json(*json, why);
+  }
+  if (!results) {
+    error = path + " is not a report of this kit: " + why;
   }
   return results;
 }

@@ -14,3 +14,7 @@
 
 // The results in a report's JSON, or nullopt with what is wrong in error.
 [[nodiscard]] std::optional<Results> results_from_json(const Json& json, std::string& error);
+
+// The results in a report's JSON file, or nullopt with one line saying why not in error
+// ("cannot read FILE: ...", "FILE is not a report of this kit: ...").
+[[nodiscard]] std::optional<Results> read_results(const std::string& path, std::string& error);

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -134,25 +133,6 @@ void check_writable(const std::string& path) {
   }
 }
 
-Results load_report(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    fail("cannot read " + path + ": " + std::strerror(errno), 2);
-  }
-  std::stringstream text;
-  text << file.rdbuf();
-  std::string error;
-  const std::optional<Json> json = parse_json(text.str(), error);
-  if (!json) {
-    fail(path + " is not a report of this kit: not JSON (" + error + ")", 2);
-  }
-  std::optional<Results> results = results_from_json(*json, error);
-  if (!results) {
-    fail(path + " is not a report of this kit: " + error, 2);
-  }
-  return std::move(*results);
-}
-
 void write_file(const std::string& path, const std::string& content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << content;
@@ -192,7 +172,10 @@ int main(int argc, char** argv) {
   check_writable(options.svg_path);
   std::optional<Results> old;
   if (options.compare_path) {
-    old = load_report(*options.compare_path);
+    old = read_results(*options.compare_path, error);
+    if (!old) {
+      fail(error, 2);
+    }
   }
   const std::chrono::seconds limit{options.timeout_s};
 

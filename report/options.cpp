@@ -56,7 +56,8 @@ const KnownOption* find_short(char name, std::string& error) {
   return nullptr;
 }
 
-bool apply(Options& options, const KnownOption& known, const std::string& value, std::string& error) {
+bool apply(Options& options, const KnownOption& known, const std::string& value,
+           std::string& error) {
   const std::string name = known.long_name;
   const auto number = [&](auto& target, unsigned low, unsigned high) {
     const std::optional<unsigned> parsed = parse_number(value, low, high);

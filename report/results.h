@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "study/stats.h"
 #include "study/study.h"
 
 struct Machine {
@@ -35,3 +38,13 @@ struct Results {
   Study study;
   std::vector<std::string> notes;  // what was left out, and why
 };
+
+// The row of a benchmark program, or of a kernel, by name; nullptr if it was not measured.
+[[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
+[[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
+
+// How many times as fast the binary program is as the Euclidean one: the ratio of their
+// medians, with its interval; none if either was not run.
+[[nodiscard]] std::optional<Estimate> binary_speedup(const Results& results,
+                                                     std::string_view euclid,
+                                                     std::string_view binary);

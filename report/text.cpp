@@ -56,15 +56,6 @@ std::pair<std::string, std::string> heading(const std::string& name) {
   return {name.substr(0, cut + 1), name.substr(cut + 1)};
 }
 
-const KernelFigures* kernel_named(const Study& study, const std::string& name) {
-  for (const KernelFigures& kernel : study.kernels) {
-    if (kernel.name == name) {
-      return &kernel;
-    }
-  }
-  return nullptr;
-}
-
 std::optional<double> sweep_ns(const Study& study, const std::string& kernel, unsigned bits) {
   for (const SweepFigures& point : study.sweep) {
     if (point.kernel == kernel && point.bits == bits) {
@@ -100,27 +91,17 @@ void cross_check_section(std::string& out, const Results& results) {
   out += '\n';
 }
 
-const BenchmarkRow* benchmark_named(const Results& results, const std::string& program) {
-  for (const BenchmarkRow& row : results.benchmarks) {
-    if (row.program == program) {
-      return &row;
-    }
-  }
-  return nullptr;
-}
-
 // "binary is 1.85 times as fast as Euclid (1.83-1.87)", from the programs' runs.
 std::string verdict(const Results& results, const char* euclid, const char* binary) {
-  const BenchmarkRow* slow = benchmark_named(results, euclid);
-  const BenchmarkRow* fast = benchmark_named(results, binary);
-  if (slow == nullptr || fast == nullptr) {
+  const std::optional<Estimate> times = binary_speedup(results, euclid, binary);
+  if (!times) {
     return "not measured";
   }
-  const Estimate times = ratio_estimate(slow->runs_ms, fast->runs_ms);
+  const bool repeated = find_benchmark(results, euclid)->runs_ms.size() > 1 &&
+                        find_benchmark(results, binary)->runs_ms.size() > 1;
   char text[96];
-  std::snprintf(
-      text, sizeof text, "binary is %.2f times as fast as Euclid%s", times.value,
-      interval_text(times, slow->runs_ms.size() > 1 && fast->runs_ms.size() > 1, 2).c_str());
+  std::snprintf(text, sizeof text, "binary is %.2f times as fast as Euclid%s", times->value,
+                interval_text(*times, repeated, 2).c_str());
   return text;
 }
 
@@ -160,7 +141,7 @@ void benchmark_section(std::string& out, const Results& results) {
 
 void kernel_section(std::string& out, const Results& results) {
   const Study& study = results.study;
-  const KernelFigures* baseline = kernel_named(study, "gcd_euclid_u");
+  const KernelFigures* baseline = find_kernel(study, "gcd_euclid_u");
   if (study.kernels.empty() || baseline == nullptr) {
     return;
   }
@@ -188,8 +169,8 @@ void kernel_section(std::string& out, const Results& results) {
   // The answer to "why", in one sentence per signedness.
   for (const auto& [euclid_name, binary_name] :
        {std::pair{"gcd_euclid_u", "gcd_binary_u"}, std::pair{"gcd_euclid_s", "gcd_binary_s"}}) {
-    const KernelFigures* euclid = kernel_named(study, euclid_name);
-    const KernelFigures* binary = kernel_named(study, binary_name);
+    const KernelFigures* euclid = find_kernel(study, euclid_name);
+    const KernelFigures* binary = find_kernel(study, binary_name);
     if (euclid == nullptr || binary == nullptr || !euclid->passes_per_call ||
         !binary->passes_per_call) {
       continue;

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "report/export.h"
@@ -12,14 +10,9 @@
 namespace {
 
 Results load(const char* name) {
-  std::ifstream file(std::string(TEST_DATA_DIR) + "/" + name);
-  std::stringstream text;
-  text << file.rdbuf();
   std::string error;
-  const std::optional<Json> json = parse_json(text.str(), error);
-  EXPECT_TRUE(json) << name << ": " << error;
-  std::optional<Results> results = results_from_json(json.value_or(Json()), error);
-  EXPECT_TRUE(results) << name << ": " << error;
+  std::optional<Results> results = read_results(std::string(TEST_DATA_DIR) + "/" + name, error);
+  EXPECT_TRUE(results) << error;
   return results.value_or(Results{});
 }
 

@@ -86,6 +86,9 @@ TEST(ResultsJson, TellsWhatIsWrongWithAFileThatIsNoReport) {
   std::erase_if(members, [](const auto& member) { return member.first == "benchmarks"; });
   EXPECT_FALSE(results_from_json(json, error));
   EXPECT_EQ(error, "no \"benchmarks\"");
+
+  EXPECT_FALSE(read_results("/nonexistent/report.json", error));
+  EXPECT_EQ(error, "cannot read /nonexistent/report.json: No such file or directory");
 }
 
 }  // namespace
