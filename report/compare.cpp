@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <tuple>
 #include <vector>
 
+#include "report/safe_text.h"
 #include "study/stats.h"
 
 namespace {
@@ -36,6 +38,31 @@ std::optional<Estimate> median_of(const std::vector<double>* samples) {
   return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
 }
 
+// Figures made on other pairs or with fewer repetitions are not the same measurement.
+void settings_note(std::string& out, const Results& now, const Results& old) {
+  const StudySettings& a = old.study.settings;
+  const StudySettings& b = now.study.settings;
+  const std::tuple<const char*, double, double> settings[] = {
+      {"calls per benchmark run", old.calls_per_run, now.calls_per_run},
+      {"pairs timed in process", a.drawn_pairs, b.drawn_pairs},
+      {"repetitions in process", a.repetitions, b.repetitions},
+      {"pairs per size in the sweep", static_cast<double>(a.sweep_pairs),
+       static_cast<double>(b.sweep_pairs)},
+  };
+  std::string differences;
+  char line[160];
+  for (const auto& [name, before, after] : settings) {
+    if (before != after) {
+      std::snprintf(line, sizeof line, "    %-28s %10.0f old, %10.0f new\n", name, before, after);
+      differences += line;
+    }
+  }
+  if (!differences.empty()) {
+    out += "  The two reports were made with other settings; figures compare less well:\n" +
+           differences;
+  }
+}
+
 }  // namespace
 
 std::string format_comparison(const Results& now, const Results& old, const std::string& old_name) {
@@ -58,9 +85,10 @@ std::string format_comparison(const Results& now, const Results& old, const std:
                     median_estimate(kernel.ns_per_call)});
   }
 
-  std::string out = "Against an earlier report: " + old_name + "\n";
+  std::string out = "Against an earlier report: " + safe_text(old_name, 60) + "\n";
   out += "  (" + old.machine.processor + ", " + old.machine.compiler + ", " +
          old.machine.build_type + " build)\n";
+  settings_note(out, now, old);
   char line[160];
   std::snprintf(line, sizeof line, "  %-28s %9s %9s %9s  %s\n", "figure", "old", "new", "new/old",
                 "95% intervals");

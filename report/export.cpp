@@ -2,12 +2,13 @@
 #include "report/export.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <cctype>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+#include <iterator>
 
+#include "report/files.h"
+#include "report/safe_text.h"
 #include "study/stats.h"
 
 namespace {
@@ -35,8 +36,9 @@ Json estimate(const Estimate& figure) {
                       {"high", rounded(figure.high)}};
 }
 
-// Reading: each helper records the first thing missing and returns a neutral value, so
-// that the reader can go on and report one clear error at the end.
+// Reading: each helper records the first thing wrong and returns a neutral value, so that
+// the reader can go on and report one clear error at the end. Every figure is checked
+// against what a report of this kit can hold, and every text is made safe to show.
 class Reader {
  public:
   std::string error;
@@ -59,56 +61,114 @@ class Reader {
     }
     return *found;
   }
-  std::string text(const Json& object, const char* key) {
+  const Json::Array& filled_array(const Json& object, const char* key) {
+    const Json::Array& found = array(object, key);
+    if (found.empty()) {
+      fail(std::string("\"") + key + "\" is empty");
+    }
+    return found;
+  }
+  std::string text(const Json& object, const char* key, std::size_t max_characters = 100) {
     const std::string* found = member(object, key).get<std::string>();
     if (found == nullptr) {
       fail(std::string("\"") + key + "\" is not a text");
       return "";
     }
-    return *found;
+    return safe_text(*found, max_characters);
   }
-  double number(const Json& object, const char* key) {
-    const double* found = member(object, key).get<double>();
-    if (found == nullptr) {
-      fail(std::string("\"") + key + "\" is not a number");
-      return 0;
+  // A program's or kernel's name: letters, digits and '_' only.
+  std::string name(const Json& object, const char* key) {
+    const std::string* found = member(object, key).get<std::string>();
+    const bool plain = found != nullptr && !found->empty() && found->size() <= 40 &&
+                       std::all_of(found->begin(), found->end(), [](char c) {
+                         return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+                       });
+    if (!plain) {
+      fail(std::string("\"") + key + "\" is not a name of letters, digits and '_'");
+      return "";
     }
     return *found;
   }
-  std::optional<double> optional_number(const Json& object, const char* key) {
+  double number(const Json& object, const char* key, double low, double high) {
+    return in_range(member(object, key), key, low, high);
+  }
+  std::optional<double> optional_number(const Json& object, const char* key, double low,
+                                        double high) {
     const Json& value = member(object, key);
     if (value.get<std::nullptr_t>() != nullptr) {
       return std::nullopt;
     }
-    return number(object, key);
+    return in_range(value, key, low, high);
   }
-  std::vector<double> numbers(const Json& object, const char* key) {
+  std::vector<double> numbers(const Json& object, const char* key, double low, double high) {
     std::vector<double> values;
-    for (const Json& item : array(object, key)) {
-      const double* value = item.get<double>();
-      if (value == nullptr) {
-        fail(std::string("\"") + key + "\" holds something that is not a number");
-        return {};
-      }
-      values.push_back(*value);
+    for (const Json& item : filled_array(object, key)) {
+      values.push_back(in_range(item, key, low, high));
     }
     return values;
+  }
+  template <class T>
+  T whole(const Json& object, const char* key, double low, double high) {
+    const double value = number(object, key, low, high);
+    if (value != std::floor(value)) {
+      fail(std::string("\"") + key + "\" is not a whole number");
+      return 0;
+    }
+    return static_cast<T>(value);
   }
   void fail(const std::string& what) {
     if (error.empty()) {
       error = what;
     }
   }
-  template <class T>
-  T whole(const Json& object, const char* key) {
-    const double value = number(object, key);
-    if (value < 0 || value != std::floor(value)) {
-      fail(std::string("\"") + key + "\" is not a whole number");
-      return 0;
+  // Each name once in a list: a second row of one program would make its figures ambiguous.
+  void once_each(std::vector<std::string> names, const char* list) {
+    std::sort(names.begin(), names.end());
+    const auto twice = std::adjacent_find(names.begin(), names.end());
+    if (twice != names.end()) {
+      std::string what = "\"";
+      fail(what.append(list).append("\" names ").append(*twice).append(" twice"));
     }
-    return static_cast<T>(value);
+  }
+
+ private:
+  double in_range(const Json& value, const char* key, double low, double high) {
+    const double* found = value.get<double>();
+    if (found == nullptr) {
+      fail(std::string("\"") + key + "\" holds something that is not a number");
+      return low;
+    }
+    if (!(*found >= low && *found <= high)) {
+      fail(std::string("\"") + key + "\" holds " + shown(*found) + ", not a figure from " +
+           shown(low) + " to " + shown(high));
+      return low;
+    }
+    return *found;
+  }
+  static std::string shown(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
   }
 };
+
+// Limits of what a report can hold: a benchmark run is over 0 ms (the programs refuse to
+// report 0) and within the longest time limit, a day; a kernel's time per call is over 0 ns
+// and far below a millisecond; a figure of the sweep near 0 may come out just below it.
+constexpr double MAX_MS = 86'400'000;
+constexpr double MAX_NS = 1e6;
+constexpr double MAX_PASSES = 1000;
+constexpr double SMALLEST_POSITIVE = 1e-9;
+
+bool is_benchmark(const std::string& program) {
+  return std::any_of(std::begin(BENCHMARK_PROGRAMS), std::end(BENCHMARK_PROGRAMS),
+                     [&](const BenchmarkProgram& known) { return program == known.program; });
+}
+
+bool is_cross_check(const std::string& program) {
+  return std::any_of(std::begin(CROSS_CHECK_PROGRAMS), std::end(CROSS_CHECK_PROGRAMS),
+                     [&](const CrossCheckProgram& known) { return program == known.program; });
+}
 
 }  // namespace
 
@@ -202,56 +262,83 @@ Json results_to_json(const Results& results) {
 
 std::optional<Results> results_from_json(const Json& json, std::string& error) {
   const Json* format = json.find("format");
-  if (format == nullptr || format->get<std::string>() == nullptr ||
-      *format->get<std::string>() != FORMAT) {
-    error = "not a report of this kit (no \"format\": \"" + std::string(FORMAT) + "\")";
+  if (format == nullptr || format->get<std::string>() == nullptr) {
+    error = "no \"format\": \"" + std::string(FORMAT) + "\"";
+    return std::nullopt;
+  }
+  if (*format->get<std::string>() != FORMAT) {
+    error = "its format is \"" + safe_text(*format->get<std::string>(), 40) +
+            "\", and this gcd_report reads \"" + FORMAT + "\"";
     return std::nullopt;
   }
   Reader read;
   Results results;
   const Json& machine = read.member(json, "machine");
   results.machine = {read.text(machine, "processor"), read.text(machine, "compiler"),
-                     read.text(machine, "build_type")};
+                     read.text(machine, "build_type", 40)};
   const Json& settings = read.member(json, "settings");
-  results.calls_per_run = read.whole<std::uint32_t>(settings, "calls_per_run");
+  results.calls_per_run = read.whole<std::uint32_t>(settings, "calls_per_run", 1, UINT32_MAX);
   StudySettings& study_settings = results.study.settings;
-  study_settings.drawn_pairs = read.whole<std::uint32_t>(settings, "drawn_pairs");
-  study_settings.repetitions = read.whole<unsigned>(settings, "repetitions");
-  study_settings.sweep_pairs = read.whole<std::size_t>(settings, "sweep_pairs");
-  study_settings.sweep_from_bits = read.whole<unsigned>(settings, "sweep_from_bits");
-  study_settings.sweep_step_bits = read.whole<unsigned>(settings, "sweep_step_bits");
-  study_settings.fit_from_bits = read.whole<unsigned>(settings, "fit_from_bits");
+  study_settings.drawn_pairs = read.whole<std::uint32_t>(settings, "drawn_pairs", 1, UINT32_MAX);
+  study_settings.repetitions = read.whole<unsigned>(settings, "repetitions", 1, 1000);
+  study_settings.sweep_pairs = read.whole<std::size_t>(settings, "sweep_pairs", 1, UINT32_MAX);
+  study_settings.sweep_from_bits = read.whole<unsigned>(settings, "sweep_from_bits", 1, 32);
+  study_settings.sweep_step_bits = read.whole<unsigned>(settings, "sweep_step_bits", 1, 32);
+  study_settings.fit_from_bits = read.whole<unsigned>(settings, "fit_from_bits", 1, 32);
 
+  std::vector<std::string> names;
   for (const Json& row : read.array(json, "cross_checks")) {
-    results.checks.push_back({read.text(row, "program"), read.text(row, "under_test"),
-                              read.text(row, "reference"), read.whole<std::uint32_t>(row, "pairs"),
-                              static_cast<std::int32_t>(read.number(row, "errors"))});
-  }
-  for (const Json& row : read.array(json, "benchmarks")) {
-    results.benchmarks.push_back({read.text(row, "program"), read.numbers(row, "runs_ms")});
-    if (results.benchmarks.back().runs_ms.empty()) {
-      read.fail("a benchmark without runs");
+    CrossCheckRow check{read.name(row, "program"), read.name(row, "under_test"),
+                        read.name(row, "reference"),
+                        read.whole<std::uint32_t>(row, "pairs", 1, UINT32_MAX), 0};
+    check.errors = read.whole<std::int32_t>(row, "errors", 0, check.pairs);
+    if (!is_cross_check(check.program)) {
+      read.fail("\"cross_checks\" names " + check.program + ", no cross-check of the kit");
     }
+    names.push_back(check.program);
+    results.checks.push_back(check);
   }
+  read.once_each(names, "cross_checks");
+  names.clear();
+  for (const Json& row : read.filled_array(json, "benchmarks")) {
+    results.benchmarks.push_back(
+        {read.name(row, "program"), read.numbers(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS)});
+    if (!is_benchmark(results.benchmarks.back().program)) {
+      read.fail("\"benchmarks\" names " + results.benchmarks.back().program +
+                ", no benchmark of the kit");
+    }
+    names.push_back(results.benchmarks.back().program);
+  }
+  read.once_each(names, "benchmarks");
   const Json& loops = read.member(json, "loop_ns_per_call");
-  results.study.loop_ns_per_call = read.numbers(loops, "programs_loop");
-  results.study.sweep_loop_ns_per_call = read.numbers(loops, "sweep_loop");
-  for (const Json& row : read.array(json, "kernels")) {
-    results.study.kernels.push_back({read.text(row, "name"), read.numbers(row, "ns_per_call_runs"),
-                                     read.optional_number(row, "passes_per_call")});
+  results.study.loop_ns_per_call = read.numbers(loops, "programs_loop", 0, MAX_NS);
+  results.study.sweep_loop_ns_per_call = read.numbers(loops, "sweep_loop", 0, MAX_NS);
+  names.clear();
+  for (const Json& row : read.filled_array(json, "kernels")) {
+    results.study.kernels.push_back(
+        {read.name(row, "name"), read.numbers(row, "ns_per_call_runs", SMALLEST_POSITIVE, MAX_NS),
+         read.optional_number(row, "passes_per_call", SMALLEST_POSITIVE, MAX_PASSES)});
+    names.push_back(results.study.kernels.back().name);
   }
+  read.once_each(names, "kernels");
+  names.clear();
   for (const Json& row : read.array(json, "sweep")) {
-    results.study.sweep.push_back({read.text(row, "kernel"), read.whole<unsigned>(row, "bits"),
-                                   read.numbers(row, "ns_per_call_runs"),
-                                   read.optional_number(row, "passes_per_call")});
+    results.study.sweep.push_back({read.name(row, "kernel"),
+                                   read.whole<unsigned>(row, "bits", 1, 32),
+                                   read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS),
+                                   read.optional_number(row, "passes_per_call", 0, MAX_PASSES)});
+    names.push_back(results.study.sweep.back().kernel + " at " +
+                    std::to_string(results.study.sweep.back().bits) + " bits");
   }
+  read.once_each(names, "sweep");
   for (const Json& row : read.array(json, "passes_per_bit")) {
-    results.study.passes_per_bit.push_back(
-        {read.text(row, "kernel"), read.number(row, "measured"), read.number(row, "theory")});
+    results.study.passes_per_bit.push_back({read.name(row, "kernel"),
+                                            read.number(row, "measured", 0, MAX_PASSES),
+                                            read.number(row, "theory", 0, MAX_PASSES)});
   }
   for (const Json& note : read.array(json, "notes")) {
     if (const std::string* text = note.get<std::string>()) {
-      results.notes.push_back(*text);
+      results.notes.push_back(safe_text(*text, 200));
     }
   }
   if (!read.error.empty()) {
@@ -262,15 +349,14 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
 }
 
 std::optional<Results> read_results(const std::string& path, std::string& error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
+  const std::string shown_path = safe_text(path, 200);
+  const std::optional<std::string> text = read_bounded(path, MAX_REPORT_FILE_BYTES, error);
+  if (!text) {
+    error = "cannot read " + shown_path + ": " + error;
     return std::nullopt;
   }
-  std::stringstream text;
-  text << file.rdbuf();
   std::string why;
-  const std::optional<Json> json = parse_json(text.str(), why);
+  const std::optional<Json> json = parse_json(*text, why);
   std::optional<Results> results;
   if (!json) {
     why = "not JSON (" + why + ")";
@@ -278,7 +364,7 @@ std::optional<Results> read_results(const std::string& path, std::string& error)
     results = results_from_json(*json, why);
   }
   if (!results) {
-    error = path + " is not a report of this kit: " + why;
+    error = shown_path + " is not a report of this kit: " + why;
   }
   return results;
 }

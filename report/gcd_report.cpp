@@ -1,55 +1,37 @@
 // gcd_report: runs the cross-checks once and the benchmarks several times, studies the
 // kernels in its own process, and prints what it found; writes the results as JSON and
 // draws them as SVG. Options: gcd_report --help.
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "kernels/rng.h"
+#include "platform/host.h"
 #include "report/built_programs.h"
-#include "report/command.h"
 #include "report/compare.h"
 #include "report/export.h"
+#include "report/files.h"
 #include "report/machine.h"
 #include "report/message.h"
 #include "report/options.h"
 #include "report/progress.h"
+#include "report/safe_text.h"
 #include "report/svg.h"
 #include "report/text.h"
 #include "study/peers.h"
 
-extern char** environ;
-
 namespace {
-
-namespace fs = std::filesystem;
-
-struct CrossCheckProgram {
-  const char* program;
-  const char* under_test;
-  const char* reference;
-};
-constexpr CrossCheckProgram CHECKS[] = {
-    {"check_u", "gcd_binary_u", "gcd_euclid_u"},
-    {"check_s", "gcd_binary_s", "gcd_euclid_s"},
-};
-// The first is the baseline of the ratios.
-constexpr const char* BENCHMARKS[] = {"bench_euclid_u", "bench_euclid_s", "bench_binary_u",
-                                      "bench_binary_s"};
 
 [[noreturn]] void fail(const std::string& why, int status = 1) {
   std::fprintf(stderr, "gcd_report: %s\n", why.c_str());
-  std::exit(status);
+  std::exit(status);  // the temporaries of the files not yet written go with it
 }
 
 [[noreturn]] void bad_usage(const std::string& why) {
@@ -58,88 +40,109 @@ constexpr const char* BENCHMARKS[] = {"bench_euclid_u", "bench_euclid_s", "bench
   std::exit(2);
 }
 
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else {
-      out += c;
-    }
+// Standard output written whole, or one line saying why not and status 1.
+void flush_stdout_or_fail() {
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    fail(errno != 0 ? std::string("write error: ") + std::strerror(errno) : "write error");
   }
-  return out + "\"";
 }
 
+// What a program's message must say, and the values it can hold.
+struct Message {
+  std::string_view prefix;
+  std::string_view suffix;
+  std::int32_t low;
+  std::int32_t high;
+  const char* impossible;  // why a value outside [low, high] cannot be
+};
+constexpr Message ERRORS_COUNT{"Errors count = ", "", 0, ITERATION_COUNT,
+                               "not a count of pairs from 0 to 10000000"};
+constexpr Message DURATION{"Process duration = ", " msec", 1, INT32_MAX,
+                           "a duration below the counter's resolution of 1 ms, which "
+                           "10000000 calls cannot take"};
+
+std::string quoted(const std::string& output) { return '"' + safe_text(output, 200) + '"'; }
+
 // Runs a program with nothing on standard input and returns the number in its message.
-std::int32_t run_program(const std::string& name, const std::string& path, std::string_view prefix,
-                         std::string_view suffix, std::chrono::seconds limit) {
+std::int32_t run_program(const std::string& name, const std::string& path, const Message& message,
+                         std::chrono::seconds limit) {
   const ProgramRun run = run_captured(path, limit);
   if (run.end != ProgramRun::End::exited || run.code != 0) {
     fail(name + ": " + describe_end(run, limit) + " (expected exit status 0), output " +
          quoted(run.out));
   }
-  const std::optional<std::int32_t> value = parse_message(run.out, prefix, suffix);
+  const std::optional<std::int32_t> value = parse_message(run.out, message.prefix, message.suffix);
   if (!value) {
-    fail(name + ": printed " + quoted(run.out) + ", not \"" + std::string(prefix) + "N" +
-         std::string(suffix) + "\"");
+    fail(name + ": printed " + quoted(run.out) + ", not \"" + std::string(message.prefix) + "N" +
+         std::string(message.suffix) + "\"");
+  }
+  if (*value < message.low || *value > message.high) {
+    fail(name + ": printed " + quoted(run.out) + ", " + message.impossible);
   }
   return *value;
 }
 
 std::map<std::string, std::string> environment() {
   std::map<std::string, std::string> variables;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string_view text = *entry;
-    const std::size_t equals = text.find('=');
-    if (equals != std::string_view::npos) {
-      variables[std::string(text.substr(0, equals))] = std::string(text.substr(equals + 1));
+  for (const char* name : {"GCD_REPORT_RUNS", "GCD_REPORT_TIMEOUT"}) {
+    if (const char* value = std::getenv(name)) {
+      variables[name] = value;
     }
   }
   return variables;
 }
 
 // Where each program is: as given, else beside this executable (an installed kit), else
-// where the build put it.
+// where the build put it. Each must be a file that can be started.
 std::map<std::string, std::string> locate_programs(const Options& options) {
-  std::error_code error;
-  const fs::path own_folder = fs::read_symlink("/proc/self/exe", error).parent_path();
+  const std::string own = own_folder();
   std::map<std::string, std::string> paths;
   for (const BuiltProgram& built : BUILT_PROGRAMS) {
     const auto given = options.programs.find(built.name);
+    const std::string beside = own.empty() ? "" : (file_path(own) / built.name).string();
     if (given != options.programs.end()) {
       paths[built.name] = given->second;
-    } else if (!own_folder.empty() && access((own_folder / built.name).c_str(), X_OK) == 0) {
-      paths[built.name] = own_folder / built.name;
+    } else if (!beside.empty() && !why_not_a_program(beside)) {
+      paths[built.name] = beside;
     } else {
       paths[built.name] = built.path;
     }
   }
   for (const auto& [name, path] : options.programs) {
     if (paths.find(name) == paths.end()) {
-      bad_usage("no program of the kit is called '" + name + "'");
+      bad_usage("no program of the kit is called '" + safe_text(name, 40) + "'");
+    }
+  }
+  for (const auto& [name, path] : paths) {
+    if (const std::optional<std::string> why = why_not_a_program(path)) {
+      fail(name + ": cannot run " + safe_text(path, 200) + ": " + *why, 2);
     }
   }
   return paths;
 }
 
-// A file can be written where its folder can.
-void check_writable(const std::string& path) {
-  const fs::path folder = fs::absolute(path).parent_path();
-  if (access(folder.c_str(), W_OK) != 0) {
-    fail("cannot write " + path + ": " + std::strerror(errno), 2);
+// The report's two files, checked and begun before the first run, so that a run of a minute
+// never ends in a file that cannot be written.
+std::vector<ReplacedFile> begin_output_files(const Options& options) {
+  for (const std::string* path : {&options.json_path, &options.svg_path}) {
+    if (const std::optional<std::string> why = why_not_writable(*path)) {
+      fail("cannot write " + safe_text(*path, 200) + ": " + *why, 2);
+    }
   }
-}
-
-void write_file(const std::string& path, const std::string& content) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << content;
-  file.close();
-  if (!file) {
-    fail("cannot write " + path + ": " + std::strerror(errno));
+  if (same_file(options.json_path, options.svg_path)) {
+    fail("--json and --svg name the same file, " + safe_text(options.json_path, 200), 2);
   }
+  std::vector<ReplacedFile> files;
+  for (const std::string* path : {&options.json_path, &options.svg_path}) {
+    std::string error;
+    std::optional<ReplacedFile> file = begin_replacing(*path, error);
+    if (!file) {
+      fail("cannot write " + safe_text(*path, 200) + ": " + error, 2);
+    }
+    files.push_back(*file);
+  }
+  return files;
 }
 
 double seconds_now() {
@@ -149,27 +152,22 @@ double seconds_now() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  stop_programs_and_temporaries_with_this_process();
   std::string error;
   const std::optional<Options> parsed =
-      parse_options(std::vector<std::string>(argv + 1, argv + argc), environment(), error);
+      parse_options(command_line(argc, argv), environment(), error);
   if (!parsed) {
     bad_usage(error);
   }
   const Options& options = *parsed;
   if (options.help) {
     std::fputs(usage().c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    flush_stdout_or_fail();
+    return 0;
   }
 
   // Everything that can be checked is checked before the first run is announced.
   const std::map<std::string, std::string> paths = locate_programs(options);
-  for (const auto& [name, path] : paths) {
-    if (access(path.c_str(), X_OK) != 0) {
-      fail(name + ": cannot run " + path + ": " + std::strerror(errno), 2);
-    }
-  }
-  check_writable(options.json_path);
-  check_writable(options.svg_path);
   std::optional<Results> old;
   if (options.compare_path) {
     old = read_results(*options.compare_path, error);
@@ -177,35 +175,31 @@ int main(int argc, char** argv) {
       fail(error, 2);
     }
   }
+  const std::vector<ReplacedFile> files = begin_output_files(options);
   const std::chrono::seconds limit{options.timeout_s};
 
-  Progress progress(
-      std::size(CHECKS) + std::size(BENCHMARKS) * options.runs + study_steps(options.study),
-      isatty(fileno(stderr)) != 0, stderr, seconds_now);
+  Progress progress(std::size(CROSS_CHECK_PROGRAMS) + std::size(BENCHMARK_PROGRAMS) * options.runs +
+                        study_steps(options.study),
+                    is_terminal(stderr), stderr, seconds_now);
   Results results;
   results.machine = {processor_name(), COMPILER, BUILD_TYPE};
   results.calls_per_run = ITERATION_COUNT;
-  for (const CrossCheckProgram& check : CHECKS) {
+  for (const CrossCheckProgram& check : CROSS_CHECK_PROGRAMS) {
     progress.step(std::string("running ") + check.program);
     const std::int32_t errors =
-        run_program(check.program, paths.at(check.program), "Errors count = ", "", limit);
+        run_program(check.program, paths.at(check.program), ERRORS_COUNT, limit);
     results.checks.push_back(
         {check.program, check.under_test, check.reference, ITERATION_COUNT, errors});
   }
-  for (const char* name : BENCHMARKS) {
-    results.benchmarks.push_back({name, {}});
+  for (const BenchmarkProgram& benchmark : BENCHMARK_PROGRAMS) {
+    results.benchmarks.push_back({benchmark.program, {}});
   }
   // Round by round, so that a slow spell of the machine falls on all four alike.
   for (unsigned round = 1; round <= options.runs; ++round) {
     for (BenchmarkRow& row : results.benchmarks) {
       progress.step("running " + row.program + " (" + std::to_string(round) + " of " +
                     std::to_string(options.runs) + ")");
-      const std::int32_t ms =
-          run_program(row.program, paths.at(row.program), "Process duration = ", " msec", limit);
-      if (ms < 0) {
-        fail(row.program + ": negative duration " + std::to_string(ms));
-      }
-      row.runs_ms.push_back(ms);
+      row.runs_ms.push_back(run_program(row.program, paths.at(row.program), DURATION, limit));
     }
   }
   try {
@@ -220,17 +214,28 @@ int main(int argc, char** argv) {
   }
   progress.finish();
 
-  write_file(options.json_path, to_text(results_to_json(results)));
-  write_file(options.svg_path, draw_svg(results));
-
+  // The files first, then the text, which says where they are or why they are not: the
+  // text of a whole run is never lost to a file that could not be written.
+  const std::string contents[] = {to_text(results_to_json(results)), draw_svg(results)};
+  std::string places[2];
+  std::vector<std::string> failures;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& path = i == 0 ? options.json_path : options.svg_path;
+    places[i] = safe_text(path, 200);
+    if (!finish_replacing(files[i], contents[i], error)) {
+      failures.push_back("cannot write " + places[i] + ": " + error);
+      places[i] += " (not written: " + error + ")";
+    }
+  }
   std::string out = format_report(results);
   if (old) {
     out += format_comparison(results, *old, *options.compare_path);
   }
-  out += format_files(paths, fs::absolute(options.json_path), fs::absolute(options.svg_path));
+  out += format_files(paths, places[0], places[1]);
   std::fputs(out.c_str(), stdout);
-  if (std::fflush(stdout) != 0) {
-    fail(std::string("write error: ") + std::strerror(errno));
+  flush_stdout_or_fail();
+  for (const std::string& failure : failures) {
+    std::fprintf(stderr, "gcd_report: %s\n", failure.c_str());
   }
   for (const CrossCheckRow& row : results.checks) {
     if (row.errors != 0) {
@@ -238,5 +243,5 @@ int main(int argc, char** argv) {
            row.under_test + " and " + row.reference);
     }
   }
-  return 0;
+  return failures.empty() ? 0 : 1;
 }

@@ -177,18 +177,40 @@ class Parser {
     return number();
   }
 
+  // The number grammar of JSON (RFC 8259): no leading zeros, no '+', digits on both sides
+  // of a point; a number too large for a double is refused, not made infinite.
   std::optional<Json> number() {
     const std::size_t start = position_;
-    while (position_ < text_.size() &&
-           std::string_view("+-0123456789.eE").find(text_[position_]) != std::string_view::npos) {
-      ++position_;
+    const auto digits = [this] {
+      const std::size_t first = position_;
+      while (position_ < text_.size() && text_[position_] >= '0' && text_[position_] <= '9') {
+        ++position_;
+      }
+      return position_ - first;
+    };
+    const auto next_is = [this](char c) {
+      return position_ < text_.size() && text_[position_] == c ? (++position_, true) : false;
+    };
+    static_cast<void>(next_is('-'));
+    const bool leading_zero = position_ < text_.size() && text_[position_] == '0';
+    const std::size_t integer_digits = digits();
+    bool well_formed = integer_digits > 0 && !(leading_zero && integer_digits > 1);
+    if (well_formed && next_is('.')) {
+      well_formed = digits() > 0;
+    }
+    if (well_formed && (next_is('e') || next_is('E'))) {
+      static_cast<void>(next_is('+') || next_is('-'));
+      well_formed = digits() > 0;
+    }
+    if (!well_formed) {
+      return fail("expected a value");
     }
     double number = 0;
     const char* first = text_.data() + start;
     const char* last = text_.data() + position_;
     const auto [end, error] = std::from_chars(first, last, number);
-    if (start == position_ || error != std::errc{} || end != last) {
-      return fail("expected a value");
+    if (error != std::errc{} || end != last) {
+      return fail("a number out of range");
     }
     return Json(number);
   }

@@ -140,10 +140,8 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
                                      const std::map<std::string, std::string>& environment,
                                      std::string& error) {
   Options options;
-  if (!from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, 1000, error) ||
-      !from_environment(environment, "GCD_REPORT_TIMEOUT", options.timeout_s, 1, 86400, error)) {
-    return std::nullopt;
-  }
+  bool runs_given = false;  // an option on the command line wins over its variable
+  bool timeout_given = false;
   bool options_ended = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -187,6 +185,10 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
         error = "unexpected argument '" + argument + "' (a program is given as NAME=PATH)";
         return std::nullopt;
       }
+      if (equals + 1 == argument.size()) {
+        error = "no path in '" + argument + "' (a program is given as NAME=PATH)";
+        return std::nullopt;
+      }
       options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
       continue;
     }
@@ -200,6 +202,14 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
     if (!apply(options, *known, value.value_or(""), error)) {
       return std::nullopt;
     }
+    runs_given = runs_given || known->short_name == 'r';
+    timeout_given = timeout_given || known->short_name == 't';
+  }
+  if ((!runs_given &&
+       !from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, 1000, error)) ||
+      (!timeout_given &&
+       !from_environment(environment, "GCD_REPORT_TIMEOUT", options.timeout_s, 1, 86400, error))) {
+    return std::nullopt;
   }
   return options;
 }

@@ -19,9 +19,9 @@ struct Options {
   bool help = false;
 };
 
-// Reads GNU-style options (--runs N, --runs=N, -r N, -rN ...) after the defaults from the
-// environment (GCD_REPORT_RUNS, GCD_REPORT_TIMEOUT). Numbers are digits only. On a bad one,
-// nullopt with the reason in error.
+// Reads GNU-style options (--runs N, --runs=N, -r N, -rN ...); the environment
+// (GCD_REPORT_RUNS, GCD_REPORT_TIMEOUT) sets what the command line leaves unset. Numbers are
+// digits only. On a bad one, nullopt with the reason in error.
 [[nodiscard]] std::optional<Options> parse_options(
     const std::vector<std::string>& arguments,
     const std::map<std::string, std::string>& environment, std::string& error);

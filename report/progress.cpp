@@ -1,10 +1,9 @@
 // Drawing the progress line.
 #include "report/progress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cmath>
+
+#include "platform/host.h"
 
 namespace {
 
@@ -19,14 +18,6 @@ std::string time_left(double seconds) {
 }
 
 }  // namespace
-
-std::size_t terminal_width(std::FILE* stream) {
-  winsize size{};
-  if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) {
-    return size.ws_col;
-  }
-  return 80;
-}
 
 Progress::Progress(std::size_t total, bool redraw, std::FILE* out, std::function<double()> now)
     : total_(total), redraw_(redraw), out_(out), now_(std::move(now)), start_time_(now_()) {}

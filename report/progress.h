@@ -28,6 +28,3 @@ class Progress {
   std::function<double()> now_;
   double start_time_;
 };
-
-// The width of the terminal on this stream, or 80 where it cannot be told.
-[[nodiscard]] std::size_t terminal_width(std::FILE* stream);

@@ -11,6 +11,28 @@
 #include "study/stats.h"
 #include "study/study.h"
 
+// The kit's programs that the report runs, with the kernels each one binds.
+struct CrossCheckProgram {
+  const char* program;
+  const char* under_test;
+  const char* reference;
+};
+inline constexpr CrossCheckProgram CROSS_CHECK_PROGRAMS[] = {
+    {"check_u", "gcd_binary_u", "gcd_euclid_u"},
+    {"check_s", "gcd_binary_s", "gcd_euclid_s"},
+};
+struct BenchmarkProgram {
+  const char* program;
+  const char* kernel;
+};
+// The first is the baseline of the ratios.
+inline constexpr BenchmarkProgram BENCHMARK_PROGRAMS[] = {
+    {"bench_euclid_u", "gcd_euclid_u"},
+    {"bench_euclid_s", "gcd_euclid_s"},
+    {"bench_binary_u", "gcd_binary_u"},
+    {"bench_binary_s", "gcd_binary_s"},
+};
+
 struct Machine {
   std::string processor;
   std::string compiler;

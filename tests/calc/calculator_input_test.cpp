@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "report/command.h"
+#include "platform/host.h"
 #include "tests/reference_gcd.h"
 
 namespace {
@@ -122,7 +122,7 @@ TEST(CalculatorInput, IsReadAsTheCLibraryReadsIt) {
     for (const char* program : {CALC_EUCLID_S_PROGRAM, CALC_BINARY_S_PROGRAM}) {
       const ProgramRun run = run_captured(program, LIMIT, input.path());
       ASSERT_EQ(run.end, ProgramRun::End::exited) << program << " on \"" << text << '"';
-      ASSERT_EQ(run.code, 0) << program << " on \"" << text << '"';
+      ASSERT_EQ(run.code, 0U) << program << " on \"" << text << '"';
       ASSERT_EQ(run.out, expected) << program << " on \"" << text << '"';
     }
   }
@@ -137,7 +137,7 @@ TEST(CalculatorInput, SkipsAnyAmountOfBlanksInBoundedMemory) {
   for (const char* program : {CALC_EUCLID_S_PROGRAM, CALC_BINARY_S_PROGRAM}) {
     const ProgramRun run = run_captured(program, LIMIT, input.path());
     EXPECT_EQ(run.end, ProgramRun::End::exited) << program;
-    EXPECT_EQ(run.code, 0) << program;
+    EXPECT_EQ(run.code, 0U) << program;
     EXPECT_EQ(run.out, PROMPT + "Greatest common divisor = 6") << program;
   }
   rusage usage{};

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "report/command.h"
+#include "platform/host.h"
 #include "tests/check/faulty_kernels.h"
 
 namespace {

@@ -42,6 +42,20 @@ TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
   EXPECT_EQ(row_of(table, "mpn_gcd_1_u ns/call"),
             "  mpn_gcd_1_u ns/call                  -     54.00         -");
   EXPECT_EQ(row_of(table, "fast_binary_u ns/call"), "");  // only in the old report
+  EXPECT_EQ(table.find("other settings"), std::string::npos) << table;
+}
+
+TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
+  Results old = load("old.json");
+  old.study.settings.repetitions = 1;
+  old.study.settings.drawn_pairs = 2000;
+  const std::string table = format_comparison(load("new.json"), old, "old.json");
+  EXPECT_NE(
+      table.find("  The two reports were made with other settings; figures compare less well:\n"
+                 "    pairs timed in process             2000 old,    1000000 new\n"
+                 "    repetitions in process                1 old,          3 new\n"),
+      std::string::npos)
+      << table;
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+// What the report needs of the operating system, beside the programs' own layer: starting a
+// program and reading its output under a time limit, the report's own folder and console,
+// files replaced whole, and programs and half-written files that never outlive the report.
+// One implementation per platform (host_posix.cpp, host_windows.cpp).
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ProgramRun {
+  enum class End {
+    exited,       // code is the exit status
+    killed,       // code is the signal (POSIX) or the exception code (Windows) that ended it
+    timed_out,    // still running at the limit, so it was stopped
+    not_started,  // code is the error of the failed start
+  };
+  std::string out;
+  End end = End::not_started;
+  unsigned long code = 0;
+};
+
+// The null device, the programs' standard input.
+extern const char* const NULL_DEVICE;
+
+// Starts the program at path (as given: no shell, no search of PATH) with no arguments,
+// standard input from stdin_path and standard error shared with this process. A program
+// still running after limit is stopped, with any processes it started; so is one still
+// running when the report ends, however it ends.
+[[nodiscard]] ProgramRun run_captured(const std::string& path,
+                                      std::chrono::seconds limit = std::chrono::seconds(120),
+                                      const std::string& stdin_path = NULL_DEVICE);
+
+// How a run ended, in words: "exit status 1", "killed by SIGSEGV" ("access violation
+// (0xC0000005)" on Windows), "still running after 120 s, stopped", "could not be started:
+// No such file or directory".
+[[nodiscard]] std::string describe_end(const ProgramRun& run, std::chrono::seconds limit);
+
+// Why the file at path cannot be started as a program ("is a directory", "is not a program:
+// no #! line and no executable header"), or nullopt if it can.
+[[nodiscard]] std::optional<std::string> why_not_a_program(const std::string& path);
+
+// The folder of the running executable, or "" where it cannot be told.
+[[nodiscard]] std::string own_folder();
+
+// The command line as UTF-8 text, without the program's own name.
+[[nodiscard]] std::vector<std::string> command_line(int argc, char** argv);
+
+// Whether the stream is a terminal (a console), and its width there (80 where unknown).
+[[nodiscard]] bool is_terminal(std::FILE* stream);
+[[nodiscard]] std::size_t terminal_width(std::FILE* stream);
+
+// A file replaced whole or not at all: a temporary file beside it is made first (which
+// proves that the folder takes new files), written, flushed to the disk and renamed over the
+// file. The temporary is removed if anything fails, and if the report ends early in any way.
+struct ReplacedFile {
+  std::string path;       // the file to replace (symbolic links followed)
+  std::string temporary;  // beside it, in the same folder
+};
+
+// Makes the temporary; nullopt with the reason ("Permission denied") if it cannot.
+[[nodiscard]] std::optional<ReplacedFile> begin_replacing(const std::string& path,
+                                                          std::string& error);
+// Writes the content to the temporary and renames it over the file; false with the reason.
+[[nodiscard]] bool finish_replacing(const ReplacedFile& file, std::string_view content,
+                                    std::string& error);
+
+// From here on, every signal or event that ends the report (POSIX: HUP, INT, QUIT, TERM,
+// USR1, USR2, ALRM, PIPE; Windows: a console close or break) first stops the running program
+// and removes the temporaries, then ends the report as it would have ended.
+void stop_programs_and_temporaries_with_this_process();

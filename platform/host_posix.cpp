@@ -1,0 +1,451 @@
+// The report's host layer on POSIX systems: fork and exec, poll, signals, rename.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "platform/host.h"
+
+const char* const NULL_DEVICE = "/dev/null";
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+// The signals that end the report by default and that a user or the system may send it.
+constexpr std::array STOP_SIGNALS{SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,
+                                  SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
+
+// What a signal handler must clean up: the process group of the running program, and the
+// temporaries not yet renamed. Written with the stop signals blocked, read by the handler.
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the signal handler may only touch lock-free atomics");
+std::atomic<pid_t> running_group{0};
+struct Temporary {
+  std::atomic<bool> in_use{false};
+  std::array<char, PATH_MAX> path{};
+};
+std::array<Temporary, 4> temporaries;
+
+sigset_t stop_signal_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal_number : STOP_SIGNALS) {
+    sigaddset(&set, signal_number);
+  }
+  return set;
+}
+
+// Holds the stop signals off for its lifetime, so that a handler never sees half a change.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    const sigset_t set = stop_signal_set();
+    sigprocmask(SIG_BLOCK, &set, &old_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+  [[nodiscard]] const sigset_t& old() const { return old_; }
+
+ private:
+  sigset_t old_;
+};
+
+void remove_temporaries() noexcept {
+  for (Temporary& temporary : temporaries) {
+    if (temporary.in_use.exchange(false)) {
+      unlink(temporary.path.data());
+    }
+  }
+}
+
+bool remember_temporary(const std::string& path) {
+  for (Temporary& temporary : temporaries) {
+    if (!temporary.in_use.load() && path.size() < temporary.path.size()) {
+      std::memcpy(temporary.path.data(), path.c_str(), path.size() + 1);
+      temporary.in_use.store(true);
+      return true;
+    }
+  }
+  return false;
+}
+
+void forget_temporary(const std::string& path) {
+  const SignalsHeld held;
+  for (Temporary& temporary : temporaries) {
+    if (temporary.in_use.load() && path == temporary.path.data()) {
+      temporary.in_use.store(false);
+    }
+  }
+}
+
+extern "C" void stop_everything(int signal_number) {
+  const int saved_errno = errno;
+  const pid_t group = running_group.load();
+  if (group > 0) {
+    kill(-group, SIGKILL);
+  }
+  remove_temporaries();
+  // End as the signal would have ended the report: its default action, delivered as soon
+  // as the handler's own mask is lifted.
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigaction(signal_number, &default_action, nullptr);
+  raise(signal_number);
+  sigset_t just_this;
+  sigemptyset(&just_this);
+  sigaddset(&just_this, signal_number);
+  sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
+  errno = saved_errno;
+}
+
+// A descriptor at 3 or above, so that the child's dup2 onto 0 and 1 cannot overwrite it
+// (the report may have been started with a standard stream closed).
+int above_standard_streams(int fd) {
+  if (fd > STDERR_FILENO) {
+    return fd;
+  }
+  const int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  close(fd);
+  return moved;
+}
+
+bool cloexec_pipe(int (&fds)[2]) {
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    return false;
+  }
+  fds[0] = above_standard_streams(fds[0]);
+  fds[1] = above_standard_streams(fds[1]);
+  return fds[0] >= 0 && fds[1] >= 0;
+}
+
+// Between fork and exec: async-signal-safe calls only. Reports a failure as its errno on
+// the error pipe, which exec closes on success.
+[[noreturn]] void become_program(const char* path, char* const* argv, const char* stdin_path,
+                                 int out_fd, int error_fd, pid_t parent, const sigset_t& mask) {
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  for (const int signal_number : STOP_SIGNALS) {
+    struct sigaction current {};
+    if (sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == stop_everything) {
+      sigaction(signal_number, &default_action, nullptr);
+    }
+  }
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
+  setpgid(0, 0);  // a group of its own, so that stopping it takes its children along
+#ifdef __linux__
+  // Dies with the report even when the report is killed outright.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) {
+    _exit(127);
+  }
+#else
+  static_cast<void>(parent);
+#endif
+  const int in = open(stdin_path, O_RDONLY);
+  if (in >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out_fd, STDOUT_FILENO) >= 0) {
+    if (in != STDIN_FILENO) {
+      close(in);
+    }
+    execv(path, argv);
+  }
+  const int error = errno;
+  [[maybe_unused]] const ssize_t written = write(error_fd, &error, sizeof error);
+  _exit(127);
+}
+
+// Milliseconds left until the deadline, for poll: never negative.
+int remaining_ms(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Reads the pipe to its end or to the deadline; false if the deadline came first.
+bool read_until(int fd, Clock::time_point deadline, std::string& out) {
+  std::array<char, 4096> buffer{};
+  for (;;) {
+    pollfd ready{fd, POLLIN, 0};
+    const int polled = poll(&ready, 1, remaining_ms(deadline));
+    if (polled < 0 && errno == EINTR) {
+      continue;
+    }
+    if (polled <= 0) {
+      return polled < 0;  // an error of poll ends the read like an end of output
+    }
+    const ssize_t got = read(fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got <= 0) {
+      return true;
+    }
+    out.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+}
+
+// Waits for the child until the deadline (it may close its output and still run on).
+bool wait_until(pid_t pid, Clock::time_point deadline, int& wait_status) {
+  for (;;) {
+    const pid_t done = waitpid(pid, &wait_status, WNOHANG);
+    if (done == pid || (done < 0 && errno != EINTR)) {
+      return true;
+    }
+    if (Clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+// The errno that the child sent before exec failed, or 0 once exec closed the pipe.
+int start_error(int fd) {
+  int error = 0;
+  for (;;) {
+    const ssize_t got = read(fd, &error, sizeof error);
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+  }
+}
+
+}  // namespace
+
+ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
+                        const std::string& stdin_path) {
+  ProgramRun run;
+  int out[2];
+  int start[2];
+  if (!cloexec_pipe(out)) {
+    run.code = static_cast<unsigned long>(errno);
+    return run;
+  }
+  if (!cloexec_pipe(start)) {
+    run.code = static_cast<unsigned long>(errno);
+    close(out[0]);
+    close(out[1]);
+    return run;
+  }
+  std::array<char*, 2> argv{const_cast<char*>(path.c_str()), nullptr};
+  const pid_t parent = getpid();
+  pid_t pid = 0;
+  {
+    // No handler may run in the child before exec, nor miss the child in the parent.
+    const SignalsHeld held;
+    pid = fork();
+    if (pid == 0) {
+      become_program(path.c_str(), argv.data(), stdin_path.c_str(), out[1], start[1], parent,
+                     held.old());
+    }
+    if (pid > 0) {
+      setpgid(pid, pid);  // also here, so that the group exists before anyone signals it
+      running_group.store(pid);
+    }
+  }
+  const int fork_error = errno;
+  close(out[1]);
+  close(start[1]);
+  if (pid < 0) {
+    close(out[0]);
+    close(start[0]);
+    run.code = static_cast<unsigned long>(fork_error);
+    return run;
+  }
+  const int exec_error = start_error(start[0]);
+  close(start[0]);
+  int wait_status = 0;
+  if (exec_error != 0) {
+    close(out[0]);
+    waitpid(pid, &wait_status, 0);
+    running_group.store(0);
+    run.code = static_cast<unsigned long>(exec_error);
+    return run;
+  }
+
+  const Clock::time_point deadline = Clock::now() + limit;
+  const bool finished =
+      read_until(out[0], deadline, run.out) && wait_until(pid, deadline, wait_status);
+  close(out[0]);
+  if (!finished) {
+    kill(-pid, SIGKILL);
+    waitpid(pid, &wait_status, 0);
+    run.end = ProgramRun::End::timed_out;
+  } else if (WIFEXITED(wait_status)) {
+    run.end = ProgramRun::End::exited;
+    run.code = static_cast<unsigned long>(WEXITSTATUS(wait_status));
+  } else if (WIFSIGNALED(wait_status)) {
+    run.end = ProgramRun::End::killed;
+    run.code = static_cast<unsigned long>(WTERMSIG(wait_status));
+  }
+  running_group.store(0);
+  return run;
+}
+
+std::string describe_end(const ProgramRun& run, std::chrono::seconds limit) {
+  const int code = static_cast<int>(run.code);
+  switch (run.end) {
+    case ProgramRun::End::exited: return "exit status " + std::to_string(code);
+    case ProgramRun::End::killed: {
+      const char* name = sigabbrev_np(code);
+      return name != nullptr ? std::string("killed by SIG") + name
+                             : "killed by signal " + std::to_string(code);
+    }
+    case ProgramRun::End::timed_out:
+      return "still running after " + std::to_string(limit.count()) + " s, stopped";
+    case ProgramRun::End::not_started: break;
+  }
+  return std::string("could not be started: ") + std::strerror(code);
+}
+
+std::optional<std::string> why_not_a_program(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) {
+    return std::strerror(errno);
+  }
+  if (S_ISDIR(status.st_mode)) {
+    return "is a directory";
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return "is not a regular file";
+  }
+  if (access(path.c_str(), X_OK) != 0) {
+    return std::strerror(errno);
+  }
+  // exec takes an executable format or a #! line; anything else fails only when run.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return std::strerror(errno);
+  }
+  std::array<char, 4> head{};
+  const ssize_t got = read(fd, head.data(), head.size());
+  close(fd);
+  const std::string_view start(head.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (start.starts_with("#!") || start ==
+                                     "\x7f"
+                                     "ELF") {
+    return std::nullopt;
+  }
+  return "is not a program: no #! line and no executable header";
+}
+
+std::string own_folder() {
+  std::error_code error;
+  return fs::read_symlink("/proc/self/exe", error).parent_path().string();
+}
+
+std::vector<std::string> command_line(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
+bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+std::size_t terminal_width(std::FILE* stream) {
+  winsize size{};
+  if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) {
+    return size.ws_col;
+  }
+  return 80;
+}
+
+std::optional<ReplacedFile> begin_replacing(const std::string& path, std::string& error) {
+  std::error_code ec;
+  const fs::path target = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  if (ec) {
+    error = ec.message();
+    return std::nullopt;
+  }
+  std::string hidden = ".";
+  hidden.append(target.filename().string()).append(".XXXXXX");
+  std::string pattern = (target.parent_path() / hidden).string();
+  // The new file gets the old one's permissions, or those of any newly made file.
+  struct stat old {};
+  mode_t mode = 0;
+  if (stat(target.c_str(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  const SignalsHeld held;
+  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return std::nullopt;
+  }
+  const bool fitted = fchmod(fd, mode) == 0;
+  close(fd);
+  if (!fitted || !remember_temporary(pattern)) {
+    error = fitted ? "too many files at once" : std::strerror(errno);
+    unlink(pattern.c_str());
+    return std::nullopt;
+  }
+  static const bool removed_at_exit = std::atexit(remove_temporaries) == 0;
+  static_cast<void>(removed_at_exit);
+  return ReplacedFile{target.string(), pattern};
+}
+
+bool finish_replacing(const ReplacedFile& file, std::string_view content, std::string& error) {
+  int failure = 0;
+  const int fd = open(file.temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) {
+    failure = errno;
+  }
+  while (failure == 0 && !content.empty()) {
+    const ssize_t written = write(fd, content.data(), content.size());
+    if (written < 0 && errno != EINTR) {
+      failure = errno;
+    } else if (written > 0) {
+      content.remove_prefix(static_cast<std::size_t>(written));
+    }
+  }
+  // On the disk before the rename, so that a crash leaves either the old file or the new.
+  if (failure == 0 && fsync(fd) != 0) {
+    failure = errno;
+  }
+  if (fd >= 0 && close(fd) != 0 && failure == 0) {
+    failure = errno;
+  }
+  if (failure == 0 && rename(file.temporary.c_str(), file.path.c_str()) != 0) {
+    failure = errno;
+  }
+  if (failure != 0) {
+    unlink(file.temporary.c_str());
+    error = std::strerror(failure);
+  }
+  forget_temporary(file.temporary);
+  return failure == 0;
+}
+
+void stop_programs_and_temporaries_with_this_process() {
+  struct sigaction action {};
+  action.sa_handler = stop_everything;
+  action.sa_mask = stop_signal_set();  // one handler at a time
+  for (const int signal_number : STOP_SIGNALS) {
+    // A signal ignored from the start stays ignored, as for any program: nohup, or INT and
+    // QUIT in a shell's background job.
+    struct sigaction before {};
+    if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+      sigaction(signal_number, &action, nullptr);
+    }
+  }
+  // A file larger than the limit of the shell (ulimit -f) fails its write, not the report.
+  signal(SIGXFSZ, SIG_IGN);
+}

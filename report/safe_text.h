@@ -1,0 +1,12 @@
+// Text from a file, made safe to show: a report file may hold anything, and a terminal acts
+// on control characters (ESC[2J clears the screen).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The text with control characters (C0, DEL and C1) escaped ("\n", "\x1b", "\u0085"), a
+// backslash doubled, each byte that is not part of valid UTF-8 shown as "\xNN", and cut
+// after max_characters characters, with "..." to say so.
+[[nodiscard]] std::string safe_text(std::string_view text, std::size_t max_characters);
