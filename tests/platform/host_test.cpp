@@ -11,35 +11,11 @@
 #include <iterator>
 #include <string>
 
+#include "tests/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-class Folder {
- public:
-  Folder() {
-    char name[] = "/tmp/host_test_XXXXXX";
-    path_ = mkdtemp(name) != nullptr ? name : "";
-  }
-  ~Folder() { fs::remove_all(path_); }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  [[nodiscard]] std::string file(const std::string& name, const std::string& content,
-                                 fs::perms perms = fs::perms::owner_read |
-                                                   fs::perms::owner_write) const {
-    const std::string path = path_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    fs::permissions(path, perms);
-    return path;
-  }
-  [[nodiscard]] std::size_t entries() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), {}));
-  }
-  [[nodiscard]] const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::string content_of(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -47,7 +23,7 @@ std::string content_of(const std::string& path) {
 }
 
 TEST(ReplacedFile, TakesTheNewContentWhole) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string path = folder.file("report.json", "old");
   std::string error;
   const std::optional<ReplacedFile> file = begin_replacing(path, error);
@@ -61,7 +37,7 @@ TEST(ReplacedFile, TakesTheNewContentWhole) {
 // A write that fails half way (here: past the file size limit, as on a full disk) keeps
 // the old file as it was and leaves no temporary behind.
 TEST(ReplacedFile, KeepsTheOldFileWhenTheNewOneCannotBeWritten) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string path = folder.file("report.json", "the old results");
   std::string error;
   const std::optional<ReplacedFile> file = begin_replacing(path, error);
@@ -90,7 +66,7 @@ TEST(ReplacedFile, NeedsAFolderThatTakesNewFiles) {
 }
 
 TEST(WhyNotAProgram, TellsBeforeTheRun) {
-  const Folder folder;
+  const TempFolder folder;
   const fs::perms runnable = fs::perms::owner_all;
   EXPECT_EQ(why_not_a_program(folder.file("script", "#!/bin/sh\nexit 0\n", runnable)),
             std::nullopt);

@@ -10,31 +10,14 @@
 #include <fstream>
 #include <string>
 
+#include "tests/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-class Folder {
- public:
-  Folder() {
-    char name[] = "/tmp/files_test_XXXXXX";
-    path_ = mkdtemp(name) != nullptr ? name : "";
-  }
-  ~Folder() { fs::remove_all(path_); }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  [[nodiscard]] std::string file(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ + "/" + name, std::ios::binary) << content;
-    return path_ + "/" + name;
-  }
-  [[nodiscard]] const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST(ReadBounded, ReadsOnlySmallRegularFiles) {
-  const Folder folder;
+  const TempFolder folder;
   std::string error;
   EXPECT_EQ(read_bounded(folder.file("ok.json", "{}\n"), 100, error), "{}\n");
   EXPECT_EQ(read_bounded(folder.file("exact", std::string(100, 'x')), 100, error)->size(), 100U);
@@ -64,7 +47,7 @@ TEST(ReadBounded, ReadsOnlySmallRegularFiles) {
 }
 
 TEST(WhyNotWritable, NamesWhatIsInTheWay) {
-  const Folder folder;
+  const TempFolder folder;
   EXPECT_EQ(why_not_writable(folder.path() + "/new.json"), std::nullopt);
   EXPECT_EQ(why_not_writable(folder.file("old.json", "{}")), std::nullopt);
   EXPECT_EQ(why_not_writable(folder.path()), "is a directory");
@@ -74,7 +57,7 @@ TEST(WhyNotWritable, NamesWhatIsInTheWay) {
 }
 
 TEST(SameFile, SeesThroughSpellingsAndLinks) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string a = folder.file("a.json", "{}");
   ASSERT_EQ(symlink(a.c_str(), (folder.path() + "/link").c_str()), 0);
   EXPECT_TRUE(same_file(a, folder.path() + "/./a.json"));
