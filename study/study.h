@@ -59,7 +59,7 @@ struct PassesPerBit {
 struct Study {
   StudySettings settings;
   std::vector<double> loop_ns_per_call;        // the programs' loop with the empty kernel
-  std::vector<double> sweep_loop_ns_per_call;  // the sweep's loop with the empty kernel
+  std::vector<double> sweep_loop_ns_per_call;  // the sweep's loop, mean over sizes and readings
   std::vector<KernelFigures> kernels;          // on the programs' pairs
   std::vector<SweepFigures> sweep;
   std::vector<PassesPerBit> passes_per_bit;
