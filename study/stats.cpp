@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr int RESAMPLES = 2000;
-constexpr std::uint64_t SEED = 20261208;
-
 std::vector<double> resample(std::span<const double> samples, std::mt19937_64& random) {
   std::uniform_int_distribution<std::size_t> pick(0, samples.size() - 1);
   std::vector<double> drawn(samples.size());
@@ -30,10 +27,10 @@ double percentile(const std::vector<double>& sorted, double fraction) {
 
 template <class Statistic>
 Estimate bootstrap(double value, Statistic statistic) {
-  std::mt19937_64 random(SEED);
+  std::mt19937_64 random(BOOTSTRAP_SEED);
   std::vector<double> statistics;
-  statistics.reserve(RESAMPLES);
-  for (int i = 0; i < RESAMPLES; ++i) {
+  statistics.reserve(BOOTSTRAP_RESAMPLES);
+  for (int i = 0; i < BOOTSTRAP_RESAMPLES; ++i) {
     statistics.push_back(statistic(random));
   }
   std::sort(statistics.begin(), statistics.end());

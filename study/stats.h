@@ -2,6 +2,7 @@
 // bootstrap over the repetitions.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -10,6 +11,11 @@
 
 // (max - min) / median: how far the repetitions spread; 0 for fewer than two.
 [[nodiscard]] double spread(std::span<const double> values);
+
+// The bootstrap: this many resamples, drawn from a std::mt19937_64 with this seed, each
+// index by std::uniform_int_distribution<std::size_t>.
+inline constexpr int BOOTSTRAP_RESAMPLES = 2000;
+inline constexpr std::uint64_t BOOTSTRAP_SEED = 20261208;
 
 struct Estimate {
   double value;  // the figure itself, from all the repetitions

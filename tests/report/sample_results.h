@@ -7,9 +7,10 @@
 #include "report/results.h"
 #include "study/fit.h"
 
-// Programs whose binary kernels take half the time of Euclid's; a sweep in which binary is
-// slower up to 6 bits and faster from 7 on, unsigned, and faster at every size, signed;
-// passes per bit on the constants.
+// Programs whose unsigned binary kernel takes half the time of Euclid's and whose signed one
+// takes 0.38 of it; a sweep in which binary is slower up to 6 bits and faster from 7 on,
+// unsigned, and faster at every size, signed; passes per bit on the constants. Unsigned and
+// signed figures differ, so that a sentence that swaps them is seen.
 inline Results sample_results() {
   Results results;
   results.machine = {"Test CPU", "g++ 12", "Release"};
@@ -19,7 +20,7 @@ inline Results sample_results() {
   results.benchmarks = {{"bench_euclid_u", {800, 810, 790, 805, 795}},
                         {"bench_euclid_s", {780, 790, 770, 785, 775}},
                         {"bench_binary_u", {400, 405, 395, 402, 398}},
-                        {"bench_binary_s", {390, 395, 385, 392, 388}}};
+                        {"bench_binary_s", {300, 305, 295, 302, 298}}};
   Study& study = results.study;
   study.settings.drawn_pairs = 1'000'000;
   study.settings.repetitions = 3;
@@ -28,7 +29,7 @@ inline Results sample_results() {
   study.sweep_loop_ns_per_call = {1.0, 1.0, 1.0};
   const std::vector<std::string> names{"gcd_euclid_u", "gcd_euclid_s", "gcd_binary_u",
                                        "gcd_binary_s", "fast_binary_u"};
-  const double ns[] = {80, 78, 40, 39, 30};
+  const double ns[] = {80, 78, 40, 45, 30};
   const double passes[] = {19, 18.4, 20.7, 20, 0};
   for (std::size_t i = 0; i < names.size(); ++i) {
     KernelFigures kernel{names[i], {ns[i] - 1, ns[i], ns[i] + 1}, std::nullopt};
@@ -50,5 +51,6 @@ inline Results sample_results() {
   }
   study.passes_per_bit = {{"gcd_euclid_u", 0.585, EUCLID_PASSES_PER_BIT},
                           {"gcd_binary_u", 0.706, BINARY_PASSES_PER_BIT}};
+  results.notes = {"mpn_gcd_1_u left out: GMP was not found at build time (Debian libgmp-dev)"};
   return results;
 }

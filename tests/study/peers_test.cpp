@@ -37,13 +37,4 @@ TEST(Peers, AgreeWithAnIndependentGcdOnEdgeWordsAndRandomPairs) {
   }
 }
 
-// GMP's peer is there exactly when GMP was found; otherwise the report says why not.
-TEST(Peers, TellWhatIsLeftOut) {
-  bool has_gmp = false;
-  for (const Peer& peer : peers()) {
-    has_gmp = has_gmp || std::string(peer.name) == "mpn_gcd_1_u";
-  }
-  EXPECT_EQ(peer_left_out() == nullptr, has_gmp);
-}
-
 }  // namespace
