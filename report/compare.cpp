@@ -38,6 +38,27 @@ std::optional<Estimate> median_of(const std::vector<double>* samples) {
   return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
 }
 
+// The same in cycles: the samples times the report's clock.
+std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz) {
+  if (samples == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<double> cycles;
+  for (const double ns : *samples) {
+    cycles.push_back(ns * ghz);
+  }
+  return median_estimate(cycles);
+}
+
+std::string clock_text(const Study& study) {
+  char text[48];
+  if (const std::optional<double> ghz = study.ghz()) {
+    std::snprintf(text, sizeof text, "%.2f GHz", *ghz);
+    return text;
+  }
+  return "not measured";
+}
+
 // Figures made on other pairs or with fewer repetitions are not the same measurement.
 void settings_note(std::string& out, const Results& now, const Results& old) {
   const StudySettings& a = old.study.settings;
@@ -79,15 +100,25 @@ std::string format_comparison(const Results& now, const Results& old, const std:
       rows.push_back({label, binary_speedup(old, euclid, binary), *new_value});
     }
   }
+  // Cycles where both reports know their clock: a change of clock alone moves ns, not cycles.
+  const std::optional<double> old_ghz = old.study.ghz();
+  const std::optional<double> new_ghz = now.study.ghz();
   for (const KernelFigures& kernel : now.study.kernels) {
     const KernelFigures* before = find_kernel(old.study, kernel.name);
-    rows.push_back({kernel.name + " ns/call", median_of(before ? &before->ns_per_call : nullptr),
-                    median_estimate(kernel.ns_per_call)});
+    const std::vector<double>* old_samples = before ? &before->ns_per_call : nullptr;
+    rows.push_back(
+        {kernel.name + " ns/call", median_of(old_samples), median_estimate(kernel.ns_per_call)});
+    if (old_ghz && new_ghz) {
+      rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
+                      *cycles_of(&kernel.ns_per_call, *new_ghz)});
+    }
   }
 
   std::string out = "Against an earlier report: " + safe_text(old_name, 60) + "\n";
   out += "  (" + old.machine.processor + ", " + old.machine.compiler + ", " +
          old.machine.build_type + " build)\n";
+  out += "  clock: " + clock_text(old.study) + " then, " + clock_text(now.study) + " now" +
+         (old_ghz && new_ghz ? "\n" : "; kernels compared in ns only\n");
   settings_note(out, now, old);
   char line[160];
   std::snprintf(line, sizeof line, "  %-28s %9s %9s %9s  %s\n", "figure", "old", "new", "new/old",

@@ -13,7 +13,10 @@
 
 namespace {
 
-constexpr const char* FORMAT = "gcd-kit report 1";
+// The format written, and the one before it, which had no clock, no processor signature
+// and no cycles; both are read.
+constexpr const char* FORMAT = "gcd-kit report 2";
+constexpr const char* FORMAT_WITHOUT_CYCLES = "gcd-kit report 1";
 
 // Figures to a thousandth: more digits would only be noise.
 double rounded(double value) { return std::round(value * 1000) / 1000; }
@@ -28,6 +31,28 @@ Json numbers(const std::vector<double>& values) {
 
 Json optional_number(const std::optional<double>& value) {
   return value ? Json(rounded(*value)) : Json(nullptr);
+}
+
+Json optional_text(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
+
+// Cycles for a time in ns, where the clock is known.
+Json cycles(const std::optional<double>& ghz, double ns) {
+  return ghz ? Json(rounded(ns * *ghz)) : Json(nullptr);
+}
+
+Json machine_json(const Machine& machine) {
+  const std::optional<X86Signature>& x86 = machine.x86;
+  return Json::Object{
+      {"processor", machine.processor},
+      {"compiler", machine.compiler},
+      {"build_type", machine.build_type},
+      {"vendor", x86 ? Json(x86->vendor) : Json(nullptr)},
+      {"family", x86 ? Json(x86->family) : Json(nullptr)},
+      {"model", x86 ? Json(x86->model) : Json(nullptr)},
+      {"stepping", x86 ? Json(x86->stepping) : Json(nullptr)},
+      {"virtual_machine", machine.virtual_machine ? Json(*machine.virtual_machine) : Json(nullptr)},
+      {"hypervisor", optional_text(machine.hypervisor)},
+  };
 }
 
 Json estimate(const Estimate& figure) {
@@ -100,6 +125,17 @@ class Reader {
     }
     return in_range(value, key, low, high);
   }
+  std::optional<bool> optional_flag(const Json& object, const char* key) {
+    const Json& value = member(object, key);
+    if (value.get<std::nullptr_t>() != nullptr) {
+      return std::nullopt;
+    }
+    if (const bool* flag = value.get<bool>()) {
+      return *flag;
+    }
+    fail(std::string("\"") + key + "\" is neither true, false nor null");
+    return std::nullopt;
+  }
   std::vector<double> numbers(const Json& object, const char* key, double low, double high) {
     std::vector<double> values;
     for (const Json& item : filled_array(object, key)) {
@@ -159,6 +195,9 @@ constexpr double MAX_MS = 86'400'000;
 constexpr double MAX_NS = 1e6;
 constexpr double MAX_PASSES = 1000;
 constexpr double SMALLEST_POSITIVE = 1e-9;
+// A clock that no processor runs at is a mistake of the file.
+constexpr double MIN_GHZ = 0.01;
+constexpr double MAX_GHZ = 100;
 
 bool is_benchmark(const std::string& program) {
   return std::any_of(std::begin(BENCHMARK_PROGRAMS), std::end(BENCHMARK_PROGRAMS),
@@ -199,6 +238,7 @@ Json results_to_json(const Results& results) {
         {"ratio", estimate(ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms))}});
   }
 
+  const std::optional<double> ghz = study.ghz();
   const KernelFigures* euclid = find_kernel(study, "gcd_euclid_u");
   const std::vector<double> baseline =
       euclid != nullptr ? euclid->ns_per_call : std::vector<double>{};
@@ -212,6 +252,9 @@ Json results_to_json(const Results& results) {
         {"passes_per_call", optional_number(kernel.passes_per_call)},
         {"ns_per_pass",
          kernel.passes_per_call ? Json(rounded(ns / *kernel.passes_per_call)) : Json(nullptr)},
+        {"cycles_per_call", cycles(ghz, ns)},
+        {"cycles_per_pass",
+         kernel.passes_per_call ? cycles(ghz, ns / *kernel.passes_per_call) : Json(nullptr)},
         {"ratio_to_gcd_euclid_u", estimate(ratio_estimate(kernel.ns_per_call, baseline))}});
   }
 
@@ -221,6 +264,7 @@ Json results_to_json(const Results& results) {
                                     {"bits", point.bits},
                                     {"ns_per_call", rounded(median(point.ns_per_call))},
                                     {"ns_per_call_runs", numbers(point.ns_per_call)},
+                                    {"cycles_per_call", cycles(ghz, median(point.ns_per_call))},
                                     {"passes_per_call", optional_number(point.passes_per_call)}});
   }
 
@@ -238,9 +282,15 @@ Json results_to_json(const Results& results) {
 
   return Json::Object{
       {"format", FORMAT},
-      {"machine", Json::Object{{"processor", results.machine.processor},
-                               {"compiler", results.machine.compiler},
-                               {"build_type", results.machine.build_type}}},
+      {"machine", machine_json(results.machine)},
+      {"clock", Json::Object{{"before_ghz", optional_number(study.clock_before_ghz)},
+                             {"after_ghz", optional_number(study.clock_after_ghz)},
+                             {"ghz", optional_number(ghz)}}},
+      {"mispredicted_branch",
+       Json::Object{
+           {"ns", optional_number(study.mispredicted_branch_ns)},
+           {"cycles", study.mispredicted_branch_ns ? cycles(ghz, *study.mispredicted_branch_ns)
+                                                   : Json(nullptr)}}},
       {"settings", Json::Object{{"calls_per_run", results.calls_per_run},
                                 {"drawn_pairs", settings.drawn_pairs},
                                 {"repetitions", settings.repetitions},
@@ -266,16 +316,36 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
     error = "no \"format\": \"" + std::string(FORMAT) + "\"";
     return std::nullopt;
   }
-  if (*format->get<std::string>() != FORMAT) {
-    error = "its format is \"" + safe_text(*format->get<std::string>(), 40) +
-            "\", and this gcd_report reads \"" + FORMAT + "\"";
+  const std::string& version = *format->get<std::string>();
+  if (version != FORMAT && version != FORMAT_WITHOUT_CYCLES) {
+    error = "its format is \"" + safe_text(version, 40) + "\", and this gcd_report reads \"" +
+            FORMAT + "\" and \"" + FORMAT_WITHOUT_CYCLES + "\"";
     return std::nullopt;
   }
+  const bool with_cycles = version == FORMAT;
   Reader read;
   Results results;
   const Json& machine = read.member(json, "machine");
-  results.machine = {read.text(machine, "processor"), read.text(machine, "compiler"),
-                     read.text(machine, "build_type", 40)};
+  results.machine.processor = read.text(machine, "processor");
+  results.machine.compiler = read.text(machine, "compiler");
+  results.machine.build_type = read.text(machine, "build_type", 40);
+  if (with_cycles) {
+    if (read.member(machine, "vendor").get<std::nullptr_t>() == nullptr) {
+      results.machine.x86 = X86Signature{read.text(machine, "vendor", 12),
+                                         read.whole<unsigned>(machine, "family", 0, 0x10F),
+                                         read.whole<unsigned>(machine, "model", 0, 0xFF),
+                                         read.whole<unsigned>(machine, "stepping", 0, 0xF)};
+    }
+    results.machine.virtual_machine = read.optional_flag(machine, "virtual_machine");
+    if (read.member(machine, "hypervisor").get<std::nullptr_t>() == nullptr) {
+      results.machine.hypervisor = read.text(machine, "hypervisor", 12);
+    }
+    const Json& clock = read.member(json, "clock");
+    results.study.clock_before_ghz = read.optional_number(clock, "before_ghz", MIN_GHZ, MAX_GHZ);
+    results.study.clock_after_ghz = read.optional_number(clock, "after_ghz", MIN_GHZ, MAX_GHZ);
+    results.study.mispredicted_branch_ns = read.optional_number(
+        read.member(json, "mispredicted_branch"), "ns", SMALLEST_POSITIVE, MAX_NS);
+  }
   const Json& settings = read.member(json, "settings");
   results.calls_per_run = read.whole<std::uint32_t>(settings, "calls_per_run", 1, UINT32_MAX);
   StudySettings& study_settings = results.study.settings;

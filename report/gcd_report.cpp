@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
                         study_steps(options.study),
                     is_terminal(stderr), stderr, seconds_now);
   Results results;
-  results.machine = {processor_name(), COMPILER, BUILD_TYPE};
+  results.machine = this_machine();
   results.calls_per_run = ITERATION_COUNT;
   for (const CrossCheckProgram& check : CROSS_CHECK_PROGRAMS) {
     progress.step(std::string("running ") + check.program);

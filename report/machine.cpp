@@ -1,13 +1,18 @@
 // The machine and the build.
 #include "report/machine.h"
 
-#include <sys/utsname.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "report/safe_text.h"
 
 #ifndef GCD_KIT_BUILD_TYPE
 #define GCD_KIT_BUILD_TYPE "unknown"
@@ -23,6 +28,23 @@ const char* const COMPILER =
 #endif
 
 const char* const BUILD_TYPE = GCD_KIT_BUILD_TYPE;
+
+namespace {
+
+constexpr const char* ARCHITECTURE =
+#if defined(__aarch64__)
+    "aarch64 processor";
+#elif defined(__arm__)
+    "arm processor";
+#elif defined(__riscv)
+    "riscv processor";
+#elif defined(__powerpc64__)
+    "ppc64 processor";
+#else
+    "unknown processor";
+#endif
+
+}  // namespace
 
 namespace {
 
@@ -121,14 +143,118 @@ std::string processor_from_cpuinfo(std::string_view cpuinfo) {
   return cores.empty() ? "unknown processor" : cores;
 }
 
-std::string processor_name() {
-  std::ifstream file("/proc/cpuinfo");
-  std::stringstream text;
-  text << file.rdbuf();
-  std::string name = processor_from_cpuinfo(text.str());
-  utsname machine{};
-  if (name == "unknown processor" && uname(&machine) == 0) {
-    name = std::string(machine.machine) + " processor";  // the machine type, at least
+namespace {
+
+// The twelve characters of three registers, in the order cpuid gives them.
+std::string characters(std::initializer_list<std::uint32_t> registers) {
+  std::string text;
+  for (const std::uint32_t word : registers) {
+    for (int byte = 0; byte < 4; ++byte) {
+      text += static_cast<char>((word >> (8 * byte)) & 0xFFU);
+    }
   }
-  return name;
+  return text.substr(0, text.find('\0'));
+}
+
+std::string trimmed(std::string text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  const std::size_t last = text.find_last_not_of(' ');
+  return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The hypervisors' own names for the signatures they put in leaf 0x40000000.
+std::string hypervisor_name(const std::string& signature) {
+  static constexpr std::pair<const char*, const char*> KNOWN[] = {
+      {"KVMKVMKVM", "KVM"},      {"Microsoft Hv", "Hyper-V"},    {"VMwareVMware", "VMware"},
+      {"XenVMMXenVMM", "Xen"},   {"TCGTCGTCGTCG", "QEMU"},       {" lrpepyh  vr", "Parallels"},
+      {"bhyve bhyve ", "bhyve"}, {"VBoxVBoxVBox", "VirtualBox"}, {"ACRNACRNACRN", "ACRN"},
+  };
+  for (const auto& [known, name] : KNOWN) {
+    if (signature == known) {
+      return name;
+    }
+  }
+  return safe_text(trimmed(signature), 12);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+CpuidWords::Registers leaf(std::uint32_t number) {
+  CpuidWords::Registers words{};
+  __cpuid(number, words[0], words[1], words[2], words[3]);
+  return words;
+}
+#endif
+
+std::optional<CpuidWords> read_cpuid() {
+#if defined(__x86_64__) || defined(__i386__)
+  CpuidWords words;
+  words.vendor = leaf(0);
+  if (words.vendor[0] >= 1) {
+    words.signature = leaf(1);
+  }
+  if (leaf(0x80000000)[0] >= 0x80000004) {
+    for (std::uint32_t i = 0; i < 3; ++i) {
+      words.brand[i] = leaf(0x80000002 + i);
+    }
+  }
+  // Leaf 0x40000000 means something only under a hypervisor: on bare metal, Intel answers
+  // it with its highest basic leaf.
+  if ((words.signature[2] >> 31) != 0) {
+    words.hypervisor = leaf(0x40000000);
+  }
+  return words;
+#else
+  return std::nullopt;
+#endif
+}
+
+}  // namespace
+
+Machine machine_from_cpuid(const CpuidWords& words) {
+  Machine machine;
+  X86Signature signature;
+  signature.vendor = safe_text(characters({words.vendor[1], words.vendor[3], words.vendor[2]}), 12);
+  const std::uint32_t eax = words.signature[0];
+  const unsigned base_family = (eax >> 8) & 0xFU;
+  const unsigned base_model = (eax >> 4) & 0xFU;
+  signature.stepping = eax & 0xFU;
+  // Both vendors add the extended family to a base family of 15; Intel adds the extended
+  // model for families 6 and 15, AMD for 15 only.
+  signature.family = base_family == 0xF ? base_family + ((eax >> 20) & 0xFFU) : base_family;
+  const bool extended_model =
+      base_family == 0xF || (base_family == 6 && signature.vendor == "GenuineIntel");
+  signature.model = extended_model ? base_model + (((eax >> 16) & 0xFU) << 4) : base_model;
+  std::string brand;
+  for (const CpuidWords::Registers& registers : words.brand) {
+    brand += characters({registers[0], registers[1], registers[2], registers[3]});
+  }
+  machine.processor = safe_text(trimmed(brand), 48);
+  if (machine.processor.empty()) {
+    machine.processor = signature.vendor + " processor";
+  }
+  machine.x86 = signature;
+  machine.virtual_machine = (words.signature[2] >> 31) != 0;
+  if (*machine.virtual_machine) {
+    machine.hypervisor = hypervisor_name(
+        characters({words.hypervisor[1], words.hypervisor[2], words.hypervisor[3]}));
+  }
+  return machine;
+}
+
+Machine this_machine() {
+  Machine machine;
+  if (const std::optional<CpuidWords> words = read_cpuid()) {
+    machine = machine_from_cpuid(*words);
+  } else {
+    std::ifstream file("/proc/cpuinfo");
+    std::stringstream text;
+    text << file.rdbuf();
+    machine.processor = safe_text(processor_from_cpuinfo(text.str()), 100);
+    if (machine.processor == "unknown processor") {
+      machine.processor = ARCHITECTURE;  // the kind of machine, at least
+    }
+  }
+  machine.compiler = COMPILER;
+  machine.build_type = BUILD_TYPE;
+  return machine;
 }

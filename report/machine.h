@@ -1,11 +1,31 @@
 // What the report says of the machine and the build it measured.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// The processor, from /proc/cpuinfo, else the machine type ("aarch64 processor").
-[[nodiscard]] std::string processor_name();
+#include "report/results.h"
+
+// The machine this report runs on: the processor (from cpuid on x86, else from
+// /proc/cpuinfo, else the machine type), whether it is virtual, the compiler and build type.
+[[nodiscard]] Machine this_machine();
+
+// The registers eax, ebx, ecx and edx that cpuid gives for the leaves the report reads;
+// all zero for a leaf the processor does not have.
+struct CpuidWords {
+  using Registers = std::array<std::uint32_t, 4>;
+  Registers vendor{};                // leaf 0
+  Registers signature{};             // leaf 1
+  std::array<Registers, 3> brand{};  // leaves 0x80000002 to 0x80000004
+  Registers hypervisor{};            // leaf 0x40000000, read only under a hypervisor
+};
+
+// The processor as cpuid describes it: the brand string as its name (the vendor where it
+// has none), the signature, and the hypervisor bit and name.
+[[nodiscard]] Machine machine_from_cpuid(const CpuidWords& words);
 
 // The processor named in the text of a /proc/cpuinfo: its "model name", or on ARM Linux,
 // which has none, the implementer and part of each kind of core; else "unknown processor".

@@ -33,10 +33,22 @@ inline constexpr BenchmarkProgram BENCHMARK_PROGRAMS[] = {
     {"bench_binary_s", "gcd_binary_s"},
 };
 
+// What cpuid says of an x86 processor, family and model as the vendors combine their base
+// and extended fields.
+struct X86Signature {
+  std::string vendor;  // "GenuineIntel", "AuthenticAMD"
+  unsigned family = 0;
+  unsigned model = 0;
+  unsigned stepping = 0;
+};
+
 struct Machine {
   std::string processor;
   std::string compiler;
   std::string build_type;
+  std::optional<X86Signature> x86;      // on x86 only
+  std::optional<bool> virtual_machine;  // where it can be told (the hypervisor bit on x86)
+  std::string hypervisor;               // the hypervisor's name, where cpuid gives one
 };
 
 struct CrossCheckRow {

@@ -16,7 +16,7 @@ constexpr double WIDTH = 1000;
 constexpr double HEIGHT = 580;
 constexpr double PLOT_TOP = 90;
 constexpr double PLOT_BOTTOM = 440;
-constexpr double PLOT_WIDTH = 380;
+constexpr double PLOT_WIDTH = 370;
 
 struct Style {
   const char* colour;
@@ -120,6 +120,30 @@ class Panel {
            "\" text-anchor=\"middle\" transform=\"rotate(-90 " + number(left_ - 48) + " " +
            number(middle) + ")\">" + escaped(unit) + "</text>\n";
     out += "</g>\n";
+  }
+
+  // A second scale on the right: the left one's values times scale, at round values of its
+  // own (cycles, where the left axis is in ns).
+  void right_axis(std::string& out, const std::string& unit, double scale) const {
+    const double low = y_low_ * scale;
+    const double high = y_high_ * scale;
+    const double step = tick_step(std::max(high - low, 1e-9));
+    out += "<g class=\"right-axis\" font-size=\"12\" fill=\"#333\">\n";
+    for (double value = std::ceil(low / step) * step; value <= high + step / 1000; value += step) {
+      const double at = y(value / scale);
+      out += "<line x1=\"" + number(left_ + PLOT_WIDTH) + "\" x2=\"" +
+             number(left_ + PLOT_WIDTH + 5) + "\" y1=\"" + number(at) + "\" y2=\"" + number(at) +
+             "\" stroke=\"#333\"/>\n";
+      char label[32];
+      std::snprintf(label, sizeof label, step < 1 ? "%.1f" : "%.0f", value);
+      out += "<text x=\"" + number(left_ + PLOT_WIDTH + 8) + "\" y=\"" + number(at + 4) + "\">" +
+             label + "</text>\n";
+    }
+    const double middle = (PLOT_TOP + PLOT_BOTTOM) / 2;
+    const double x = left_ + PLOT_WIDTH + 52;
+    out += "<text x=\"" + number(x) + "\" y=\"" + number(middle) +
+           "\" text-anchor=\"middle\" transform=\"rotate(90 " + number(x) + " " + number(middle) +
+           ")\">" + escaped(unit) + "</text>\n</g>\n";
   }
 
   void line(std::string& out, const Series& series, const Style& style, const char* kind) const {
@@ -226,12 +250,17 @@ std::string draw_svg(const Results& results) {
   const auto [ns_low, ns_high] = value_range(ns);
   const Panel time_panel(80, ns_low, ns_high);
   time_panel.axes(out, "Time per call", "ns per call");
+  if (const std::optional<double> ghz = study.ghz()) {
+    char unit[64];
+    std::snprintf(unit, sizeof unit, "cycles per call (at %.2f GHz)", *ghz);
+    time_panel.right_axis(out, unit, *ghz);
+  }
   for (std::size_t i = 0; i < ns.size(); ++i) {
     time_panel.line(out, ns[i], style_of(ns[i].kernel, i), "ns");
   }
 
   const auto [passes_low, passes_high] = value_range(passes);
-  const Panel passes_panel(580, passes_low, passes_high);
+  const Panel passes_panel(600, passes_low, passes_high);
   passes_panel.axes(out, "Passes per call", "passes per call");
   out += "<g class=\"theory\" stroke=\"" + std::string(THEORY.colour) +
          "\" stroke-width=\"6\" stroke-linecap=\"round\">\n";

@@ -75,11 +75,81 @@ std::vector<std::string> sweep_kernels(const Study& study) {
   return names;
 }
 
+// Joins a number to its unit in a text for wrap(): a line never ends between the two.
+constexpr char GLUE = '\x1f';
+
+// Text as lines of at most 80 columns, each starting with two blanks, broken at blanks.
+void wrap(std::string& out, const std::string& text) {
+  constexpr std::size_t WIDTH = 78;  // after the two blanks
+  const std::size_t first_line = out.size();
+  std::size_t line_start = 0;  // in text
+  std::size_t last_break = std::string::npos;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == ' ') {
+      if (i - line_start > WIDTH && last_break != std::string::npos && last_break > line_start) {
+        out.append("  ").append(text, line_start, last_break - line_start).append("\n");
+        line_start = last_break + 1;
+      }
+      last_break = i;
+    }
+  }
+  if (line_start < text.size()) {
+    out.append("  ").append(text, line_start, std::string::npos).append("\n");
+  }
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(first_line), out.end(), GLUE, ' ');
+}
+
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// "3.10 GHz", kept on one line by wrap().
+std::string with_unit(double value, int decimals, const char* unit) {
+  return fixed(value, decimals) + GLUE + unit;
+}
+
+// How far the clock moved between its two measurements, as a share of the first.
+constexpr double CLOCK_MOVED = 0.05;
+
 void machine_section(std::string& out, const Results& results) {
+  const Machine& machine = results.machine;
   append(out, "GCD kit report\n");
-  append(out, "  processor  %s\n", results.machine.processor.c_str());
-  append(out, "  compiler   %s, %s build\n\n", results.machine.compiler.c_str(),
-         results.machine.build_type.c_str());
+  append(out, "  processor  %s\n", machine.processor.c_str());
+  if (machine.x86) {
+    append(out, "             %s, family %u, model %u, stepping %u\n", machine.x86->vendor.c_str(),
+           machine.x86->family, machine.x86->model, machine.x86->stepping);
+  }
+  if (machine.virtual_machine) {
+    if (*machine.virtual_machine) {
+      const std::string under = machine.hypervisor.empty() ? "" : " (" + machine.hypervisor + ")";
+      append(out, "  machine    virtual%s: its timings share a host with other machines\n",
+             under.c_str());
+    } else {
+      append(out, "  machine    not virtual (no hypervisor bit)\n");
+    }
+  }
+  const Study& study = results.study;
+  if (const std::optional<double> ghz = study.ghz()) {
+    append(out, "  clock      %.2f GHz, measured here (%.2f before the study, %.2f after)\n", *ghz,
+           *study.clock_before_ghz, *study.clock_after_ghz);
+  } else {
+    append(out, "  clock      not measured on this processor: figures in ns only\n");
+  }
+  append(out, "  compiler   %s, %s build\n", machine.compiler.c_str(), machine.build_type.c_str());
+  if (study.ghz()) {
+    const double moved =
+        (*study.clock_after_ghz - *study.clock_before_ghz) / *study.clock_before_ghz;
+    if (std::fabs(moved) > CLOCK_MOVED) {
+      wrap(out, "The clock moved by " + fixed(moved * 100, 1) + "% during the report (" +
+                    with_unit(*study.clock_before_ghz, 2, "GHz") + " before the study, " +
+                    with_unit(*study.clock_after_ghz, 2, "GHz") +
+                    " after): turbo or power limits at work. Cycles use the mean of the two, "
+                    "and are as uncertain as the clock.");
+    }
+  }
+  out += '\n';
 }
 
 void cross_check_section(std::string& out, const Results& results) {
@@ -139,33 +209,80 @@ void benchmark_section(std::string& out, const Results& results) {
   out += '\n';
 }
 
+void kernel_table(std::string& out, const Study& study, const KernelFigures& baseline) {
+  const std::optional<double> ghz = study.ghz();
+  const bool with_intervals = study.settings.repetitions > 1;
+  if (ghz) {
+    append(out, "  %-14s %-22s %s\n", "", "per call", "per pass");
+    append(out, "  %-14s %6s %7s %7s %5s %7s  ratio to gcd_euclid_u\n", "kernel", "ns", "cycles",
+           "passes", "ns", "cycles");
+  } else {
+    append(out, "  %-14s %7s %11s %7s  ratio to gcd_euclid_u\n", "kernel", "ns/call", "passes/call",
+           "ns/pass");
+  }
+  for (const KernelFigures& kernel : study.kernels) {
+    const double ns = median(kernel.ns_per_call);
+    const std::string ratio = ratio_text(ratio_estimate(kernel.ns_per_call, baseline.ns_per_call),
+                                         &kernel != &baseline && with_intervals);
+    const std::optional<double> passes = kernel.passes_per_call;
+    if (ghz) {
+      append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", kernel.name.c_str(), ns, ns * *ghz,
+             passes ? fixed(*passes, 3).c_str() : "-",
+             passes ? fixed(ns / *passes, 2).c_str() : "-",
+             passes ? fixed(ns / *passes * *ghz, 2).c_str() : "-", ratio.c_str());
+    } else {
+      append(out, "  %-14s %7.1f %11s %7s  %s\n", kernel.name.c_str(), ns,
+             passes ? fixed(*passes, 3).c_str() : "-",
+             passes ? fixed(ns / *passes, 2).c_str() : "-", ratio.c_str());
+    }
+  }
+}
+
+// What one mispredicted branch is, and what share of each kit kernel's call the one at the
+// exit of its loop takes.
+void mispredict_paragraph(std::string& out, const Study& study) {
+  if (!study.mispredicted_branch_ns) {
+    return;
+  }
+  const double branch_ns = *study.mispredicted_branch_ns;
+  const std::optional<double> ghz = study.ghz();
+  std::string text = "A mispredicted branch costs " +
+                     (ghz ? with_unit(branch_ns * *ghz, 1, "cycles") + " here (" +
+                                with_unit(branch_ns, 2, "ns") + "; "
+                          : with_unit(branch_ns, 2, "ns") + " here (") +
+                     "a branch on random bytes against the same branch on alternating ones). Each "
+                     "call ends its loop with one that cannot be predicted:";
+  std::vector<std::string> shares;
+  for (const KernelFigures& kernel : study.kernels) {
+    if (kernel.passes_per_call) {
+      shares.push_back(fixed(branch_ns / median(kernel.ns_per_call) * 100, 1) + "% of " +
+                       (!shares.empty() ? ""
+                        : ghz           ? "the cycles per call of "
+                                        : "the time per call of ") +
+                       kernel.name);
+    }
+  }
+  for (std::size_t i = 0; i < shares.size(); ++i) {
+    text += (i == 0 ? " " : i + 1 == shares.size() ? " and " : ", ") + shares[i];
+  }
+  wrap(out, text + ".");
+}
+
 void kernel_section(std::string& out, const Results& results) {
   const Study& study = results.study;
   const KernelFigures* baseline = find_kernel(study, "gcd_euclid_u");
   if (study.kernels.empty() || baseline == nullptr) {
     return;
   }
+  const std::optional<double> ghz = study.ghz();
   append(out, "Why? (the kernels in this process, on the programs' first %u pairs)\n",
          study.settings.drawn_pairs);
-  append(out, "  %-14s %7s %11s %7s  ratio to gcd_euclid_u\n", "kernel", "ns/call", "passes/call",
-         "ns/pass");
-  const bool with_intervals = study.settings.repetitions > 1;
-  for (const KernelFigures& kernel : study.kernels) {
-    const double ns = median(kernel.ns_per_call);
-    const Estimate ratio = ratio_estimate(kernel.ns_per_call, baseline->ns_per_call);
-    if (kernel.passes_per_call) {
-      append(out, "  %-14s %7.1f %11.3f %7.2f  %s\n", kernel.name.c_str(), ns,
-             *kernel.passes_per_call, ns / *kernel.passes_per_call,
-             ratio_text(ratio, &kernel != baseline && with_intervals).c_str());
-    } else {
-      append(out, "  %-14s %7.1f %11s %7s  %s\n", kernel.name.c_str(), ns, "-", "-",
-             ratio_text(ratio, with_intervals).c_str());
-    }
-  }
-  append(out,
-         "  ns are medians of %u repetitions, net of the programs' loop itself (two\n"
-         "  draws and the call of an empty kernel: %.1f ns per call).\n",
-         study.settings.repetitions, median(study.loop_ns_per_call));
+  kernel_table(out, study, *baseline);
+  wrap(out, "ns are medians of " + std::to_string(study.settings.repetitions) +
+                " repetitions, net of the programs' loop itself (two draws and the call of an "
+                "empty kernel: " +
+                with_unit(median(study.loop_ns_per_call), 1, "ns") + " per call)" +
+                (ghz ? "; cycles are ns times the clock, " + with_unit(*ghz, 2, "GHz.") : "."));
   // The answer to "why", in one sentence per signedness.
   for (const auto& [euclid_name, binary_name] :
        {std::pair{"gcd_euclid_u", "gcd_binary_u"}, std::pair{"gcd_euclid_s", "gcd_binary_s"}}) {
@@ -177,14 +294,18 @@ void kernel_section(std::string& out, const Results& results) {
     }
     const double euclid_pass = median(euclid->ns_per_call) / *euclid->passes_per_call;
     const double binary_pass = median(binary->ns_per_call) / *binary->passes_per_call;
-    append(out,
-           "  %s makes %.2f times as many passes as %s, at %.2f of\n"
-           "  the cost of a pass (%.2f ns against %.2f ns).\n",
-           binary_name, *binary->passes_per_call / *euclid->passes_per_call, euclid_name,
-           binary_pass / euclid_pass, binary_pass, euclid_pass);
+    const std::string cost = ghz ? "the cycles of a pass (" + fixed(binary_pass * *ghz, 1) +
+                                       " against " + fixed(euclid_pass * *ghz, 1) + ")"
+                                 : "the cost of a pass (" + with_unit(binary_pass, 2, "ns") +
+                                       " against " + with_unit(euclid_pass, 2, "ns") + ")";
+    wrap(out, std::string(binary_name) + " makes " +
+                  fixed(*binary->passes_per_call / *euclid->passes_per_call, 2) +
+                  " times as many passes as " + euclid_name + ", at " +
+                  fixed(binary_pass / euclid_pass, 2) + " of " + cost + ".");
   }
+  mispredict_paragraph(out, study);
   for (const std::string& note : results.notes) {
-    append(out, "  %s.\n", note.c_str());
+    wrap(out, note + ".");
   }
   out += '\n';
 }

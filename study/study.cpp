@@ -3,6 +3,8 @@
 
 #include <span>
 
+#include "study/branch.h"
+#include "study/clock.h"
 #include "study/fit.h"
 #include "study/pairs.h"
 #include "study/peers.h"
@@ -64,12 +66,15 @@ std::vector<StudiedKernel> studied_kernels() {
 }
 
 std::size_t study_steps(const StudySettings& settings) {
-  return 1 + 2 * (1 + std::size_t{settings.repetitions});
+  return 4 + 2 * (1 + std::size_t{settings.repetitions});
 }
 
 Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& settings,
                 const StudyProgress& progress) {
-  Study study{settings, {}, {}, {}, {}, {}};
+  Study study;
+  study.settings = settings;
+  progress("measuring the clock");
+  study.clock_before_ghz = measure_clock_ghz();
 
   progress("checking the peers and counting passes");
   const std::vector<Pair> drawn = drawn_pairs(settings.drawn_pairs);
@@ -144,6 +149,11 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
       study.sweep_loop_ns_per_call.push_back(loop_total / static_cast<double>(2 * sized.size()));
     }
   }
+
+  progress("measuring a mispredicted branch");
+  study.mispredicted_branch_ns = mispredicted_branch_ns();
+  progress("measuring the clock again");
+  study.clock_after_ghz = measure_clock_ghz();
 
   for (std::size_t i = 0; i < kernels.size(); ++i) {
     std::vector<double> bits;

@@ -63,6 +63,18 @@ struct Study {
   std::vector<KernelFigures> kernels;          // on the programs' pairs
   std::vector<SweepFigures> sweep;
   std::vector<PassesPerBit> passes_per_bit;
+  // The processor's clock before the timings and after them, where it can be measured.
+  std::optional<double> clock_before_ghz;
+  std::optional<double> clock_after_ghz;
+  std::optional<double> mispredicted_branch_ns;  // one mispredicted branch, where measured
+
+  // The clock that turns ns into cycles: the mean of the two measurements, if both exist.
+  [[nodiscard]] std::optional<double> ghz() const {
+    if (!clock_before_ghz || !clock_after_ghz) {
+      return std::nullopt;
+    }
+    return (*clock_before_ghz + *clock_after_ghz) / 2;
+  }
 };
 
 // A peer gave a different answer from gcd_euclid_u: its figures would mean nothing.
@@ -80,8 +92,8 @@ using StudyProgress = std::function<void(const std::string& step)>;
 // How many times run_study calls its progress function.
 [[nodiscard]] std::size_t study_steps(const StudySettings& settings);
 
-// Checks every peer against gcd_euclid_u on all unsigned pairs (throws WrongAnswer), counts
-// passes, then times: repetitions outermost, so that a slow spell of the machine falls on
-// all kernels alike.
+// Measures the clock, checks every peer against gcd_euclid_u on all unsigned pairs (throws
+// WrongAnswer), counts passes, then times: repetitions outermost, so that a slow spell of the
+// machine falls on all kernels alike; then measures a mispredicted branch and the clock again.
 [[nodiscard]] Study run_study(const std::vector<StudiedKernel>& kernels,
                               const StudySettings& settings, const StudyProgress& progress);

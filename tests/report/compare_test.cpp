@@ -51,6 +51,35 @@ TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
   EXPECT_EQ(table.find("other settings"), std::string::npos) << table;
 }
 
+// Both clocks known: cycles beside ns, each report's ns times its own clock. A faster clock
+// alone shows in ns and not in cycles.
+TEST(Comparison, ComparesCyclesWhereBothReportsHaveAClock) {
+  Results old = load("old.json");
+  Results now = load("new.json");
+  old.study.clock_before_ghz = old.study.clock_after_ghz = 2.0;
+  now.study.clock_before_ghz = 2.9;
+  now.study.clock_after_ghz = 3.1;
+  const std::string table = format_comparison(now, old, "old.json");
+  EXPECT_NE(table.find("  clock: 2.00 GHz then, 3.00 GHz now\n"), std::string::npos) << table;
+  EXPECT_EQ(row_of(table, "gcd_euclid_u cycles/call"),
+            "  gcd_euclid_u cycles/call        152.00    228.00     1.500  apart");
+  EXPECT_EQ(row_of(table, "mpn_gcd_1_u cycles/call"),
+            "  mpn_gcd_1_u cycles/call              -    162.00         -");
+}
+
+// A report from before the clock was measured still compares, in ns.
+TEST(Comparison, ComparesInNsWhereAReportHasNoClock) {
+  Results now = load("new.json");
+  now.study.clock_before_ghz = now.study.clock_after_ghz = 3.0;
+  const std::string table = format_comparison(now, load("old.json"), "old.json");
+  EXPECT_NE(table.find("  clock: not measured then, 3.00 GHz now; kernels compared in ns only\n"),
+            std::string::npos)
+      << table;
+  EXPECT_EQ(table.find("cycles/call"), std::string::npos) << table;
+  EXPECT_EQ(row_of(table, "gcd_euclid_u ns/call"),
+            "  gcd_euclid_u ns/call             76.00     76.00     1.000  within noise");
+}
+
 TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
   Results old = load("old.json");
   old.study.settings.repetitions = 1;

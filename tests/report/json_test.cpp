@@ -147,6 +147,29 @@ TEST(ResultsJson, HasExactlyTheKeysReadmeLists) {
   EXPECT_EQ(keys_of(json), documented);
 }
 
+// Every figure in cycles is the one in ns times the clock, 3 GHz in sample_results().
+TEST(ResultsJson, GivesCyclesAsNsTimesTheClock) {
+  const Json json = results_to_json(sample_results());
+  EXPECT_EQ(*json.find("clock")->find("ghz")->get<double>(), 3.0);
+  std::size_t checked = 0;
+  for (const char* list : {"kernels", "sweep"}) {
+    for (const Json& row : *json.find(list)->get<Json::Array>()) {
+      EXPECT_NEAR(*row.find("cycles_per_call")->get<double>(),
+                  *row.find("ns_per_call")->get<double>() * 3.0, 0.002);
+      ++checked;
+    }
+  }
+  for (const Json& row : *json.find("kernels")->get<Json::Array>()) {
+    if (const double* ns = row.find("ns_per_pass")->get<double>()) {
+      EXPECT_NEAR(*row.find("cycles_per_pass")->get<double>(), *ns * 3.0, 0.002);
+    } else {
+      EXPECT_NE(row.find("cycles_per_pass")->get<std::nullptr_t>(), nullptr);
+    }
+  }
+  EXPECT_EQ(checked, 5U + 5U * 32U);
+  EXPECT_NEAR(*json.find("mispredicted_branch")->find("cycles")->get<double>(), 4.8 * 3.0, 0.002);
+}
+
 TEST(ResultsJson, ReadsBackWhatWasWritten) {
   const Results written = sample_results();
   std::string error;
@@ -162,12 +185,19 @@ TEST(ResultsJson, ReadsBackWhatWasWritten) {
   EXPECT_FALSE(read->study.kernels[4].passes_per_call);
   EXPECT_EQ(read->study.sweep.size(), written.study.sweep.size());
   EXPECT_EQ(read->study.settings.repetitions, 3U);
+  EXPECT_EQ(read->study.clock_before_ghz, 2.95);
+  EXPECT_EQ(read->study.clock_after_ghz, 3.05);
+  EXPECT_EQ(read->study.mispredicted_branch_ns, 4.8);
+  ASSERT_TRUE(read->machine.x86);
+  EXPECT_EQ(read->machine.x86->model, 207U);
+  EXPECT_EQ(read->machine.virtual_machine, true);
+  EXPECT_EQ(read->machine.hypervisor, "KVM");
 }
 
 TEST(ResultsJson, TellsWhatIsWrongWithAFileThatIsNoReport) {
   std::string error;
   EXPECT_FALSE(results_from_json(*parse_json(R"({"name": "something else"})", error), error));
-  EXPECT_EQ(error, "no \"format\": \"gcd-kit report 1\"");
+  EXPECT_EQ(error, "no \"format\": \"gcd-kit report 2\"");
 
   Json json = results_to_json(sample_results());
   auto& members = std::get<Json::Object>(json.value);
@@ -232,8 +262,13 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
       {{"cross_checks", "0", "errors"}, -1, "\"errors\" holds -1, not a figure from 0 to 1e+07"},
       {{"settings", "repetitions"}, 0, "\"repetitions\" holds 0, not a figure from 1 to 1000"},
       {{"format"},
-       "gcd-kit report 2",
-       "its format is \"gcd-kit report 2\", and this gcd_report reads \"gcd-kit report 1\""},
+       "gcd-kit report 3",
+       "its format is \"gcd-kit report 3\", and this gcd_report reads \"gcd-kit report 2\" and "
+       "\"gcd-kit report 1\""},
+      {{"clock", "before_ghz"}, 0.0, "\"before_ghz\" holds 0, not a figure from 0.01 to 100"},
+      {{"machine", "virtual_machine"},
+       "yes",
+       "\"virtual_machine\" is neither true, false nor null"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.error);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,41 @@ TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
   const std::size_t theory = svg.find("<g class=\"theory\"");
   ASSERT_NE(theory, std::string::npos);
   EXPECT_EQ(count(svg.substr(theory, svg.find("</g>", theory) - theory), "<line "), 2U);
+}
+
+// The value and height of each tick label in a group: <text x=".." y="Y" ...>V</text>.
+std::vector<std::pair<double, double>> tick_labels(const std::string& group) {
+  std::vector<std::pair<double, double>> ticks;
+  const std::regex label(R"re(<text x="[0-9.]+" y="([0-9.]+)"[^>]*>([0-9.]+)</text>)re");
+  for (std::sregex_iterator it(group.begin(), group.end(), label), end; it != end; ++it) {
+    ticks.emplace_back(std::stod((*it)[2]), std::stod((*it)[1]) - 4);
+  }
+  return ticks;
+}
+
+// The time panel's right axis gives cycles at the heights where the left one gives their ns:
+// each cycles label c lies where c / 3 ns would, at 3 GHz.
+TEST(DrawSvg, PutsCyclesBesideNsAtTheClock) {
+  const std::string svg = draw_svg(sample_results());
+  const std::size_t left_start = svg.find("<g class=\"axes\"");
+  const std::size_t right_start = svg.find("<g class=\"right-axis\"");
+  ASSERT_NE(right_start, std::string::npos);
+  EXPECT_NE(svg.find(">cycles per call (at 3.00 GHz)</text>"), std::string::npos);
+  const auto left = tick_labels(svg.substr(left_start, svg.find("</g>", left_start) - left_start));
+  const auto right =
+      tick_labels(svg.substr(right_start, svg.find("</g>", right_start) - right_start));
+  ASSERT_GE(left.size(), 3U);
+  ASSERT_GE(right.size(), 3U);
+  // The left axis is linear: its first and last labels give the height of any ns.
+  const auto [ns_low, y_low] = left.front();
+  const auto [ns_high, y_high] = left[left.size() - 10];  // before the bits labels
+  for (const auto& [cycles, y] : right) {
+    const double ns = cycles / 3.0;
+    EXPECT_NEAR(y, y_low + (ns - ns_low) / (ns_high - ns_low) * (y_high - y_low), 0.15) << cycles;
+  }
+  Results no_clock = sample_results();
+  no_clock.study.clock_before_ghz.reset();
+  EXPECT_EQ(draw_svg(no_clock).find("right-axis"), std::string::npos);
 }
 
 }  // namespace

@@ -16,27 +16,41 @@ bool contains(const std::string& text, const std::string& part) {
 
 // Every sentence that compares two figures, whole: the figures of sample_results() give
 // each by hand (binary_u 400 ms against euclid_u 800: 2.00 times as fast; signed 780 against
-// 300: 2.60; a pass of gcd_binary_u 40 / 20.7 = 1.93 ns against 80 / 19 = 4.21 ns: 0.46).
-// The intervals lie within the ratios of the extreme runs (790 / 405 to 810 / 395).
+// 300: 2.60; a pass of gcd_binary_u 40 / 20.7 = 1.93 ns, at 3 GHz 5.8 cycles, against
+// 80 / 19 = 4.21 ns, 12.6 cycles: 0.46). The intervals lie within the ratios of the extreme
+// runs (790 / 405 to 810 / 395).
 TEST(FormatReport, AnswersEachQuestionInWholeSentences) {
   const std::string text = format_report(sample_results());
   for (const char* sentence : {
-           "  processor  Test CPU\n  compiler   g++ 12, Release build\n",
+           "  processor  Test CPU\n"
+           "             GenuineIntel, family 6, model 207, stepping 2\n"
+           "  machine    virtual (KVM): its timings share a host with other machines\n"
+           "  clock      3.00 GHz, measured here (2.95 before the study, 3.05 after)\n"
+           "  compiler   g++ 12, Release build\n\n",
            "  check_s  gcd_binary_s against gcd_euclid_s on 10000000 pairs: 0 errors\n",
            "Which is faster here? (the benchmark programs, msec for 10000000 calls)\n",
            "  bench_binary_u     5   400.0    395    405    40.0  0.500 (0.494-0.509)\n",
            "  bench_binary_s     5   300.0    295    305    30.0  0.375 (0.369-0.382)\n",
            "  Unsigned: binary is 2.00 times as fast as Euclid (1.97-2.04).\n"
            "  Signed:   binary is 2.60 times as fast as Euclid (2.56-2.65).\n",
-           "  gcd_binary_u      40.0      20.700    1.93  0.500 (0.481-0.519)\n",
-           "  gcd_binary_s      45.0      20.000    2.25  0.562 (0.543-0.582)\n",
-           "  fast_binary_u     30.0           -       -  0.375 (0.358-0.392)\n",
-           "  ns are medians of 3 repetitions, net of the programs' loop itself (two\n"
-           "  draws and the call of an empty kernel: 2.1 ns per call).\n",
-           "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of\n"
-           "  the cost of a pass (1.93 ns against 4.21 ns).\n",
-           "  gcd_binary_s makes 1.09 times as many passes as gcd_euclid_s, at 0.53 of\n"
-           "  the cost of a pass (2.25 ns against 4.24 ns).\n",
+           "                 per call               per pass\n"
+           "  kernel             ns  cycles  passes    ns  cycles  ratio to gcd_euclid_u\n"
+           "  gcd_euclid_u     80.0   240.0  19.000  4.21   12.63  1.000\n",
+           "  gcd_binary_u     40.0   120.0  20.700  1.93    5.80  0.500 (0.481-0.519)\n",
+           "  gcd_binary_s     45.0   135.0  20.000  2.25    6.75  0.562 (0.543-0.582)\n",
+           "  fast_binary_u    30.0    90.0       -     -       -  0.375 (0.358-0.392)\n",
+           "  ns are medians of 3 repetitions, net of the programs' loop itself (two draws\n"
+           "  and the call of an empty kernel: 2.1 ns per call); cycles are ns times the\n"
+           "  clock, 3.00 GHz.\n",
+           "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
+           "  cycles of a pass (5.8 against 12.6).\n",
+           "  gcd_binary_s makes 1.09 times as many passes as gcd_euclid_s, at 0.53 of the\n"
+           "  cycles of a pass (6.8 against 12.7).\n",
+           "  A mispredicted branch costs 14.4 cycles here (4.80 ns; a branch on random\n"
+           "  bytes against the same branch on alternating ones). Each call ends its loop\n"
+           "  with one that cannot be predicted: 6.0% of the cycles per call of\n"
+           "  gcd_euclid_u, 6.2% of gcd_euclid_s, 12.0% of gcd_binary_u and 10.7% of\n"
+           "  gcd_binary_s.\n",
            "  mpn_gcd_1_u left out: GMP was not found at build time (Debian libgmp-dev).\n",
            "  gcd_binary_u is the faster of the unsigned kernels from 7 bits on;\n"
            "  gcd_binary_s the faster of the signed ones at every size.\n",
@@ -46,6 +60,44 @@ TEST(FormatReport, AnswersEachQuestionInWholeSentences) {
   }
   EXPECT_FALSE(contains(text, "Noisy")) << text;
   EXPECT_FALSE(contains(text, "Finding")) << text;
+  EXPECT_FALSE(contains(text, "The clock moved")) << text;
+}
+
+// Without a clock (a processor it cannot be measured on), the same in ns.
+TEST(FormatReport, SpeaksInNsWhereTheClockIsUnknown) {
+  Results results = sample_results();
+  results.study.clock_before_ghz.reset();
+  results.study.clock_after_ghz.reset();
+  results.machine.x86.reset();
+  results.machine.virtual_machine.reset();
+  const std::string text = format_report(results);
+  for (const char* sentence : {
+           "  processor  Test CPU\n"
+           "  clock      not measured on this processor: figures in ns only\n",
+           "  kernel         ns/call passes/call ns/pass  ratio to gcd_euclid_u\n"
+           "  gcd_euclid_u      80.0      19.000    4.21  1.000\n",
+           "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
+           "  cost of a pass (1.93 ns against 4.21 ns).\n",
+           "  A mispredicted branch costs 4.80 ns here (a branch on random bytes against the\n",
+       }) {
+    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
+  }
+  EXPECT_FALSE(contains(text, "cycles")) << text;
+  EXPECT_FALSE(contains(text, "machine ")) << text;
+}
+
+// A clock that moved by more than 5% during the report is a finding of its own.
+TEST(FormatReport, SaysSoWhenTheClockMoved) {
+  Results results = sample_results();
+  results.study.clock_before_ghz = 3.2;
+  results.study.clock_after_ghz = 2.8;
+  EXPECT_TRUE(
+      contains(format_report(results),
+               "  The clock moved by -12.5% during the report (3.20 GHz before the study,\n"
+               "  2.80 GHz after): turbo or power limits at work. Cycles use the mean of the\n"
+               "  two, and are as uncertain as the clock.\n"));
+  results.study.clock_after_ghz = 3.05;  // 4.7%
+  EXPECT_FALSE(contains(format_report(results), "The clock moved"));
 }
 
 TEST(FormatReport, FitsAnEightyColumnTerminal) {
