@@ -35,6 +35,11 @@ extern const char* const NULL_DEVICE;
                                       std::chrono::seconds limit = std::chrono::seconds(120),
                                       const std::string& stdin_path = NULL_DEVICE);
 
+// Runs a tool looked up in PATH (objdump, llvm-mca) with its arguments, no shell, input on
+// its standard input and its standard error merged into the output, under the same rules.
+[[nodiscard]] ProgramRun run_tool(const std::vector<std::string>& command, std::string_view input,
+                                  std::chrono::seconds limit);
+
 // How a run ended, in words: "exit status 1", "killed by SIGSEGV" ("access violation
 // (0xC0000005)" on Windows), "still running after 120 s, stopped", "could not be started:
 // No such file or directory".

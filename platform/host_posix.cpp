@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "platform/host.h"
 
@@ -136,10 +137,19 @@ bool cloexec_pipe(int (&fds)[2]) {
   return fds[0] >= 0 && fds[1] >= 0;
 }
 
+// How a child is started: its command, and where its standard input comes from.
+struct Launch {
+  std::vector<std::string> command;  // the file, then the arguments
+  bool search_path = false;          // look the file up in PATH (a tool), or take it as given
+  const char* stdin_path = nullptr;  // standard input from this file, else from stdin_fd
+  int stdin_fd = -1;
+  bool merge_stderr = false;  // its standard error into the captured output, or ours
+};
+
 // Between fork and exec: async-signal-safe calls only. Reports a failure as its errno on
 // the error pipe, which exec closes on success.
-[[noreturn]] void become_program(const char* path, char* const* argv, const char* stdin_path,
-                                 int out_fd, int error_fd, pid_t parent, const sigset_t& mask) {
+[[noreturn]] void become_program(const Launch& launch, char* const* argv, int out_fd, int error_fd,
+                                 pid_t parent, const sigset_t& mask) {
   struct sigaction default_action {};
   default_action.sa_handler = SIG_DFL;
   for (const int signal_number : STOP_SIGNALS) {
@@ -159,12 +169,17 @@ bool cloexec_pipe(int (&fds)[2]) {
 #else
   static_cast<void>(parent);
 #endif
-  const int in = open(stdin_path, O_RDONLY);
-  if (in >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out_fd, STDOUT_FILENO) >= 0) {
+  const int in = launch.stdin_path != nullptr ? open(launch.stdin_path, O_RDONLY) : launch.stdin_fd;
+  if (in >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out_fd, STDOUT_FILENO) >= 0 &&
+      (!launch.merge_stderr || dup2(out_fd, STDERR_FILENO) >= 0)) {
     if (in != STDIN_FILENO) {
       close(in);
     }
-    execv(path, argv);
+    if (launch.search_path) {
+      execvp(argv[0], argv);
+    } else {
+      execv(argv[0], argv);
+    }
   }
   const int error = errno;
   [[maybe_unused]] const ssize_t written = write(error_fd, &error, sizeof error);
@@ -228,22 +243,39 @@ int start_error(int fd) {
 
 }  // namespace
 
-ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
-                        const std::string& stdin_path) {
+namespace {
+
+// Starts the child, feeds it input (if it reads from a pipe), reads its output to its end or
+// to the limit, and waits for it.
+ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::seconds limit) {
+  Launch launch = given;
   ProgramRun run;
   int out[2];
   int start[2];
-  if (!cloexec_pipe(out)) {
+  int in[2] = {-1, -1};
+  const auto close_all = [&] {
+    for (int* pair : {out, start, in}) {
+      for (int i = 0; i < 2; ++i) {
+        if (pair[i] >= 0) {
+          close(pair[i]);
+          pair[i] = -1;
+        }
+      }
+    }
+  };
+  out[0] = out[1] = start[0] = start[1] = -1;
+  if (!cloexec_pipe(out) || !cloexec_pipe(start) ||
+      (launch.stdin_path == nullptr && !cloexec_pipe(in))) {
     run.code = static_cast<unsigned long>(errno);
+    close_all();
     return run;
   }
-  if (!cloexec_pipe(start)) {
-    run.code = static_cast<unsigned long>(errno);
-    close(out[0]);
-    close(out[1]);
-    return run;
+  launch.stdin_fd = in[0];
+  std::vector<char*> argv;
+  for (const std::string& word : launch.command) {
+    argv.push_back(const_cast<char*>(word.c_str()));
   }
-  std::array<char*, 2> argv{const_cast<char*>(path.c_str()), nullptr};
+  argv.push_back(nullptr);
   const pid_t parent = getpid();
   pid_t pid = 0;
   {
@@ -251,8 +283,7 @@ ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
     const SignalsHeld held;
     pid = fork();
     if (pid == 0) {
-      become_program(path.c_str(), argv.data(), stdin_path.c_str(), out[1], start[1], parent,
-                     held.old());
+      become_program(launch, argv.data(), out[1], start[1], parent, held.old());
     }
     if (pid > 0) {
       setpgid(pid, pid);  // also here, so that the group exists before anyone signals it
@@ -260,29 +291,57 @@ ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
     }
   }
   const int fork_error = errno;
-  close(out[1]);
-  close(start[1]);
+  for (int* end : {&out[1], &start[1], &in[0]}) {
+    if (*end >= 0) {
+      close(*end);
+      *end = -1;
+    }
+  }
   if (pid < 0) {
-    close(out[0]);
-    close(start[0]);
     run.code = static_cast<unsigned long>(fork_error);
+    close_all();
     return run;
   }
   const int exec_error = start_error(start[0]);
-  close(start[0]);
   int wait_status = 0;
   if (exec_error != 0) {
-    close(out[0]);
+    close_all();
     waitpid(pid, &wait_status, 0);
     running_group.store(0);
     run.code = static_cast<unsigned long>(exec_error);
     return run;
   }
+  // The input is small (a loop's assembly): it fits the pipe, so writing it first cannot
+  // wait on a child that writes before it reads.
+  if (in[1] >= 0) {
+    const SignalsHeld held;  // a reader that has gone must not end the report by SIGPIPE
+    while (!input.empty()) {
+      const ssize_t written = write(in[1], input.data(), input.size());
+      if (written < 0 && errno == EINTR) {
+        continue;
+      }
+      if (written <= 0) {
+        break;
+      }
+      input.remove_prefix(static_cast<std::size_t>(written));
+    }
+    close(in[1]);
+    in[1] = -1;
+    sigset_t pending;
+    sigpending(&pending);
+    timespec none{};
+    sigset_t just_pipe;
+    sigemptyset(&just_pipe);
+    sigaddset(&just_pipe, SIGPIPE);
+    if (sigismember(&pending, SIGPIPE) == 1) {
+      sigtimedwait(&just_pipe, nullptr, &none);  // the write's own, not one sent to the report
+    }
+  }
 
   const Clock::time_point deadline = Clock::now() + limit;
   const bool finished =
       read_until(out[0], deadline, run.out) && wait_until(pid, deadline, wait_status);
-  close(out[0]);
+  close_all();
   if (!finished) {
     kill(-pid, SIGKILL);
     waitpid(pid, &wait_status, 0);
@@ -296,6 +355,25 @@ ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
   }
   running_group.store(0);
   return run;
+}
+
+}  // namespace
+
+ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
+                        const std::string& stdin_path) {
+  Launch launch;
+  launch.command = {path};
+  launch.stdin_path = stdin_path.c_str();
+  return run_child(launch, {}, limit);
+}
+
+ProgramRun run_tool(const std::vector<std::string>& command, std::string_view input,
+                    std::chrono::seconds limit) {
+  Launch launch;
+  launch.command = command;
+  launch.search_path = true;
+  launch.merge_stderr = true;
+  return run_child(launch, input, limit);
 }
 
 std::string describe_end(const ProgramRun& run, std::chrono::seconds limit) {

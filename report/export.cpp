@@ -275,9 +275,52 @@ Json results_to_json(const Results& results) {
                                    {"theory", std::round(fit.theory * 1e5) / 1e5}});
   }
 
+  Json::Array model_kernels;
+  if (results.model) {
+    for (const KernelModel& kernel : results.model->kernels) {
+      const std::optional<ModelAgainstMeasure> against = model_against_measure(study, kernel);
+      const auto measured = [&](double ModelAgainstMeasure::*figure) {
+        return against ? Json(rounded((*against).*figure)) : Json(nullptr);
+      };
+      model_kernels.emplace_back(Json::Object{
+          {"kernel", kernel.kernel},
+          {"cycles_per_pass", rounded(kernel.cycles_per_pass)},
+          {"block_rthroughput", rounded(kernel.block_rthroughput)},
+          {"bound", kernel.bound},
+          {"critical_sequence", kernel.critical},
+          {"measured_cycles_per_pass", measured(&ModelAgainstMeasure::measured_cycles_per_pass)},
+          {"cycles_per_call", measured(&ModelAgainstMeasure::model_cycles_per_call)},
+          {"measured_cycles_per_call", measured(&ModelAgainstMeasure::measured_cycles_per_call)},
+          {"difference", measured(&ModelAgainstMeasure::difference)},
+      });
+    }
+  }
+
+  Json::Array counters;
+  for (const KernelCounters& counted : study.counters) {
+    const KernelFigures* kernel = find_kernel(study, counted.kernel);
+    const double passes =
+        kernel != nullptr && kernel->passes_per_call ? *kernel->passes_per_call : 0;
+    counters.emplace_back(Json::Object{
+        {"kernel", counted.kernel},
+        {"cycles_per_call", rounded(counted.cycles)},
+        {"instructions_per_call", rounded(counted.instructions)},
+        {"instructions_per_pass",
+         passes > 0 ? Json(rounded(counted.instructions / passes)) : Json(nullptr)},
+        {"instructions_per_cycle",
+         counted.cycles > 0 ? Json(rounded(counted.instructions / counted.cycles)) : Json(nullptr)},
+        {"branch_misses_per_call", rounded(counted.branch_misses)},
+    });
+  }
+
   Json::Array notes;
   for (const std::string& note : results.notes) {
     notes.emplace_back(note);
+  }
+  for (const std::string* left_out : {&results.model_left_out, &study.counters_left_out}) {
+    if (!left_out->empty()) {
+      notes.emplace_back(*left_out);
+    }
   }
 
   return Json::Object{
@@ -306,6 +349,10 @@ Json results_to_json(const Results& results) {
       {"kernels", std::move(kernels)},
       {"sweep", std::move(sweep)},
       {"passes_per_bit", std::move(fits)},
+      {"model", Json::Object{{"cpu", results.model ? Json(results.model->cpu) : Json(nullptr)},
+                             {"tool", results.model ? Json(results.model->tool) : Json(nullptr)}}},
+      {"model_kernels", std::move(model_kernels)},
+      {"counters", std::move(counters)},
       {"notes", std::move(notes)},
   };
 }
@@ -405,6 +452,25 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
     results.study.passes_per_bit.push_back({read.name(row, "kernel"),
                                             read.number(row, "measured", 0, MAX_PASSES),
                                             read.number(row, "theory", 0, MAX_PASSES)});
+  }
+  if (with_cycles) {
+    const Json& model = read.member(json, "model");
+    if (model.find("cpu") != nullptr && model.find("cpu")->get<std::nullptr_t>() == nullptr) {
+      ProcessorModel processor{read.text(model, "cpu", 40), read.text(model, "tool"), {}};
+      for (const Json& row : read.array(json, "model_kernels")) {
+        processor.kernels.push_back(
+            {read.name(row, "kernel"), read.number(row, "cycles_per_pass", 0, MAX_NS),
+             read.number(row, "block_rthroughput", 0, MAX_NS), read.text(row, "bound", 400),
+             read.text(row, "critical_sequence", 600), "", 0});
+      }
+      results.model = processor;
+    }
+    for (const Json& row : read.array(json, "counters")) {
+      results.study.counters.push_back(
+          {read.name(row, "kernel"), read.number(row, "cycles_per_call", -MAX_NS, MAX_NS),
+           read.number(row, "instructions_per_call", -MAX_NS, MAX_NS),
+           read.number(row, "branch_misses_per_call", -MAX_NS, MAX_NS)});
+    }
   }
   for (const Json& note : read.array(json, "notes")) {
     if (const std::string* text = note.get<std::string>()) {

@@ -20,6 +20,7 @@
 #include "report/files.h"
 #include "report/machine.h"
 #include "report/message.h"
+#include "report/model.h"
 #include "report/options.h"
 #include "report/progress.h"
 #include "report/safe_text.h"
@@ -179,7 +180,7 @@ int main(int argc, char** argv) {
   const std::chrono::seconds limit{options.timeout_s};
 
   Progress progress(std::size(CROSS_CHECK_PROGRAMS) + std::size(BENCHMARK_PROGRAMS) * options.runs +
-                        study_steps(options.study),
+                        study_steps(options.study) + 1,
                     is_terminal(stderr), stderr, seconds_now);
   Results results;
   results.machine = this_machine();
@@ -212,6 +213,14 @@ int main(int argc, char** argv) {
   if (const char* left_out = peer_left_out()) {
     results.notes.emplace_back(left_out);
   }
+  progress.step("modelling the kernels' loops (llvm-mca)");
+  ModelTools tools;
+  tools.cpu = options.mcpu;
+  std::vector<std::pair<std::string, std::string>> bound_kernels;
+  for (const BenchmarkProgram& benchmark : BENCHMARK_PROGRAMS) {
+    bound_kernels.emplace_back(benchmark.kernel, paths.at(benchmark.program));
+  }
+  results.model = model_kernels(bound_kernels, tools, results.model_left_out);
   progress.finish();
 
   // The files first, then the text, which says where they are or why they are not: the

@@ -12,7 +12,7 @@ struct KnownOption {
   bool takes_value;
 };
 
-constexpr std::array<KnownOption, 9> KNOWN_OPTIONS{{
+constexpr std::array<KnownOption, 10> KNOWN_OPTIONS{{
     {"runs", 'r', true},
     {"repetitions", 0, true},
     {"pairs", 0, true},
@@ -21,6 +21,7 @@ constexpr std::array<KnownOption, 9> KNOWN_OPTIONS{{
     {"json", 0, true},
     {"svg", 0, true},
     {"compare", 0, true},
+    {"mcpu", 0, true},
     {"help", 'h', false},
 }};
 
@@ -97,6 +98,20 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
   }
   if (name == "svg") {
     return path(options.svg_path);
+  }
+  if (name == "mcpu") {
+    // LLVM's processor names: letters, digits, '-', '_' and '.'.
+    const bool plain = !value.empty() && value.size() <= 40 &&
+                       value.find_first_not_of(
+                           "abcdefghijklmnopqrstuvwxyz"
+                           "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.") == std::string::npos;
+    if (!plain) {
+      error = "--mcpu takes a processor's name as LLVM knows it (znver3, icelake-server), not '" +
+              value + "'";
+      return false;
+    }
+    options.mcpu = value;
+    return true;
   }
   if (name == "compare") {
     std::string compare;
@@ -234,6 +249,9 @@ variant, GMP). Prints the report; writes it as JSON and draws it as SVG.
       --json=FILE        write the results here (default report.json)
       --svg=FILE         draw the picture here (default report.svg)
       --compare=FILE     show the change from an earlier report's JSON
+      --mcpu=NAME        the processor of LLVM's model of the kernels (llvm-mca
+                           -mcpu), for one LLVM does not know (default: this
+                           one, as LLVM names it)
   -h, --help             show this help and exit
 
 The programs are looked for beside gcd_report, then where the build put them;

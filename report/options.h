@@ -15,6 +15,7 @@ struct Options {
   std::string json_path = "report.json";
   std::string svg_path = "report.svg";
   std::optional<std::string> compare_path;
+  std::string mcpu;                             // the processor of LLVM's model; "" for this one
   std::map<std::string, std::string> programs;  // NAME=PATH given on the command line
   bool help = false;
 };

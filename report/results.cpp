@@ -28,3 +28,18 @@ std::optional<Estimate> binary_speedup(const Results& results, std::string_view 
   }
   return ratio_estimate(slow->runs_ms, fast->runs_ms);
 }
+
+std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
+                                                         const KernelModel& model) {
+  const KernelFigures* measured = find_kernel(study, model.kernel);
+  const std::optional<double> ghz = study.ghz();
+  if (measured == nullptr || !measured->passes_per_call || !ghz || !study.mispredicted_branch_ns) {
+    return std::nullopt;
+  }
+  const double passes = *measured->passes_per_call;
+  const double cycles_per_call = median(measured->ns_per_call) * *ghz;
+  const double model_per_call =
+      passes * model.cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
+  return ModelAgainstMeasure{cycles_per_call / passes, model_per_call, cycles_per_call,
+                             (model_per_call - cycles_per_call) / cycles_per_call};
+}

@@ -64,18 +64,49 @@ struct BenchmarkRow {
   std::vector<double> runs_ms;  // at least one run
 };
 
+// LLVM's model of the processor on one kernel's loop, in its own figures and words.
+struct KernelModel {
+  std::string kernel;
+  double cycles_per_pass = 0;  // llvm-mca's total cycles over its iterations of the loop
+  double block_rthroughput = 0;
+  std::string bound;     // its bottleneck analysis
+  std::string critical;  // its critical sequence: "divl %ecx (76) -> testl %edx, %edx (1)"
+  std::string slowest;   // the instruction of the critical sequence with the longest latency
+  double slowest_latency = 0;
+};
+
+struct ProcessorModel {
+  std::string cpu;   // as LLVM names it: "rocketlake"
+  std::string tool;  // "Debian LLVM version 14.0.6"
+  std::vector<KernelModel> kernels;
+};
+
 struct Results {
   Machine machine;
   std::uint32_t calls_per_run = 0;  // of each benchmark program
   std::vector<CrossCheckRow> checks;
   std::vector<BenchmarkRow> benchmarks;  // the first is the baseline of the ratios
   Study study;
-  std::vector<std::string> notes;  // what was left out, and why
+  std::optional<ProcessorModel> model;  // where llvm-mca and objdump could be run
+  std::string model_left_out;           // why there is no model, where there is none
+  std::vector<std::string> notes;       // what was left out of the study, and why
 };
 
 // The row of a benchmark program, or of a kernel, by name; nullptr if it was not measured.
 [[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
 [[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
+
+// The model of a kernel's loop against the measurement: per pass, and per call (the passes
+// per call times the model's cycles per pass, plus one mispredicted exit); none without the
+// clock and the cost of a mispredicted branch, or for a kernel the study did not count.
+struct ModelAgainstMeasure {
+  double measured_cycles_per_pass;
+  double model_cycles_per_call;
+  double measured_cycles_per_call;
+  double difference;  // of the model per call, as a share of the measured
+};
+[[nodiscard]] std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
+                                                                       const KernelModel& model);
 
 // How many times as fast the binary program is as the Euclidean one: the ratio of their
 // medians, with its interval; none if either was not run.

@@ -310,6 +310,110 @@ void kernel_section(std::string& out, const Results& results) {
   out += '\n';
 }
 
+// Where the model and the measurement part by more than this, the report says so.
+constexpr double MODEL_PARTS = 0.20;
+
+// The model against the measurement, per pass and per call, with the model's own words.
+void model_table(std::string& out, const Results& results, const ProcessorModel& model) {
+  const Study& study = results.study;
+  const std::optional<double> ghz = study.ghz();
+  wrap(out, "llvm-mca -mcpu=" + model.cpu + " (" + model.tool +
+                ") on each kit kernel's loop as linked into its benchmark program, from the "
+                "target of the loop's backward branch to that branch; its figures and words "
+                "as it gives them.");
+  append(out, "  %-14s %-19s %s\n", "", "cycles per pass", "cycles per call");
+  append(out, "  %-14s %7s %9s  %7s %9s %10s\n", "kernel", "model", "measured", "model", "measured",
+         "difference");
+  std::vector<std::string> findings;
+  for (const KernelModel& kernel : model.kernels) {
+    const std::optional<ModelAgainstMeasure> against = model_against_measure(study, kernel);
+    if (!against) {
+      append(out, "  %-14s %7.1f %9s  %7s %9s %10s\n", kernel.kernel.c_str(),
+             kernel.cycles_per_pass, "-", "-", "-", "-");
+      continue;
+    }
+    const double measured_pass = against->measured_cycles_per_pass;
+    append(out, "  %-14s %7.1f %9.1f  %7.1f %9.1f %+9.1f%%\n", kernel.kernel.c_str(),
+           kernel.cycles_per_pass, measured_pass, against->model_cycles_per_call,
+           against->measured_cycles_per_call, against->difference * 100);
+    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
+      findings.push_back(
+          "Finding: the model and the measurement part for " + kernel.kernel +
+          ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +
+          fixed(kernel.cycles_per_pass / measured_pass, 1) + " times the " +
+          fixed(measured_pass, 1) + " measured here" +
+          (kernel.slowest.empty()
+               ? ""
+               : "; the longest latency on its critical sequence is " + kernel.slowest + ", " +
+                     with_unit(kernel.slowest_latency, 0, "cycles")) +
+          ".");
+    }
+  }
+  const std::optional<double> exit_cycles =
+      ghz && study.mispredicted_branch_ns
+          ? std::optional<double>(*study.mispredicted_branch_ns * *ghz)
+          : std::nullopt;
+  if (ghz && exit_cycles) {
+    wrap(out,
+         "The model per call is the passes per call times its cycles per pass, plus one "
+         "mispredicted exit (" +
+             with_unit(*exit_cycles, 1, "cycles") + ", measured).");
+  } else {
+    wrap(out,
+         "Without the clock and the cost of a mispredicted branch measured here, the "
+         "model stands alone.");
+  }
+  for (const KernelModel& kernel : model.kernels) {
+    wrap(out, kernel.kernel + ": " + kernel.bound + "; critical sequence " + kernel.critical + ".");
+  }
+  for (const std::string& finding : findings) {
+    wrap(out, finding);
+  }
+}
+
+// The processor's own counts, where the system gives them, with the clock checked by them.
+void counters_table(std::string& out, const Study& study) {
+  if (study.counters.empty()) {
+    wrap(out, "No hardware counters here (" + study.counters_left_out +
+                  "): many virtual machines give a process none.");
+    return;
+  }
+  append(out, "  Counted by the processor, user space, per call net of the loop:\n");
+  append(out, "  %-14s %8s %12s %8s %6s %13s\n", "kernel", "cycles", "instructions", "per pass",
+         "IPC", "branch misses");
+  std::vector<double> clock_checks;
+  for (const KernelCounters& counted : study.counters) {
+    const KernelFigures* measured = find_kernel(study, counted.kernel);
+    const double passes =
+        measured != nullptr && measured->passes_per_call ? *measured->passes_per_call : 0;
+    append(out, "  %-14s %8.1f %12.1f %8s %6.2f %13.2f\n", counted.kernel.c_str(), counted.cycles,
+           counted.instructions, passes > 0 ? fixed(counted.instructions / passes, 2).c_str() : "-",
+           counted.cycles > 0 ? counted.instructions / counted.cycles : 0.0, counted.branch_misses);
+    if (measured != nullptr && study.ghz()) {
+      clock_checks.push_back(counted.cycles / (median(measured->ns_per_call) * *study.ghz()));
+    }
+  }
+  if (!clock_checks.empty()) {
+    wrap(out, "The counted cycles are " + fixed(median(clock_checks) * 100, 1) +
+                  "% of ns times the clock measured by the chain of additions.");
+  }
+}
+
+void bound_section(std::string& out, const Results& results) {
+  if (results.study.kernels.empty()) {
+    return;
+  }
+  append(out, "What bounds a pass? (LLVM's model of this processor, and its counters)\n");
+  if (results.model) {
+    model_table(out, results, *results.model);
+  } else {
+    wrap(out, "No model of the kernels' loops: " + results.model_left_out +
+                  " (llvm-mca and objdump: Debian llvm and binutils).");
+  }
+  counters_table(out, results.study);
+  out += '\n';
+}
+
 // One table of the sweep, every 4 bits, one column per kernel that has the figure.
 void sweep_table(std::string& out, const std::vector<std::string>& kernels,
                  const std::function<std::optional<double>(const std::string&, unsigned)>& figure,
@@ -453,6 +557,7 @@ std::string format_report(const Results& results) {
   cross_check_section(out, results);
   benchmark_section(out, results);
   kernel_section(out, results);
+  bound_section(out, results);
   sweep_section(out, results.study);
   theory_section(out, results.study);
   return out;

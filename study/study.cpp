@@ -66,7 +66,36 @@ std::vector<StudiedKernel> studied_kernels() {
 }
 
 std::size_t study_steps(const StudySettings& settings) {
-  return 4 + 2 * (1 + std::size_t{settings.repetitions});
+  return 5 + 2 * (1 + std::size_t{settings.repetitions});
+}
+
+std::vector<std::vector<double>> events_per_call(const std::vector<StudiedKernel>& kernels,
+                                                 std::uint32_t count, std::span<const Event> events,
+                                                 std::string& why) {
+  std::optional<EventCounters> counters = EventCounters::open(events, why);
+  if (!counters) {
+    return {};
+  }
+  const auto per_call = [&](gcd_kernel kernel) {
+    counters->start();
+    static_cast<void>(ns_per_call_on_drawn_pairs(kernel, count));
+    std::vector<double> counts;
+    for (const std::uint64_t total : counters->stop()) {
+      counts.push_back(static_cast<double>(total) / count);
+    }
+    return counts;
+  };
+  static_cast<void>(per_call(empty_kernel));  // warms up, as the timings do
+  const std::vector<double> loop = per_call(empty_kernel);
+  std::vector<std::vector<double>> all;
+  for (const StudiedKernel& kernel : kernels) {
+    std::vector<double> counts = per_call(kernel.kernel);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+      counts[i] -= loop[i];
+    }
+    all.push_back(counts);
+  }
+  return all;
 }
 
 Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& settings,
@@ -148,6 +177,20 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
     if (repetition > 0) {
       study.sweep_loop_ns_per_call.push_back(loop_total / static_cast<double>(2 * sized.size()));
     }
+  }
+
+  progress("counting the processor's events");
+  std::vector<StudiedKernel> kit;
+  for (const StudiedKernel& kernel : kernels) {
+    if (kernel.passes != nullptr) {
+      kit.push_back(kernel);
+    }
+  }
+  constexpr Event HARDWARE[] = {Event::cycles, Event::instructions, Event::branch_misses};
+  const std::vector<std::vector<double>> counted =
+      events_per_call(kit, settings.drawn_pairs, HARDWARE, study.counters_left_out);
+  for (std::size_t i = 0; i < counted.size(); ++i) {
+    study.counters.push_back({kit[i].name, counted[i][0], counted[i][1], counted[i][2]});
   }
 
   progress("measuring a mispredicted branch");

@@ -14,6 +14,7 @@
 
 #include "kernels/gcd.h"
 #include "kernels/passes.h"
+#include "platform/counters.h"
 #include "study/pairs.h"
 
 struct StudiedKernel {
@@ -50,6 +51,15 @@ struct SweepFigures {
   std::optional<double> passes_per_call;
 };
 
+// The processor's own counts around one kit kernel's calls on the programs' pairs, in user
+// space, per call and net of the loop.
+struct KernelCounters {
+  std::string kernel;
+  double cycles = 0;
+  double instructions = 0;
+  double branch_misses = 0;
+};
+
 struct PassesPerBit {
   std::string kernel;
   double measured;  // slope of passes per call against bits
@@ -67,6 +77,8 @@ struct Study {
   std::optional<double> clock_before_ghz;
   std::optional<double> clock_after_ghz;
   std::optional<double> mispredicted_branch_ns;  // one mispredicted branch, where measured
+  std::vector<KernelCounters> counters;          // where the system gives hardware counters
+  std::string counters_left_out;                 // why there are none, where there are none
 
   // The clock that turns ns into cycles: the mean of the two measurements, if both exist.
   [[nodiscard]] std::optional<double> ghz() const {
@@ -85,6 +97,13 @@ class WrongAnswer : public std::runtime_error {
 
 // Throws WrongAnswer, naming the first pair, where the kernel's answer is not gcd_euclid_u's.
 void check_against_euclid(const StudiedKernel& kernel, std::span<const Pair> pairs);
+
+// Counts the events around count calls of each kernel on the programs' pairs, and around
+// the loop alone: per kernel, per event, the count per call net of the loop. Empty, with the
+// reason in why, where the events cannot be counted.
+[[nodiscard]] std::vector<std::vector<double>> events_per_call(
+    const std::vector<StudiedKernel>& kernels, std::uint32_t count, std::span<const Event> events,
+    std::string& why);
 
 // Progress: called once before each step, with what the step does.
 using StudyProgress = std::function<void(const std::string& step)>;
