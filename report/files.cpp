@@ -87,3 +87,13 @@ bool same_file(const std::string& a, const std::string& b) {
   const fs::path second = fs::weakly_canonical(fs::absolute(file_path(b), failure), failure);
   return first == second || fs::equivalent(file_path(a), file_path(b), failure);
 }
+
+std::string shown_path(const std::string& path, const std::string& folder) {
+  std::error_code failure;
+  const fs::path base = fs::absolute(file_path(folder), failure).lexically_normal();
+  const fs::path whole = (base / file_path(path)).lexically_normal();  // an absolute path stays
+  const fs::path below = whole.lexically_relative(base);
+  const bool is_below = !below.empty() && *below.begin() != "..";
+  const std::u8string text = (is_below ? below : whole).u8string();
+  return text.empty() ? "." : std::string(text.begin(), text.end());
+}

@@ -25,3 +25,8 @@ inline constexpr std::uintmax_t MAX_REPORT_FILE_BYTES = std::uintmax_t{16} << 20
 
 // Whether two paths name the same file, also where one of them does not exist yet.
 [[nodiscard]] bool same_file(const std::string& a, const std::string& b);
+
+// The path as the report shows it: relative to the folder given (the one the report runs in)
+// where it lies below it, so that the report's last lines stay short; else absolute. Both
+// without "." and ".." steps.
+[[nodiscard]] std::string shown_path(const std::string& path, const std::string& folder);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -95,19 +96,25 @@ std::map<std::string, std::string> environment() {
 }
 
 // Where each program is: as given, else beside this executable (an installed kit), else
-// where the build put it. Each must be a file that can be started.
+// where the build put it, relative to this executable. Each must be a file that can be
+// started.
 std::map<std::string, std::string> locate_programs(const Options& options) {
-  const std::string own = own_folder();
+  const std::filesystem::path own = file_path(own_folder());
+  const auto text = [](const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+  };
   std::map<std::string, std::string> paths;
   for (const BuiltProgram& built : BUILT_PROGRAMS) {
+    const std::filesystem::path relative = file_path(built.path);
+    const std::string beside = text(own / relative.filename());
     const auto given = options.programs.find(built.name);
-    const std::string beside = own.empty() ? "" : (file_path(own) / built.name).string();
     if (given != options.programs.end()) {
       paths[built.name] = given->second;
-    } else if (!beside.empty() && !why_not_a_program(beside)) {
+    } else if (!own.empty() && !why_not_a_program(beside)) {
       paths[built.name] = beside;
     } else {
-      paths[built.name] = built.path;
+      paths[built.name] = text(own / relative);
     }
   }
   for (const auto& [name, path] : options.programs) {
@@ -226,21 +233,21 @@ int main(int argc, char** argv) {
   // The files first, then the text, which says where they are or why they are not: the
   // text of a whole run is never lost to a file that could not be written.
   const std::string contents[] = {to_text(results_to_json(results)), draw_svg(results)};
-  std::string places[2];
+  WrittenFile written[] = {{options.json_path, ""}, {options.svg_path, ""}};
   std::vector<std::string> failures;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string& path = i == 0 ? options.json_path : options.svg_path;
-    places[i] = safe_text(path, 200);
-    if (!finish_replacing(files[i], contents[i], error)) {
-      failures.push_back("cannot write " + places[i] + ": " + error);
-      places[i] += " (not written: " + error + ")";
+    if (!finish_replacing(files[i], contents[i], written[i].error)) {
+      failures.push_back("cannot write " + safe_text(written[i].path, 200) + ": " +
+                         written[i].error);
     }
   }
   std::string out = format_report(results);
   if (old) {
     out += format_comparison(results, *old, *options.compare_path);
   }
-  out += format_files(paths, places[0], places[1]);
+  std::error_code no_folder;
+  const std::u8string here = std::filesystem::current_path(no_folder).u8string();
+  out += format_files(paths, written[0], written[1], std::string(here.begin(), here.end()));
   std::fputs(out.c_str(), stdout);
   flush_stdout_or_fail();
   for (const std::string& failure : failures) {

@@ -60,8 +60,6 @@ std::string safe_text(std::string_view text, std::size_t max_characters) {
     if (length == 0) {
       std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[0]));
       out += escaped;
-    } else if (code_point == '\\') {
-      out += "\\\\";
     } else if (code_point == '\n') {
       out += "\\n";
     } else if (code_point == '\t') {

@@ -241,8 +241,8 @@ std::string draw_svg(const Results& results) {
          "</text>\n";
   char subtitle[160];
   std::snprintf(subtitle, sizeof subtitle,
-                "%zu uniform pairs per size; ns are medians of %u repetitions, net of the loop",
-                study.settings.sweep_pairs, study.settings.repetitions);
+                "%u uniform pairs per size; ns are medians of %u repetitions, net of the loop",
+                static_cast<unsigned>(study.settings.sweep_pairs), study.settings.repetitions);
   out += "<text x=\"" + number(WIDTH / 2) +
          "\" y=\"54\" text-anchor=\"middle\" font-size=\"13\" fill=\"#555\">" + subtitle +
          "</text>\n";

@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 
+#include "report/files.h"
+#include "report/safe_text.h"
 #include "study/fit.h"
 #include "study/stats.h"
 
@@ -189,8 +191,9 @@ void benchmark_section(std::string& out, const Results& results) {
     const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
     const double middle = median(row.runs_ms);
     const Estimate ratio = ratio_estimate(row.runs_ms, baseline.runs_ms);
-    append(out, "  %-15s %4zu %7.1f %6.0f %6.0f %7.1f  %s\n", row.program.c_str(),
-           row.runs_ms.size(), middle, *low, *high, middle * 1e6 / results.calls_per_run,
+    append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s\n", row.program.c_str(),
+           static_cast<unsigned>(row.runs_ms.size()), middle, *low, *high,
+           middle * 1e6 / results.calls_per_run,
            ratio_text(ratio,
                       &row != &baseline && row.runs_ms.size() > 1 && baseline.runs_ms.size() > 1)
                .c_str());
@@ -450,8 +453,8 @@ void sweep_section(std::string& out, const Study& study) {
     return;
   }
   const std::vector<std::string> all = sweep_kernels(study);
-  append(out, "When? (ns per call against operand size: %zu uniform pairs per size)\n",
-         study.settings.sweep_pairs);
+  append(out, "When? (ns per call against operand size: %u uniform pairs per size)\n",
+         static_cast<unsigned>(study.settings.sweep_pairs));
   sweep_table(
       out, all,
       [&](const std::string& kernel, unsigned bits) { return sweep_ns(study, kernel, bits); }, 1);
@@ -564,20 +567,25 @@ std::string format_report(const Results& results) {
 }
 
 std::string format_files(const std::map<std::string, std::string>& program_paths,
-                         const std::string& json_path, const std::string& svg_path) {
+                         const WrittenFile& json, const WrittenFile& svg,
+                         const std::string& working_folder) {
   std::vector<std::string> folders;
   for (const auto& [name, path] : program_paths) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::u8string parent = file_path(path).parent_path().u8string();
+    const std::string folder =
+        shown_path(std::string(parent.begin(), parent.end()), working_folder);
     if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-      folders.push_back(folder);
+      folders.push_back(safe_text(folder, 200));
     }
   }
   std::string out = "Where things are\n";
   for (std::size_t i = 0; i < folders.size(); ++i) {
     append(out, "  %-9s %s\n", i == 0 ? "programs" : "", folders[i].c_str());
   }
-  append(out, "  %-9s %s\n", "JSON", json_path.c_str());
-  append(out, "  %-9s %s\n", "SVG", svg_path.c_str());
+  for (const auto& [label, file] : {std::pair{"JSON", &json}, std::pair{"SVG", &svg}}) {
+    const std::string place = safe_text(shown_path(file->path, working_folder), 200);
+    append(out, "  %-9s %s%s\n", label, place.c_str(),
+           file->error.empty() ? "" : (" (not written: " + file->error + ")").c_str());
+  }
   return out;
 }

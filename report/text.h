@@ -15,6 +15,14 @@
 [[nodiscard]] std::string crossover(const Study& study, const std::string& euclid,
                                     const std::string& binary);
 
-// The report's last lines: the folders of the programs, and the JSON and SVG files written.
+// A file the report wrote, or tried to.
+struct WrittenFile {
+  std::string path;
+  std::string error;  // why it was not written; "" if it was
+};
+
+// The report's last lines: the folders of the programs, and the JSON and SVG files, each
+// shown relative to the working folder where it lies below it.
 [[nodiscard]] std::string format_files(const std::map<std::string, std::string>& program_paths,
-                                       const std::string& json_path, const std::string& svg_path);
+                                       const WrittenFile& json, const WrittenFile& svg,
+                                       const std::string& working_folder);

@@ -18,8 +18,8 @@ TEST(SafeText, EscapesWhatATerminalWouldObey) {
       {"del\x7f", "del\\x7f"},
       {"c1 \xc2\x9b"
        "31m",
-       "c1 \\u009b31m"},  // CSI as one code point
-      {"back\\slash", "back\\\\slash"},
+       "c1 \\u009b31m"},                     // CSI as one code point
+      {"C:\\Users\\kit", "C:\\Users\\kit"},  // a Windows path as it is
       {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9d\x84\x9e", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9d\x84\x9e"},
       {"bad \xff\xfe", "bad \\xff\\xfe"},
       {"cut \xe2\x82", "cut \\xe2\\x82"},            // a sequence cut short

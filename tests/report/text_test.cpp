@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "report/files.h"
 #include "tests/report/sample_results.h"
 
 namespace {
@@ -192,17 +193,26 @@ TEST(Crossover, IsTheSizeFromWhichOnBinaryStaysFaster) {
   EXPECT_EQ(crossover(later, "gcd_euclid_s", "gcd_binary_s"), "from 21 bits on");
 }
 
-TEST(FormatFiles, SaysWhereTheProgramsAndFilesAre) {
-  const std::string text = format_files({{"bench_euclid_u", "/b/bench/bench_euclid_u"},
-                                         {"bench_binary_u", "/b/bench/bench_binary_u"},
-                                         {"check_u", "/b/check/check_u"}},
-                                        "/b/report.json", "/b/report.svg");
+TEST(FormatFiles, SaysWhereTheProgramsAndFilesAreFromTheWorkingFolder) {
+  const std::string text =
+      format_files({{"bench_euclid_u", "/b/bench/bench_euclid_u"},
+                    {"bench_binary_u", "/b/bench/bench_binary_u"},
+                    {"check_u", "/elsewhere/check/check_u"}},
+                   {"/b/report.json", ""}, {"out/../report.svg", "Disk full"}, "/b");
   EXPECT_EQ(text,
             "Where things are\n"
-            "  programs  /b/bench\n"
-            "            /b/check\n"
-            "  JSON      /b/report.json\n"
-            "  SVG       /b/report.svg\n");
+            "  programs  bench\n"
+            "            /elsewhere/check\n"
+            "  JSON      report.json\n"
+            "  SVG       report.svg (not written: Disk full)\n");
+}
+
+TEST(ShownPath, IsRelativeBelowTheFolderAndAbsoluteElsewhere) {
+  EXPECT_EQ(shown_path("/b/c/report.json", "/b"), "c/report.json");
+  EXPECT_EQ(shown_path("c/./d/../report.json", "/b"), "c/report.json");
+  EXPECT_EQ(shown_path("/b", "/b"), ".");
+  EXPECT_EQ(shown_path("/b/../x/report.json", "/b"), "/x/report.json");
+  EXPECT_EQ(shown_path("../x.json", "/b/c"), "/b/x.json");
 }
 
 }  // namespace
