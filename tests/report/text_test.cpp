@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -193,26 +194,39 @@ TEST(Crossover, IsTheSizeFromWhichOnBinaryStaysFaster) {
   EXPECT_EQ(crossover(later, "gcd_euclid_s", "gcd_binary_s"), "from 21 bits on");
 }
 
+// Paths in this system's own spelling, below an absolute folder of its own.
+std::string text_of(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return {utf8.begin(), utf8.end()};
+}
+
 TEST(FormatFiles, SaysWhereTheProgramsAndFilesAreFromTheWorkingFolder) {
-  const std::string text =
-      format_files({{"bench_euclid_u", "/b/bench/bench_euclid_u"},
-                    {"bench_binary_u", "/b/bench/bench_binary_u"},
-                    {"check_u", "/elsewhere/check/check_u"}},
-                   {"/b/report.json", ""}, {"out/../report.svg", "Disk full"}, "/b");
+  const std::filesystem::path base = std::filesystem::absolute("base");
+  const std::filesystem::path elsewhere = std::filesystem::absolute("elsewhere");
+  const std::string text = format_files(
+      {{"bench_euclid_u", text_of(base / "bench" / "bench_euclid_u")},
+       {"bench_binary_u", text_of(base / "bench" / "bench_binary_u")},
+       {"check_u", text_of(elsewhere / "check" / "check_u")}},
+      {text_of(base / "report.json"), ""}, {"out/../report.svg", "Disk full"}, text_of(base));
   EXPECT_EQ(text,
             "Where things are\n"
             "  programs  bench\n"
-            "            /elsewhere/check\n"
-            "  JSON      report.json\n"
-            "  SVG       report.svg (not written: Disk full)\n");
+            "            " +
+                text_of(elsewhere / "check") +
+                "\n"
+                "  JSON      report.json\n"
+                "  SVG       report.svg (not written: Disk full)\n");
 }
 
 TEST(ShownPath, IsRelativeBelowTheFolderAndAbsoluteElsewhere) {
-  EXPECT_EQ(shown_path("/b/c/report.json", "/b"), "c/report.json");
-  EXPECT_EQ(shown_path("c/./d/../report.json", "/b"), "c/report.json");
-  EXPECT_EQ(shown_path("/b", "/b"), ".");
-  EXPECT_EQ(shown_path("/b/../x/report.json", "/b"), "/x/report.json");
-  EXPECT_EQ(shown_path("../x.json", "/b/c"), "/b/x.json");
+  const std::filesystem::path base = std::filesystem::absolute("base");
+  const std::string below = text_of(std::filesystem::path("c") / "report.json");
+  EXPECT_EQ(shown_path(text_of(base / "c" / "report.json"), text_of(base)), below);
+  EXPECT_EQ(shown_path("c/./d/../report.json", text_of(base)), below);
+  EXPECT_EQ(shown_path(text_of(base), text_of(base)), ".");
+  EXPECT_EQ(shown_path("../x/report.json", text_of(base)),
+            text_of((base / ".." / "x" / "report.json").lexically_normal()));
+  EXPECT_EQ(shown_path("../x.json", text_of(base / "c")), text_of(base / "x.json"));
 }
 
 }  // namespace
