@@ -26,9 +26,12 @@ void append_row(std::string& out, const Row& row) {
   } else {
     const double change =
         row.old_value->value != 0 ? row.new_value.value / row.old_value->value : 0.0;
+    const bool both = row.new_value.has_interval && row.old_value->has_interval;
     std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9.3f  %s\n", row.figure.c_str(),
                   row.old_value->value, row.new_value.value, change,
-                  row.new_value.apart_from(*row.old_value) ? "apart" : "within noise");
+                  !both                                      ? "-"
+                  : row.new_value.apart_from(*row.old_value) ? "apart"
+                                                             : "within noise");
   }
   out += line;
 }
@@ -124,8 +127,16 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   std::snprintf(line, sizeof line, "  %-28s %9s %9s %9s  %s\n", "figure", "old", "new", "new/old",
                 "95% intervals");
   out += line;
+  bool dashes = false;
   for (const Row& row : rows) {
     append_row(out, row);
+    dashes =
+        dashes || (row.old_value && !(row.new_value.has_interval && row.old_value->has_interval));
+  }
+  if (dashes) {
+    out +=
+        "  - : no 95% interval on one side (fewer than 5 runs or repetitions), so no telling\n"
+        "  a change from the noise.\n";
   }
   out += '\n';
   return out;

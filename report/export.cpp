@@ -55,10 +55,11 @@ Json machine_json(const Machine& machine) {
   };
 }
 
+// The figure and its 95% interval; null ends where there is none (fewer than 5 samples).
 Json estimate(const Estimate& figure) {
   return Json::Object{{"value", rounded(figure.value)},
-                      {"low", rounded(figure.low)},
-                      {"high", rounded(figure.high)}};
+                      {"low", figure.has_interval ? Json(rounded(figure.low)) : Json(nullptr)},
+                      {"high", figure.has_interval ? Json(rounded(figure.high)) : Json(nullptr)}};
 }
 
 // Reading: each helper records the first thing wrong and returns a neutral value, so that

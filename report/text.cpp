@@ -32,10 +32,14 @@ constexpr double NOISY = 0.10;
   }
 }
 
-// " (0.519-0.530)", or nothing where there is no interval: one repetition, or the baseline.
+// " (0.519-0.530)", " (-)" where there is none (too few repetitions), or nothing (the
+// baseline, whose ratio is 1 by definition).
 std::string interval_text(const Estimate& estimate, bool shown, int decimals) {
   if (!shown) {
     return "";
+  }
+  if (!estimate.has_interval) {
+    return " (-)";
   }
   char text[64];
   std::snprintf(text, sizeof text, " (%.*f-%.*f)", decimals, estimate.low, decimals, estimate.high);
@@ -112,6 +116,18 @@ std::string with_unit(double value, int decimals, const char* unit) {
   return fixed(value, decimals) + GLUE + unit;
 }
 
+// Why a table shows dashes for its intervals, once: what few repetitions give is no 95%
+// interval.
+void no_interval_note(std::string& out, std::size_t repetitions, const char* option) {
+  if (repetitions < BOOTSTRAP_MIN_SAMPLES) {
+    wrap(out, "No intervals (-): with " + std::to_string(repetitions) + " " +
+                  (repetitions == 1 ? "repetition" : "repetitions") +
+                  " a bootstrap of the median is no 95% interval (with 2 it is only the range "
+                  "of the two); " +
+                  option + " " + std::to_string(BOOTSTRAP_MIN_SAMPLES) + " or more gives one.");
+  }
+}
+
 // How far the clock moved between its two measurements, as a share of the first.
 constexpr double CLOCK_MOVED = 0.05;
 
@@ -169,11 +185,9 @@ std::string verdict(const Results& results, const char* euclid, const char* bina
   if (!times) {
     return "not measured";
   }
-  const bool repeated = find_benchmark(results, euclid)->runs_ms.size() > 1 &&
-                        find_benchmark(results, binary)->runs_ms.size() > 1;
   char text[96];
   std::snprintf(text, sizeof text, "binary is %.2f times as fast as Euclid%s", times->value,
-                interval_text(*times, repeated, 2).c_str());
+                interval_text(*times, times->has_interval, 2).c_str());
   return text;
 }
 
@@ -193,16 +207,18 @@ void benchmark_section(std::string& out, const Results& results) {
     const Estimate ratio = ratio_estimate(row.runs_ms, baseline.runs_ms);
     append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s\n", row.program.c_str(),
            static_cast<unsigned>(row.runs_ms.size()), middle, *low, *high,
-           middle * 1e6 / results.calls_per_run,
-           ratio_text(ratio,
-                      &row != &baseline && row.runs_ms.size() > 1 && baseline.runs_ms.size() > 1)
-               .c_str());
+           middle * 1e6 / results.calls_per_run, ratio_text(ratio, &row != &baseline).c_str());
     if (spread(row.runs_ms) > NOISY) {
       noisy.push_back(&row);
     }
   }
   append(out, "  Unsigned: %s.\n", verdict(results, "bench_euclid_u", "bench_binary_u").c_str());
   append(out, "  Signed:   %s.\n", verdict(results, "bench_euclid_s", "bench_binary_s").c_str());
+  std::size_t fewest = baseline.runs_ms.size();
+  for (const BenchmarkRow& row : results.benchmarks) {
+    fewest = std::min(fewest, row.runs_ms.size());
+  }
+  no_interval_note(out, fewest, "--runs");
   for (const BenchmarkRow* row : noisy) {
     append(out,
            "  Noisy: the runs of %s spread by %.1f%% of their median, more than\n"
@@ -214,7 +230,6 @@ void benchmark_section(std::string& out, const Results& results) {
 
 void kernel_table(std::string& out, const Study& study, const KernelFigures& baseline) {
   const std::optional<double> ghz = study.ghz();
-  const bool with_intervals = study.settings.repetitions > 1;
   if (ghz) {
     append(out, "  %-14s %-22s %s\n", "", "per call", "per pass");
     append(out, "  %-14s %6s %7s %7s %5s %7s  ratio to gcd_euclid_u\n", "kernel", "ns", "cycles",
@@ -225,8 +240,8 @@ void kernel_table(std::string& out, const Study& study, const KernelFigures& bas
   }
   for (const KernelFigures& kernel : study.kernels) {
     const double ns = median(kernel.ns_per_call);
-    const std::string ratio = ratio_text(ratio_estimate(kernel.ns_per_call, baseline.ns_per_call),
-                                         &kernel != &baseline && with_intervals);
+    const std::string ratio =
+        ratio_text(ratio_estimate(kernel.ns_per_call, baseline.ns_per_call), &kernel != &baseline);
     const std::optional<double> passes = kernel.passes_per_call;
     if (ghz) {
       append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", kernel.name.c_str(), ns, ns * *ghz,
@@ -281,6 +296,7 @@ void kernel_section(std::string& out, const Results& results) {
   append(out, "Why? (the kernels in this process, on the programs' first %u pairs)\n",
          study.settings.drawn_pairs);
   kernel_table(out, study, *baseline);
+  no_interval_note(out, study.settings.repetitions, "--repetitions");
   wrap(out, "ns are medians of " + std::to_string(study.settings.repetitions) +
                 " repetitions, net of the programs' loop itself (two draws and the call of an "
                 "empty kernel: " +

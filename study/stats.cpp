@@ -59,20 +59,27 @@ double spread(std::span<const double> values) {
 
 Estimate median_estimate(std::span<const double> samples) {
   if (samples.empty()) {
-    return {0, 0, 0};
+    return {0, 0, 0, false};
   }
-  return bootstrap(median({samples.begin(), samples.end()}),
+  const double value = median({samples.begin(), samples.end()});
+  if (samples.size() < BOOTSTRAP_MIN_SAMPLES) {
+    return {value, value, value, false};
+  }
+  return bootstrap(value,
                    [&](std::mt19937_64& random) { return median(resample(samples, random)); });
 }
 
 Estimate ratio_estimate(std::span<const double> numerator, std::span<const double> denominator) {
   const double bottom = median({denominator.begin(), denominator.end()});
   if (numerator.empty() || denominator.empty() || bottom == 0) {
-    return {0, 0, 0};
+    return {0, 0, 0, false};
   }
-  return bootstrap(
-      median({numerator.begin(), numerator.end()}) / bottom, [&](std::mt19937_64& random) {
-        const double resampled_bottom = median(resample(denominator, random));
-        return resampled_bottom != 0 ? median(resample(numerator, random)) / resampled_bottom : 0.0;
-      });
+  const double value = median({numerator.begin(), numerator.end()}) / bottom;
+  if (numerator.size() < BOOTSTRAP_MIN_SAMPLES || denominator.size() < BOOTSTRAP_MIN_SAMPLES) {
+    return {value, value, value, false};
+  }
+  return bootstrap(value, [&](std::mt19937_64& random) {
+    const double resampled_bottom = median(resample(denominator, random));
+    return resampled_bottom != 0 ? median(resample(numerator, random)) / resampled_bottom : 0.0;
+  });
 }

@@ -80,6 +80,24 @@ TEST(Comparison, ComparesInNsWhereAReportHasNoClock) {
             "  gcd_euclid_u ns/call             76.00     76.00     1.000  within noise");
 }
 
+// Below 5 runs no interval means anything: no "apart", no "within noise", and a note.
+TEST(Comparison, TellsNothingOfTheNoiseWithoutIntervals) {
+  Results old = load("old.json");
+  old.benchmarks[2].runs_ms = {440, 445};  // bench_binary_u
+  const std::string table = format_comparison(load("new.json"), old, "old.json");
+  EXPECT_EQ(row_of(table, "bench_binary_u msec"),
+            "  bench_binary_u msec             442.50    520.00     1.175  -");
+  EXPECT_EQ(row_of(table, "bench_euclid_u msec"),
+            "  bench_euclid_u msec             800.00    801.00     1.001  within noise");
+  EXPECT_NE(
+      table.find("  - : no 95% interval on one side (fewer than 5 runs or repetitions), so no "
+                 "telling\n  a change from the noise.\n"),
+      std::string::npos)
+      << table;
+  EXPECT_EQ(format_comparison(load("new.json"), load("old.json"), "old.json").find("- :"),
+            std::string::npos);
+}
+
 TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
   Results old = load("old.json");
   old.study.settings.repetitions = 1;
@@ -88,7 +106,7 @@ TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
   EXPECT_NE(
       table.find("  The two reports were made with other settings; figures compare less well:\n"
                  "    pairs timed in process             2000 old,    1000000 new\n"
-                 "    repetitions in process                1 old,          3 new\n"),
+                 "    repetitions in process                1 old,          5 new\n"),
       std::string::npos)
       << table;
 }

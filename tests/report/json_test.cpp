@@ -184,7 +184,7 @@ TEST(ResultsJson, ReadsBackWhatWasWritten) {
   EXPECT_EQ(read->study.kernels[4].ns_per_call, written.study.kernels[4].ns_per_call);
   EXPECT_FALSE(read->study.kernels[4].passes_per_call);
   EXPECT_EQ(read->study.sweep.size(), written.study.sweep.size());
-  EXPECT_EQ(read->study.settings.repetitions, 3U);
+  EXPECT_EQ(read->study.settings.repetitions, 5U);
   EXPECT_EQ(read->study.clock_before_ghz, 2.95);
   EXPECT_EQ(read->study.clock_after_ghz, 3.05);
   EXPECT_EQ(read->study.mispredicted_branch_ns, 4.8);

@@ -38,10 +38,10 @@ TEST(FormatReport, AnswersEachQuestionInWholeSentences) {
            "                 per call               per pass\n"
            "  kernel             ns  cycles  passes    ns  cycles  ratio to gcd_euclid_u\n"
            "  gcd_euclid_u     80.0   240.0  19.000  4.21   12.63  1.000\n",
-           "  gcd_binary_u     40.0   120.0  20.700  1.93    5.80  0.500 (0.481-0.519)\n",
-           "  gcd_binary_s     45.0   135.0  20.000  2.25    6.75  0.562 (0.543-0.582)\n",
-           "  fast_binary_u    30.0    90.0       -     -       -  0.375 (0.358-0.392)\n",
-           "  ns are medians of 3 repetitions, net of the programs' loop itself (two draws\n"
+           "  gcd_binary_u     40.0   120.0  20.700  1.93    5.80  0.500 (0.487-0.513)\n",
+           "  gcd_binary_s     45.0   135.0  20.000  2.25    6.75  0.562 (0.549-0.576)\n",
+           "  fast_binary_u    30.0    90.0       -     -       -  0.375 (0.362-0.388)\n",
+           "  ns are medians of 5 repetitions, net of the programs' loop itself (two draws\n"
            "  and the call of an empty kernel: 2.1 ns per call); cycles are ns times the\n"
            "  clock, 3.00 GHz.\n",
            "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
@@ -88,6 +88,33 @@ TEST(FormatReport, SpeaksInNsWhereTheClockIsUnknown) {
   }
   EXPECT_FALSE(contains(text, "cycles")) << text;
   EXPECT_FALSE(contains(text, "machine ")) << text;
+}
+
+// Below 5 runs a bootstrap interval is no 95% interval: a dash, the verdict without one, and
+// one note that says why.
+TEST(FormatReport, ShowsNoIntervalBelowFiveRuns) {
+  Results results = sample_results();
+  for (BenchmarkRow& row : results.benchmarks) {
+    row.runs_ms.resize(2);
+  }
+  results.study.settings.repetitions = 4;
+  for (KernelFigures& kernel : results.study.kernels) {
+    kernel.ns_per_call.resize(4);
+  }
+  const std::string text = format_report(results);
+  for (const char* sentence : {
+           "  bench_binary_u     2   402.5    400    405    40.2  0.500 (-)\n",
+           "  Unsigned: binary is 2.00 times as fast as Euclid.\n",
+           "  No intervals (-): with 2 repetitions a bootstrap of the median is no 95%\n"
+           "  interval (with 2 it is only the range of the two); --runs 5 or more gives one.\n",
+           "  gcd_binary_u     39.8   119.2  20.700  1.92    5.76  0.498 (-)\n",
+           "  No intervals (-): with 4 repetitions a bootstrap of the median is no 95%\n"
+           "  interval (with 2 it is only the range of the two); --repetitions 5 or more\n"
+           "  gives one.\n",
+       }) {
+    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
+  }
+  EXPECT_FALSE(contains(format_report(sample_results()), "No intervals")) << text;
 }
 
 // A clock that moved by more than 5% during the report is a finding of its own.
