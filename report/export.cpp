@@ -454,7 +454,8 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
                                             read.number(row, "measured", 0, MAX_PASSES),
                                             read.number(row, "theory", 0, MAX_PASSES)});
   }
-  if (with_cycles) {
+  // The model and the counters came with the cycles, as further keys of the same format.
+  if (with_cycles && json.find("model") != nullptr) {
     const Json& model = read.member(json, "model");
     if (model.find("cpu") != nullptr && model.find("cpu")->get<std::nullptr_t>() == nullptr) {
       ProcessorModel processor{read.text(model, "cpu", 40), read.text(model, "tool"), {}};

@@ -25,6 +25,7 @@
 #include "report/options.h"
 #include "report/progress.h"
 #include "report/safe_text.h"
+#include "report/side_by_side.h"
 #include "report/svg.h"
 #include "report/text.h"
 #include "study/peers.h"
@@ -130,19 +131,19 @@ std::map<std::string, std::string> locate_programs(const Options& options) {
   return paths;
 }
 
-// The report's two files, checked and begun before the first run, so that a run of a minute
+// The files to write, checked and begun before the first run, so that a run of a minute
 // never ends in a file that cannot be written.
-std::vector<ReplacedFile> begin_output_files(const Options& options) {
-  for (const std::string* path : {&options.json_path, &options.svg_path}) {
+std::vector<ReplacedFile> begin_output_files(const std::vector<const std::string*>& paths) {
+  for (const std::string* path : paths) {
     if (const std::optional<std::string> why = why_not_writable(*path)) {
       fail("cannot write " + safe_text(*path, 200) + ": " + *why, 2);
     }
   }
-  if (same_file(options.json_path, options.svg_path)) {
-    fail("--json and --svg name the same file, " + safe_text(options.json_path, 200), 2);
+  if (paths.size() == 2 && same_file(*paths[0], *paths[1])) {
+    fail("--json and --svg name the same file, " + safe_text(*paths[0], 200), 2);
   }
   std::vector<ReplacedFile> files;
-  for (const std::string* path : {&options.json_path, &options.svg_path}) {
+  for (const std::string* path : paths) {
     std::string error;
     std::optional<ReplacedFile> file = begin_replacing(*path, error);
     if (!file) {
@@ -151,6 +152,76 @@ std::vector<ReplacedFile> begin_output_files(const Options& options) {
     files.push_back(*file);
   }
   return files;
+}
+
+// Writes each file whole, or says on standard error why not; false if any was not written.
+bool finish_output_files(const std::vector<ReplacedFile>& files,
+                         const std::vector<std::string>& contents,
+                         std::vector<WrittenFile>& written) {
+  bool all = true;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!finish_replacing(files[i], contents[i], written[i].error)) {
+      all = false;
+    }
+  }
+  return all;
+}
+
+void say_which_files_failed(const std::vector<WrittenFile>& written) {
+  for (const WrittenFile& file : written) {
+    if (!file.error.empty()) {
+      std::fprintf(stderr, "gcd_report: cannot write %s: %s\n", safe_text(file.path, 200).c_str(),
+                   file.error.c_str());
+    }
+  }
+}
+
+std::string working_folder() {
+  std::error_code no_folder;
+  const std::u8string here = std::filesystem::current_path(no_folder).u8string();
+  return {here.begin(), here.end()};
+}
+
+// --side-by-side: nothing is run. Every file is checked and read before anything is printed.
+int side_by_side(const Options& options) {
+  std::vector<const std::string*> outputs;
+  std::vector<WrittenFile> written;
+  for (const auto& [given, path] : {std::pair{options.json_given, &options.json_path},
+                                    std::pair{options.svg_given, &options.svg_path}}) {
+    if (given) {
+      outputs.push_back(path);
+      written.push_back({*path, ""});
+    }
+  }
+  std::vector<NamedReport> reports;
+  const std::vector<std::string> names = report_names(options.side_by_side_files);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string error;
+    std::optional<Results> results = read_results(options.side_by_side_files[i], error);
+    if (!results) {
+      fail(error, 2);
+    }
+    reports.push_back({safe_text(names[i], 60), std::move(*results)});
+  }
+  const std::vector<ReplacedFile> files = begin_output_files(outputs);
+  std::vector<std::string> contents;
+  if (options.json_given) {
+    contents.push_back(to_text(side_by_side_json(reports)));
+  }
+  if (options.svg_given) {
+    contents.push_back(draw_side_by_side(reports));
+  }
+  const bool all_written = finish_output_files(files, contents, written);
+  std::string out = format_side_by_side(reports);
+  for (const WrittenFile& file : written) {
+    out += "  " + std::string(&file == &written.front() && options.json_given ? "JSON" : "SVG ") +
+           "  " + safe_text(shown_path(file.path, working_folder()), 200) +
+           (file.error.empty() ? "" : " (not written: " + file.error + ")") + "\n";
+  }
+  std::fputs(out.c_str(), stdout);
+  flush_stdout_or_fail();
+  say_which_files_failed(written);
+  return all_written ? 0 : 1;
 }
 
 double seconds_now() {
@@ -173,6 +244,9 @@ int main(int argc, char** argv) {
     flush_stdout_or_fail();
     return 0;
   }
+  if (options.side_by_side) {
+    return side_by_side(options);
+  }
 
   // Everything that can be checked is checked before the first run is announced.
   const std::map<std::string, std::string> paths = locate_programs(options);
@@ -183,7 +257,8 @@ int main(int argc, char** argv) {
       fail(error, 2);
     }
   }
-  const std::vector<ReplacedFile> files = begin_output_files(options);
+  const std::vector<ReplacedFile> files =
+      begin_output_files({&options.json_path, &options.svg_path});
   const std::chrono::seconds limit{options.timeout_s};
 
   Progress progress(std::size(CROSS_CHECK_PROGRAMS) + std::size(BENCHMARK_PROGRAMS) * options.runs +
@@ -232,32 +307,22 @@ int main(int argc, char** argv) {
 
   // The files first, then the text, which says where they are or why they are not: the
   // text of a whole run is never lost to a file that could not be written.
-  const std::string contents[] = {to_text(results_to_json(results)), draw_svg(results)};
-  WrittenFile written[] = {{options.json_path, ""}, {options.svg_path, ""}};
-  std::vector<std::string> failures;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!finish_replacing(files[i], contents[i], written[i].error)) {
-      failures.push_back("cannot write " + safe_text(written[i].path, 200) + ": " +
-                         written[i].error);
-    }
-  }
+  std::vector<WrittenFile> written{{options.json_path, ""}, {options.svg_path, ""}};
+  const bool all_written =
+      finish_output_files(files, {to_text(results_to_json(results)), draw_svg(results)}, written);
   std::string out = format_report(results);
   if (old) {
     out += format_comparison(results, *old, *options.compare_path);
   }
-  std::error_code no_folder;
-  const std::u8string here = std::filesystem::current_path(no_folder).u8string();
-  out += format_files(paths, written[0], written[1], std::string(here.begin(), here.end()));
+  out += format_files(paths, written[0], written[1], working_folder());
   std::fputs(out.c_str(), stdout);
   flush_stdout_or_fail();
-  for (const std::string& failure : failures) {
-    std::fprintf(stderr, "gcd_report: %s\n", failure.c_str());
-  }
+  say_which_files_failed(written);
   for (const CrossCheckRow& row : results.checks) {
     if (row.errors != 0) {
       fail(row.program + ": " + std::to_string(row.errors) + " pairs got different answers from " +
            row.under_test + " and " + row.reference);
     }
   }
-  return failures.empty() ? 0 : 1;
+  return all_written ? 0 : 1;
 }

@@ -40,8 +40,13 @@ void write_number(std::string& out, double number) {
     out += "null";  // JSON has no infinities or NaN
     return;
   }
-  char digits[32];
-  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, number);
+  // Whole numbers as people write them (10000000, not 1e+07); others as short as they
+  // read back exactly.
+  const bool whole = number == std::floor(number) && std::fabs(number) < 9007199254740992.0;
+  char digits[400];
+  const auto [end, error] =
+      whole ? std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed)
+            : std::to_chars(digits, digits + sizeof digits, number);
   out.append(digits, error == std::errc{} ? end : digits);
 }
 

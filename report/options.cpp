@@ -12,7 +12,7 @@ struct KnownOption {
   bool takes_value;
 };
 
-constexpr std::array<KnownOption, 10> KNOWN_OPTIONS{{
+constexpr std::array<KnownOption, 11> KNOWN_OPTIONS{{
     {"runs", 'r', true},
     {"repetitions", 0, true},
     {"pairs", 0, true},
@@ -22,6 +22,7 @@ constexpr std::array<KnownOption, 10> KNOWN_OPTIONS{{
     {"svg", 0, true},
     {"compare", 0, true},
     {"mcpu", 0, true},
+    {"side-by-side", 0, false},
     {"help", 'h', false},
 }};
 
@@ -94,10 +95,16 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     return number(options.timeout_s, 1, 86400);
   }
   if (name == "json") {
+    options.json_given = true;
     return path(options.json_path);
   }
   if (name == "svg") {
+    options.svg_given = true;
     return path(options.svg_path);
+  }
+  if (name == "side-by-side") {
+    options.side_by_side = true;
+    return true;
   }
   if (name == "mcpu") {
     // LLVM's processor names: letters, digits, '-', '_' and '.'.
@@ -155,7 +162,8 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
                                      const std::map<std::string, std::string>& environment,
                                      std::string& error) {
   Options options;
-  bool runs_given = false;  // an option on the command line wins over its variable
+  std::vector<std::string> positionals;  // programs as NAME=PATH, or reports side by side
+  bool runs_given = false;               // an option on the command line wins over its variable
   bool timeout_given = false;
   bool options_ended = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -195,16 +203,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
         value = argument.substr(2);
       }
     } else {
-      const std::size_t equals = argument.find('=');
-      if (equals == std::string::npos || equals == 0) {
-        error = "unexpected argument '" + argument + "' (a program is given as NAME=PATH)";
-        return std::nullopt;
-      }
-      if (equals + 1 == argument.size()) {
-        error = "no path in '" + argument + "' (a program is given as NAME=PATH)";
-        return std::nullopt;
-      }
-      options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
+      positionals.push_back(argument);
       continue;
     }
     if (known->takes_value && !value) {
@@ -220,6 +219,26 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
     runs_given = runs_given || known->short_name == 'r';
     timeout_given = timeout_given || known->short_name == 't';
   }
+  if (options.side_by_side) {
+    if (positionals.size() < 2) {
+      error = "--side-by-side takes two report files or more";
+      return std::nullopt;
+    }
+    options.side_by_side_files = positionals;
+    return options;
+  }
+  for (const std::string& argument : positionals) {
+    const std::size_t equals = argument.find('=');
+    if (equals == std::string::npos || equals == 0) {
+      error = "unexpected argument '" + argument + "' (a program is given as NAME=PATH)";
+      return std::nullopt;
+    }
+    if (equals + 1 == argument.size()) {
+      error = "no path in '" + argument + "' (a program is given as NAME=PATH)";
+      return std::nullopt;
+    }
+    options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
+  }
   if ((!runs_given &&
        !from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, 1000, error)) ||
       (!timeout_given &&
@@ -231,6 +250,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
 
 std::string usage() {
   return R"(Usage: gcd_report [OPTION]... [NAME=PATH]...
+  or:  gcd_report --side-by-side [--json=FILE] [--svg=FILE] REPORT REPORT...
 Cross-check and time the kit's GCD kernels with its programs, then study them in
 this process: passes per call, the cost of one pass, the cost against operand
 size, passes per bit against theory, and peers (std::gcd, a faster binary
@@ -252,6 +272,9 @@ variant, GMP). Prints the report; writes it as JSON and draws it as SVG.
       --mcpu=NAME        the processor of LLVM's model of the kernels (llvm-mca
                            -mcpu), for one LLVM does not know (default: this
                            one, as LLVM names it)
+      --side-by-side     run nothing: show two or more reports' JSON files in
+                           one table (--json and --svg write its data and a
+                           picture)
   -h, --help             show this help and exit
 
 The programs are looked for beside gcd_report, then where the build put them;

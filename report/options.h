@@ -14,9 +14,13 @@ struct Options {
   unsigned timeout_s = 120;  // a program still running after this is stopped
   std::string json_path = "report.json";
   std::string svg_path = "report.svg";
+  bool json_given = false;  // on the command line
+  bool svg_given = false;
   std::optional<std::string> compare_path;
   std::string mcpu;                             // the processor of LLVM's model; "" for this one
   std::map<std::string, std::string> programs;  // NAME=PATH given on the command line
+  bool side_by_side = false;                    // nothing is run: the reports given, compared
+  std::vector<std::string> side_by_side_files;
   bool help = false;
 };
 

@@ -67,7 +67,9 @@ inline Results sample_results() {
   results.model = ProcessorModel{"testlake", "LLVM 14", {}};
   const double model_cycles[] = {14, 15, 13, 13};
   for (std::size_t i = 0; i < 4; ++i) {
-    results.model->kernels.push_back({names[i], model_cycles[i], 8, "register dependencies 60.0%",
+    results.model->kernels.push_back({names[i], model_cycles[i], 8,
+                                      "backend pressure in 82.1% of cycles: resource pressure "
+                                      "52.1% (P0 44.6%), register dependencies 60.0%",
                                       "tzcntl %eax, %eax (3) -> shrl %cl, %esi (3)",
                                       "tzcntl %eax, %eax", 3});
     study.counters.push_back({names[i], ns[i] * 3, passes[i] * 6, 1.0});

@@ -144,8 +144,9 @@ TEST(FormatReport, SetsTheModelBesideTheMeasurement) {
            "  gcd_binary_u      13.0       5.8    283.5     120.0    +136.2%\n",
            "  The model per call is the passes per call times its cycles per pass, plus one\n"
            "  mispredicted exit (14.4 cycles, measured).\n",
-           "  gcd_binary_u: register dependencies 60.0%; critical sequence tzcntl %eax, %eax\n"
-           "  (3) -> shrl %cl, %esi (3).\n",
+           "  gcd_binary_u: backend pressure in 82.1% of cycles: resource pressure 52.1% (P0\n"
+           "  44.6%), register dependencies 60.0%; critical sequence tzcntl %eax, %eax (3)\n"
+           "  -> shrl %cl, %esi (3).\n",
            "  Finding: the model and the measurement part for gcd_binary_u: the model gives\n"
            "  a pass 13.0 cycles, 2.2 times the 5.8 measured here; the longest latency on\n"
            "  its critical sequence is tzcntl %eax, %eax, 3 cycles.\n",

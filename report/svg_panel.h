@@ -1,0 +1,68 @@
+// Drawing primitives of the report's pictures: a panel of lines against operand size, with
+// its axes, and the document around it; self-contained SVG that any browser opens.
+#pragma once
+
+#include <string>
+#include <vector>
+
+inline constexpr double SVG_WIDTH = 1000;
+inline constexpr double PLOT_TOP = 90;
+inline constexpr double PLOT_BOTTOM = 440;
+inline constexpr double PLOT_WIDTH = 370;
+
+struct Style {
+  const char* colour;
+  const char* dash;  // stroke-dasharray, "" for a solid line
+};
+
+struct Point {
+  double bits;
+  double value;
+};
+
+struct Series {
+  std::string name;
+  std::vector<Point> points;
+};
+
+// Text for XML: the five special characters as entities.
+[[nodiscard]] std::string escaped(const std::string& text);
+// A coordinate or size, to a tenth.
+[[nodiscard]] std::string number(double value);
+// A step of 1, 2 or 5 times a power of ten that cuts the range into at most 8 parts.
+[[nodiscard]] double tick_step(double range);
+// The lowest and highest value of all the series, 0 and 1 at least.
+[[nodiscard]] std::pair<double, double> value_range(const std::vector<Series>& all);
+
+// The start of the document, its title and subtitle; end it with "</svg>\n".
+[[nodiscard]] std::string svg_start(double height, const std::string& title,
+                                    const std::string& subtitle);
+
+// One legend entry: a short line in the style, and its label.
+void legend_entry(std::string& out, double column, double row, const Style& style, double width,
+                  const std::string& label);
+
+// A panel of lines against operand size (0 to 32 bits) at a left edge, its vertical scale
+// from the values it must show.
+class Panel {
+ public:
+  Panel(double left, double y_low, double y_high);
+
+  [[nodiscard]] double x(double bits) const { return left_ + bits / 32.0 * PLOT_WIDTH; }
+  [[nodiscard]] double y(double value) const {
+    return PLOT_BOTTOM - (value - y_low_) / (y_high_ - y_low_) * (PLOT_BOTTOM - PLOT_TOP);
+  }
+
+  void axes(std::string& out, const std::string& title, const std::string& unit) const;
+  // A second scale on the right: the left one's values times scale, at round values of its
+  // own (cycles, where the left axis is in ns).
+  void right_axis(std::string& out, const std::string& unit, double scale) const;
+  // A series as a <g class="series KIND" data-kernel="NAME"> with its polyline.
+  void line(std::string& out, const Series& series, const Style& style, const char* kind) const;
+
+ private:
+  double left_;
+  double step_ = 1;
+  double y_low_ = 0;
+  double y_high_ = 1;
+};

@@ -1,0 +1,79 @@
+// Reports side by side: three fixed report files, one of them written before the cycles (ns
+// only), one with fewer than 5 runs (no interval).
+#include "report/side_by_side.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "report/export.h"
+
+namespace {
+
+NamedReport load(const char* name) {
+  std::string error;
+  std::optional<Results> results = read_results(std::string(TEST_DATA_DIR) + "/" + name, error);
+  EXPECT_TRUE(results) << error;
+  return {name, results.value_or(Results{})};
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// old.json: format 1 (no clock), Euclid's pass 76 / 18.953 = 4.01 ns, 5 runs. cycles.json: a
+// clock of 3 GHz, Euclid's pass 80 / 19 ns = 12.6 cycles, 2 runs; its model gives 14.0.
+TEST(SideBySide, SetsTheReportsInColumnsUnderTheirMachines) {
+  const std::string table =
+      format_side_by_side({load("old.json"), load("cycles.json"), load("new.json")});
+  for (const char* row : {
+           "  report                     old.json         cycles.json      new.json\n"
+           "  processor                  Old CPU          Cycles CPU       New CPU\n"
+           "  machine                    -                virtual (KVM)    -\n"
+           "  clock                      -                3.00 GHz         -\n"
+           "  compiler                   g++ 12.2.0       g++ 12           clang++ 14.0.6\n",
+           "  binary speed-up, unsigned  1.82 (1.80-1.84) 2.00 (-)         1.54 (1.53-1.56)\n"
+           "  binary speed-up, signed    -                2.60 (-)         -\n",
+           "  cycles per pass\n"
+           "    gcd_euclid_u             4.01 ns          12.6             4.01 ns\n",
+           "    gcd_binary_u             1.93 ns          5.8              1.96 ns\n",
+           "  passes per bit (theory)\n"
+           "    gcd_euclid_u (0.5842)    -                0.5850           -\n",
+           "  ratio to gcd_euclid_u\n"
+           "    fast_binary_u            0.421            0.375            -\n",
+           "    gcd_euclid_u             -                14.0, deps 60%   -\n",
+       }) {
+    EXPECT_TRUE(contains(table, row)) << "missing:\n" << row << "\nin:\n" << table;
+  }
+  EXPECT_TRUE(
+      contains(table, "  cycles.json has 2 runs of each benchmark: below 5 a bootstrap of"));
+  EXPECT_TRUE(contains(table, "  old.json has no clock"));
+  EXPECT_FALSE(contains(table, "  new.json has 2 runs"));
+}
+
+// More reports than fit 80 columns go on in a second block.
+TEST(SideBySide, WrapsColumnsIntoBlocksOfEightyColumns) {
+  const std::string table = format_side_by_side(
+      {load("old.json"), load("new.json"), load("cycles.json"), load("old.json")});
+  std::size_t blocks = 0;
+  for (std::size_t at = table.find("\n  report "); at != std::string::npos;
+       at = table.find("\n  report ", at + 1)) {
+    ++blocks;
+  }
+  EXPECT_EQ(blocks, 2U) << table;
+  std::size_t start = 0;
+  for (std::size_t end = table.find('\n'); end != std::string::npos;
+       end = table.find('\n', start)) {
+    EXPECT_LE(end - start, 80U) << table.substr(start, end - start);
+    start = end + 1;
+  }
+}
+
+TEST(ReportNames, AreTheFileNamesWithTheFoldersThatTellThemApart) {
+  EXPECT_EQ(report_names({"a/gxx.json", "b/clang.json"}),
+            (std::vector<std::string>{"gxx.json", "clang.json"}));
+  EXPECT_EQ(report_names({"x/a/report.json", "x/b/report.json", "c.json"}),
+            (std::vector<std::string>{"a/report.json", "b/report.json", "c.json"}));
+}
+
+}  // namespace
