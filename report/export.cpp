@@ -46,6 +46,7 @@ Json machine_json(const Machine& machine) {
       {"processor", machine.processor},
       {"compiler", machine.compiler},
       {"build_type", machine.build_type},
+      {"flags", machine.flags},
       {"vendor", x86 ? Json(x86->vendor) : Json(nullptr)},
       {"family", x86 ? Json(x86->family) : Json(nullptr)},
       {"model", x86 ? Json(x86->model) : Json(nullptr)},
@@ -378,6 +379,9 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
   results.machine.compiler = read.text(machine, "compiler");
   results.machine.build_type = read.text(machine, "build_type", 40);
   if (with_cycles) {
+    if (machine.find("flags") != nullptr) {  // from the same format's later builds on
+      results.machine.flags = read.text(machine, "flags", 120);
+    }
     if (read.member(machine, "vendor").get<std::nullptr_t>() == nullptr) {
       results.machine.x86 = X86Signature{read.text(machine, "vendor", 12),
                                          read.whole<unsigned>(machine, "family", 0, 0x10F),

@@ -29,6 +29,11 @@ const char* const COMPILER =
 
 const char* const BUILD_TYPE = GCD_KIT_BUILD_TYPE;
 
+#ifndef GCD_KIT_CXX_FLAGS
+#define GCD_KIT_CXX_FLAGS ""
+#endif
+const char* const CXX_FLAGS = GCD_KIT_CXX_FLAGS;
+
 namespace {
 
 constexpr const char* ARCHITECTURE =
@@ -254,7 +259,8 @@ Machine this_machine() {
       machine.processor = ARCHITECTURE;  // the kind of machine, at least
     }
   }
-  machine.compiler = COMPILER;
+  machine.compiler = trimmed(COMPILER);  // clang's version ends in a blank
   machine.build_type = BUILD_TYPE;
+  machine.flags = CXX_FLAGS;
   return machine;
 }

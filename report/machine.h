@@ -31,6 +31,8 @@ struct CpuidWords {
 // which has none, the implementer and part of each kind of core; else "unknown processor".
 [[nodiscard]] std::string processor_from_cpuinfo(std::string_view cpuinfo);
 
-// The compiler of this build, with its version, and the build type ("Release").
+// The compiler of this build, with its version, the build type ("Release") and the flags of
+// the build ("-O3 -DNDEBUG").
 extern const char* const COMPILER;
 extern const char* const BUILD_TYPE;
+extern const char* const CXX_FLAGS;

@@ -46,6 +46,7 @@ struct Machine {
   std::string processor;
   std::string compiler;
   std::string build_type;
+  std::string flags;                    // the compiler's flags for every source, "" unknown
   std::optional<X86Signature> x86;      // on x86 only
   std::optional<bool> virtual_machine;  // where it can be told (the hypervisor bit on x86)
   std::string hypervisor;               // the hypervisor's name, where cpuid gives one

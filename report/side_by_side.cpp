@@ -147,7 +147,9 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
     return r.study.ghz() ? fixed(*r.study.ghz(), 2) + " GHz" : std::string("-");
   });
   add("compiler", [](const Results& r) { return r.machine.compiler; });
-  add("build", [](const Results& r) { return r.machine.build_type; });
+  add("build", [](const Results& r) {
+    return r.machine.build_type + (r.machine.flags.empty() ? "" : ", " + r.machine.flags);
+  });
   add("runs, repetitions", [](const Results& r) {
     std::size_t runs = r.benchmarks.empty() ? 0 : r.benchmarks.front().runs_ms.size();
     for (const BenchmarkRow& row : r.benchmarks) {
@@ -296,6 +298,9 @@ std::vector<std::string> report_names(const std::vector<std::string>& paths) {
       }
       const std::u8string text = tail.generic_u8string();
       names[i] = std::string(text.begin(), text.end());
+      if (names[i].ends_with(".json")) {
+        names[i].resize(names[i].size() - 5);  // every report is one
+      }
     }
     std::vector<std::string> sorted = names;
     std::sort(sorted.begin(), sorted.end());
@@ -464,7 +469,8 @@ std::string draw_side_by_side(const std::vector<NamedReport>& reports) {
     const Results& r = reports[i].results;
     legend_entry(out, 80 + static_cast<double>(i % 2) * 460, 510 + static_cast<double>(i / 2) * 22,
                  {COLOURS[i % std::size(COLOURS)], ""}, 2,
-                 reports[i].name + ": " + r.machine.compiler + ", " + r.machine.build_type);
+                 reports[i].name + ": " + r.machine.compiler + ", " + r.machine.build_type +
+                     (r.machine.flags.empty() ? "" : ", " + r.machine.flags));
   }
   out += "</g>\n</svg>\n";
   return out;

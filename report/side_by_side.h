@@ -13,8 +13,8 @@ struct NamedReport {
   Results results;
 };
 
-// Short names for the report files: each file's name, with as many of its folders before
-// it as it takes to tell two files of the same name apart.
+// Short names for the report files: each file's name without ".json", with as many of its
+// folders before it as it takes to tell two files of the same name apart.
 [[nodiscard]] std::vector<std::string> report_names(const std::vector<std::string>& paths);
 
 // The table for a terminal of 80 columns: as many report columns as fit, in blocks of them

@@ -155,7 +155,8 @@ void machine_section(std::string& out, const Results& results) {
   } else {
     append(out, "  clock      not measured on this processor: figures in ns only\n");
   }
-  append(out, "  compiler   %s, %s build\n", machine.compiler.c_str(), machine.build_type.c_str());
+  append(out, "  compiler   %s, %s build%s\n", machine.compiler.c_str(), machine.build_type.c_str(),
+         machine.flags.empty() ? "" : (": " + machine.flags).c_str());
   if (study.ghz()) {
     const double moved =
         (*study.clock_after_ghz - *study.clock_before_ghz) / *study.clock_before_ghz;

@@ -12,10 +12,11 @@
 #   --stdout-is TEXT        exact standard output, with printf %b escapes
 #   --stdout-matches RE     extended regular expression that the whole output must match
 #   --status N              expected exit status (default 0)
-#   --stdout-contains TEXT  a fixed string that standard output must contain
+#   --stdout-contains TEXT  a fixed string that standard output must contain (may be given
+#                           more than once: each must be there)
 #   --stderr-is TEXT        exact standard error (default: empty)
-#   --stderr-contains TEXT  a fixed string that standard error must contain (instead of
-#                           an exact match)
+#   --stderr-contains TEXT  a fixed string that standard error must contain, instead of an
+#                           exact match (may be given more than once)
 #   --write-error           expect the failed-write outcome: status 1 and one line
 #                           "<program>: write error..." on stderr (or death by SIGPIPE for
 #                           broken-pipe), the program named as its file is, without .exe
@@ -31,8 +32,8 @@ expect_stdout_set=false
 expect_regex=""
 expect_status=0
 expect_stderr=""
-stdout_contains=""
-stderr_contains=""
+stdout_contains=()
+stderr_contains=()
 write_error=false
 
 while [ $# -gt 0 ]; do
@@ -46,8 +47,8 @@ while [ $# -gt 0 ]; do
     --stdout-matches) expect_regex=$2; shift 2 ;;
     --status) expect_status=$2; shift 2 ;;
     --stderr-is) expect_stderr=$2; shift 2 ;;
-    --stdout-contains) stdout_contains=$2; shift 2 ;;
-    --stderr-contains) stderr_contains=$2; shift 2 ;;
+    --stdout-contains) stdout_contains+=("$2"); shift 2 ;;
+    --stderr-contains) stderr_contains+=("$2"); shift 2 ;;
     --write-error) write_error=true; shift ;;
     --) shift; break ;;
     *) echo "run_program.sh: unknown option $1" >&2; exit 2 ;;
@@ -102,16 +103,18 @@ if $write_error; then
   fi
 else
   [ "$status" -eq "$expect_status" ] || fail "exit status $status, expected $expect_status"
-  if [ -n "$stderr_contains" ]; then
-    grep -q -F -- "$stderr_contains" "$work/stderr" ||
-      { fail "stderr lacks \"$stderr_contains\", got:"; cat "$work/stderr"; }
+  if [ ${#stderr_contains[@]} -gt 0 ]; then
+    for part in "${stderr_contains[@]}"; do
+      grep -q -F -- "$part" "$work/stderr" ||
+        { fail "stderr lacks \"$part\", got:"; cat "$work/stderr"; }
+    done
   elif ! cmp -s "$work/stderr" <(printf '%b' "$expect_stderr"); then
     fail "stderr differs, got:"; show "$work/stderr"
   fi
 fi
-if [ -n "$stdout_contains" ] && ! grep -q -F -- "$stdout_contains" "$work/stdout"; then
-  fail "stdout lacks \"$stdout_contains\", got:"; cat "$work/stdout"
-fi
+for part in "${stdout_contains[@]}"; do
+  grep -q -F -- "$part" "$work/stdout" || { fail "stdout lacks \"$part\", got:"; cat "$work/stdout"; }
+done
 
 if $expect_stdout_set && ! cmp -s "$work/stdout" <(printf '%b' "$expect_stdout"); then
   fail "stdout differs"

@@ -71,9 +71,9 @@ TEST(SideBySide, WrapsColumnsIntoBlocksOfEightyColumns) {
 
 TEST(ReportNames, AreTheFileNamesWithTheFoldersThatTellThemApart) {
   EXPECT_EQ(report_names({"a/gxx.json", "b/clang.json"}),
-            (std::vector<std::string>{"gxx.json", "clang.json"}));
-  EXPECT_EQ(report_names({"x/a/report.json", "x/b/report.json", "c.json"}),
-            (std::vector<std::string>{"a/report.json", "b/report.json", "c.json"}));
+            (std::vector<std::string>{"gxx", "clang"}));
+  EXPECT_EQ(report_names({"x/a/report.json", "x/b/report.json", "c.json", "d.txt"}),
+            (std::vector<std::string>{"a/report", "b/report", "c", "d.txt"}));
 }
 
 }  // namespace
