@@ -119,7 +119,8 @@ std::string format_comparison(const Results& now, const Results& old, const std:
 
   std::string out = "Against an earlier report: " + safe_text(old_name, 60) + "\n";
   out += "  (" + old.machine.processor + ", " + old.machine.compiler + ", " +
-         old.machine.build_type + " build)\n";
+         old.machine.build_type + " build" +
+         (old.machine.flags.empty() ? "" : ": " + old.machine.flags) + ")\n";
   out += "  clock: " + clock_text(old.study) + " then, " + clock_text(now.study) + " now" +
          (old_ghz && new_ghz ? "\n" : "; kernels compared in ns only\n");
   settings_note(out, now, old);
