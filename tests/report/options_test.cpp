@@ -57,6 +57,12 @@ TEST(ParseOptions, TakesTheEnvironmentAndLetsOptionsOverrideIt) {
   options = parse_options({"--runs", "2"}, environment, error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->runs, 2U);
+  // A variable that the command line overrides is not read, so it cannot stop the run.
+  options = parse_options({"-r", "3", "--timeout=9"},
+                          {{"GCD_REPORT_RUNS", "0"}, {"GCD_REPORT_TIMEOUT", "x"}}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->runs, 3U);
+  EXPECT_EQ(options->timeout_s, 9U);
 }
 
 TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
@@ -78,6 +84,10 @@ TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
       {{"--help=yes"}, "option '--help' doesn't allow an argument"},
       {{"--json="}, "--json takes a file name"},
       {{"stray"}, "unexpected argument 'stray' (a program is given as NAME=PATH)"},
+      {{"check_u="}, "no path in 'check_u=' (a program is given as NAME=PATH)"},
+      {{"--side-by-side", "a.json"}, "--side-by-side takes two report files or more"},
+      {{"--mcpu=zen 3"},
+       "--mcpu takes a processor's name as LLVM knows it (znver3, icelake-server), not 'zen 3'"},
   };
   for (const Row& row : rows) {
     std::string error;
@@ -85,6 +95,10 @@ TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
     EXPECT_EQ(error, row.error);
   }
   std::string error;
+  const std::optional<Options> side =
+      parse_options({"a.json", "--side-by-side", "b=c.json"}, {}, error);
+  ASSERT_TRUE(side) << error;
+  EXPECT_EQ(side->side_by_side_files, (std::vector<std::string>{"a.json", "b=c.json"}));
   EXPECT_FALSE(parse_options({}, {{"GCD_REPORT_RUNS", "3x"}}, error));
   EXPECT_EQ(error, "GCD_REPORT_RUNS must be a whole number from 1 to 1000, not '3x'");
 }
