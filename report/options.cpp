@@ -252,9 +252,11 @@ std::string usage() {
   return R"(Usage: gcd_report [OPTION]... [NAME=PATH]...
   or:  gcd_report --side-by-side [--json=FILE] [--svg=FILE] REPORT REPORT...
 Cross-check and time the kit's GCD kernels with its programs, then study them in
-this process: passes per call, the cost of one pass, the cost against operand
-size, passes per bit against theory, and peers (std::gcd, a faster binary
-variant, GMP). Prints the report; writes it as JSON and draws it as SVG.
+this process: passes per call, the cost of one pass in ns and in cycles of the
+measured clock, the cost against operand size, passes per bit against theory,
+peers (std::gcd, a faster binary variant, GMP), and LLVM's model of the
+processor on the kernels' own code. Prints the report; writes it as JSON and
+draws it as SVG.
 
   -r, --runs=N           runs of each benchmark program, 1 to 1000 (default 5,
                            or GCD_REPORT_RUNS)
