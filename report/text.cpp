@@ -428,7 +428,7 @@ void bound_section(std::string& out, const Results& results) {
     model_table(out, results, *results.model);
   } else {
     wrap(out, "No model of the kernels' loops: " + results.model_left_out +
-                  " (llvm-mca and objdump: Debian llvm and binutils).");
+                  " (llvm-mca of LLVM and objdump of binutils, where installed).");
   }
   counters_table(out, results.study);
   out += '\n';

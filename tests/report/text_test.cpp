@@ -168,7 +168,8 @@ TEST(FormatReport, SetsTheModelBesideTheMeasurement) {
   EXPECT_TRUE(
       contains(notes,
                "  No model of the kernels' loops: llvm-mca not found: could not be started: No\n"
-               "  such file or directory (llvm-mca and objdump: Debian llvm and binutils).\n"
+               "  such file or directory (llvm-mca of LLVM and objdump of binutils, where\n"
+               "  installed).\n"
                "  No hardware counters here (perf_event_open for cycles: No such file or\n"
                "  directory): many virtual machines give a process none.\n"))
       << notes;
