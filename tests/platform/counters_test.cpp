@@ -18,8 +18,10 @@ TEST(EventCounters, CountWhileStartedAndNotOtherwise) {
   ASSERT_FALSE(counters);
   GTEST_SKIP() << why;
 #endif
-  if (!counters && why.ends_with(std::strerror(ENOSYS))) {
-    GTEST_SKIP() << "no perf events in this kernel or emulator (qemu-user): " << why;
+  if (!counters && (why.ends_with(std::strerror(ENOSYS)) || why.ends_with(std::strerror(EACCES)))) {
+    GTEST_SKIP() << "no perf events here (an emulator such as qemu-user, or a user whom "
+                    "kernel.perf_event_paranoid denies them): "
+                 << why;
   }
   ASSERT_TRUE(counters) << why;
   const auto spin = [](std::chrono::milliseconds length) {
