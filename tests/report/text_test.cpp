@@ -16,6 +16,13 @@ bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// Each sentence, whole, somewhere in the text.
+void expect_whole(const std::string& text, std::initializer_list<const char*> sentences) {
+  for (const char* sentence : sentences) {
+    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
+  }
+}
+
 // Every sentence that compares two figures, whole: the figures of sample_results() give
 // each by hand (binary_u 400 ms against euclid_u 800: 2.00 times as fast; signed 780 against
 // 300: 2.60; a pass of gcd_binary_u 40 / 20.7 = 1.93 ns, at 3 GHz 5.8 cycles, against
@@ -23,43 +30,42 @@ bool contains(const std::string& text, const std::string& part) {
 // runs (790 / 405 to 810 / 395).
 TEST(FormatReport, AnswersEachQuestionInWholeSentences) {
   const std::string text = format_report(sample_results());
-  for (const char* sentence : {
-           "  processor  Test CPU\n"
-           "             GenuineIntel, family 6, model 207, stepping 2\n"
-           "  machine    virtual (KVM): its timings share a host with other machines\n"
-           "  clock      3.00 GHz, measured here (2.95 before the study, 3.05 after)\n"
-           "  compiler   g++ 12, Release build\n\n",
-           "  check_s  gcd_binary_s against gcd_euclid_s on 10000000 pairs: 0 errors\n",
-           "Which is faster here? (the benchmark programs, msec for 10000000 calls)\n",
-           "  bench_binary_u     5   400.0    395    405    40.0  0.500 (0.494-0.509)\n",
-           "  bench_binary_s     5   300.0    295    305    30.0  0.375 (0.369-0.382)\n",
-           "  Unsigned: binary is 2.00 times as fast as Euclid (1.97-2.04).\n"
-           "  Signed:   binary is 2.60 times as fast as Euclid (2.56-2.65).\n",
-           "                 per call               per pass\n"
-           "  kernel             ns  cycles  passes    ns  cycles  ratio to gcd_euclid_u\n"
-           "  gcd_euclid_u     80.0   240.0  19.000  4.21   12.63  1.000\n",
-           "  gcd_binary_u     40.0   120.0  20.700  1.93    5.80  0.500 (0.487-0.513)\n",
-           "  gcd_binary_s     45.0   135.0  20.000  2.25    6.75  0.562 (0.549-0.576)\n",
-           "  fast_binary_u    30.0    90.0       -     -       -  0.375 (0.362-0.388)\n",
-           "  ns are medians of 5 repetitions, net of the programs' loop itself (two draws\n"
-           "  and the call of an empty kernel: 2.1 ns per call); cycles are ns times the\n"
-           "  clock, 3.00 GHz.\n",
-           "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
-           "  cycles of a pass (5.8 against 12.6).\n",
-           "  gcd_binary_s makes 1.09 times as many passes as gcd_euclid_s, at 0.53 of the\n"
-           "  cycles of a pass (6.8 against 12.7).\n",
-           "  A mispredicted branch costs 14.4 cycles here (4.80 ns; a branch on random\n"
-           "  bytes against the same branch on alternating ones). Each call ends its loop\n"
-           "  with one that cannot be predicted: 6.0% of the cycles per call of\n"
-           "  gcd_euclid_u, 6.2% of gcd_euclid_s, 12.0% of gcd_binary_u and 10.7% of\n"
-           "  gcd_binary_s.\n",
-           "  mpn_gcd_1_u left out: GMP was not found at build time (Debian libgmp-dev).\n",
-           "  gcd_binary_u is the faster of the unsigned kernels from 7 bits on;\n"
-           "  gcd_binary_s the faster of the signed ones at every size.\n",
-           "  gcd_euclid_u      0.5850  0.5842       +0.1%\n",
-       }) {
-    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
-  }
+  expect_whole(
+      text, {
+                "  processor  Test CPU\n"
+                "             GenuineIntel, family 6, model 207, stepping 2\n"
+                "  machine    virtual (KVM): its timings share a host with other machines\n"
+                "  clock      3.00 GHz, measured here (2.95 before the study, 3.05 after)\n"
+                "  compiler   g++ 12, Release build\n\n",
+                "  check_s  gcd_binary_s against gcd_euclid_s on 10000000 pairs: 0 errors\n",
+                "Which is faster here? (the benchmark programs, msec for 10000000 calls)\n",
+                "  bench_binary_u     5   400.0    395    405    40.0  0.500 (0.494-0.509)\n",
+                "  bench_binary_s     5   300.0    295    305    30.0  0.375 (0.369-0.382)\n",
+                "  Unsigned: binary is 2.00 times as fast as Euclid (1.97-2.04).\n"
+                "  Signed:   binary is 2.60 times as fast as Euclid (2.56-2.65).\n",
+                "                 per call               per pass\n"
+                "  kernel             ns  cycles  passes    ns  cycles  ratio to gcd_euclid_u\n"
+                "  gcd_euclid_u     80.0   240.0  19.000  4.21   12.63  1.000\n",
+                "  gcd_binary_u     40.0   120.0  20.700  1.93    5.80  0.500 (0.487-0.513)\n",
+                "  gcd_binary_s     45.0   135.0  20.000  2.25    6.75  0.562 (0.549-0.576)\n",
+                "  fast_binary_u    30.0    90.0       -     -       -  0.375 (0.362-0.388)\n",
+                "  ns are medians of 5 repetitions, net of the programs' loop itself (two draws\n"
+                "  and the call of an empty kernel: 2.1 ns per call); cycles are ns times the\n"
+                "  clock, 3.00 GHz.\n",
+                "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
+                "  cycles of a pass (5.8 against 12.6).\n",
+                "  gcd_binary_s makes 1.09 times as many passes as gcd_euclid_s, at 0.53 of the\n"
+                "  cycles of a pass (6.8 against 12.7).\n",
+                "  A mispredicted branch costs 14.4 cycles here (4.80 ns; a branch on random\n"
+                "  bytes against the same branch on alternating ones). Each call ends its loop\n"
+                "  with one that cannot be predicted: 6.0% of the cycles per call of\n"
+                "  gcd_euclid_u, 6.2% of gcd_euclid_s, 12.0% of gcd_binary_u and 10.7% of\n"
+                "  gcd_binary_s.\n",
+                "  mpn_gcd_1_u left out: GMP was not found at build time (Debian libgmp-dev).\n",
+                "  gcd_binary_u is the faster of the unsigned kernels from 7 bits on;\n"
+                "  gcd_binary_s the faster of the signed ones at every size.\n",
+                "  gcd_euclid_u      0.5850  0.5842       +0.1%\n",
+            });
   EXPECT_FALSE(contains(text, "Noisy")) << text;
   EXPECT_FALSE(contains(text, "from its constant")) << text;
   EXPECT_FALSE(contains(text, "The clock moved")) << text;
@@ -75,17 +81,17 @@ TEST(FormatReport, SpeaksInNsWhereTheClockIsUnknown) {
   results.model.reset();  // a model speaks in cycles, as do the counters
   results.study.counters.clear();
   const std::string text = format_report(results);
-  for (const char* sentence : {
-           "  processor  Test CPU\n"
-           "  clock      not measured on this processor: figures in ns only\n",
-           "  kernel         ns/call passes/call ns/pass  ratio to gcd_euclid_u\n"
-           "  gcd_euclid_u      80.0      19.000    4.21  1.000\n",
-           "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
-           "  cost of a pass (1.93 ns against 4.21 ns).\n",
-           "  A mispredicted branch costs 4.80 ns here (a branch on random bytes against the\n",
-       }) {
-    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
-  }
+  expect_whole(
+      text,
+      {
+          "  processor  Test CPU\n"
+          "  clock      not measured on this processor: figures in ns only\n",
+          "  kernel         ns/call passes/call ns/pass  ratio to gcd_euclid_u\n"
+          "  gcd_euclid_u      80.0      19.000    4.21  1.000\n",
+          "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u, at 0.46 of the\n"
+          "  cost of a pass (1.93 ns against 4.21 ns).\n",
+          "  A mispredicted branch costs 4.80 ns here (a branch on random bytes against the\n",
+      });
   EXPECT_FALSE(contains(text, "cycles")) << text;
   EXPECT_FALSE(contains(text, "machine ")) << text;
 }
@@ -102,18 +108,18 @@ TEST(FormatReport, ShowsNoIntervalBelowFiveRuns) {
     kernel.ns_per_call.resize(4);
   }
   const std::string text = format_report(results);
-  for (const char* sentence : {
-           "  bench_binary_u     2   402.5    400    405    40.2  0.500 (-)\n",
-           "  Unsigned: binary is 2.00 times as fast as Euclid.\n",
-           "  No intervals (-): with 2 repetitions a bootstrap of the median is no 95%\n"
-           "  interval (with 2 it is only the range of the two); --runs 5 or more gives one.\n",
-           "  gcd_binary_u     39.8   119.2  20.700  1.92    5.76  0.498 (-)\n",
-           "  No intervals (-): with 4 repetitions a bootstrap of the median is no 95%\n"
-           "  interval (with 2 it is only the range of the two); --repetitions 5 or more\n"
-           "  gives one.\n",
-       }) {
-    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
-  }
+  expect_whole(
+      text,
+      {
+          "  bench_binary_u     2   402.5    400    405    40.2  0.500 (-)\n",
+          "  Unsigned: binary is 2.00 times as fast as Euclid.\n",
+          "  No intervals (-): with 2 repetitions a bootstrap of the median is no 95%\n"
+          "  interval (with 2 it is only the range of the two); --runs 5 or more gives one.\n",
+          "  gcd_binary_u     39.8   119.2  20.700  1.92    5.76  0.498 (-)\n",
+          "  No intervals (-): with 4 repetitions a bootstrap of the median is no 95%\n"
+          "  interval (with 2 it is only the range of the two); --repetitions 5 or more\n"
+          "  gives one.\n",
+      });
   EXPECT_FALSE(contains(format_report(sample_results()), "No intervals")) << text;
 }
 
@@ -136,27 +142,27 @@ TEST(FormatReport, SaysSoWhenTheClockMoved) {
 // 240.0, +16.8%. gcd_binary_u's model of 13.0 cycles is 2.2 times the 5.8 measured.
 TEST(FormatReport, SetsTheModelBesideTheMeasurement) {
   const std::string text = format_report(sample_results());
-  for (const char* sentence : {
-           "  llvm-mca -mcpu=testlake (LLVM 14) on each kit kernel's loop as linked into its\n",
-           "                 cycles per pass     cycles per call\n"
-           "  kernel           model  measured    model  measured difference\n"
-           "  gcd_euclid_u      14.0      12.6    280.4     240.0     +16.8%\n",
-           "  gcd_binary_u      13.0       5.8    283.5     120.0    +136.2%\n",
-           "  The model per call is the passes per call times its cycles per pass, plus one\n"
-           "  mispredicted exit (14.4 cycles, measured).\n",
-           "  gcd_binary_u: backend pressure in 82.1% of cycles: resource pressure 52.1% (P0\n"
-           "  44.6%), register dependencies 60.0%; critical sequence tzcntl %eax, %eax (3)\n"
-           "  -> shrl %cl, %esi (3).\n",
-           "  Finding: the model and the measurement part for gcd_binary_u: the model gives\n"
-           "  a pass 13.0 cycles, 2.2 times the 5.8 measured here; the longest latency on\n"
-           "  its critical sequence is tzcntl %eax, %eax, 3 cycles.\n",
-           "  kernel           cycles instructions per pass    IPC branch misses\n"
-           "  gcd_euclid_u      240.0        114.0     6.00   0.47          1.00\n",
-           "  The counted cycles are 100.0% of ns times the clock measured by the chain of\n"
-           "  additions.\n",
-       }) {
-    EXPECT_TRUE(contains(text, sentence)) << "missing:\n" << sentence << "\nin:\n" << text;
-  }
+  expect_whole(
+      text,
+      {
+          "  llvm-mca -mcpu=testlake (LLVM 14) on each kit kernel's loop as linked into its\n",
+          "                 cycles per pass     cycles per call\n"
+          "  kernel           model  measured    model  measured difference\n"
+          "  gcd_euclid_u      14.0      12.6    280.4     240.0     +16.8%\n",
+          "  gcd_binary_u      13.0       5.8    283.5     120.0    +136.2%\n",
+          "  The model per call is the passes per call times its cycles per pass, plus one\n"
+          "  mispredicted exit (14.4 cycles, measured).\n",
+          "  gcd_binary_u: backend pressure in 82.1% of cycles: resource pressure 52.1% (P0\n"
+          "  44.6%), register dependencies 60.0%; critical sequence tzcntl %eax, %eax (3)\n"
+          "  -> shrl %cl, %esi (3).\n",
+          "  Finding: the model and the measurement part for gcd_binary_u: the model gives\n"
+          "  a pass 13.0 cycles, 2.2 times the 5.8 measured here; the longest latency on\n"
+          "  its critical sequence is tzcntl %eax, %eax, 3 cycles.\n",
+          "  kernel           cycles instructions per pass    IPC branch misses\n"
+          "  gcd_euclid_u      240.0        114.0     6.00   0.47          1.00\n",
+          "  The counted cycles are 100.0% of ns times the clock measured by the chain of\n"
+          "  additions.\n",
+      });
   EXPECT_FALSE(contains(text, "part for gcd_euclid_u")) << "14.0 against 12.6 is within 20%";
 
   Results without = sample_results();
