@@ -241,10 +241,6 @@ int start_error(int fd) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Starts the child, feeds it input (if it reads from a pipe), reads its output to its end or
 // to the limit, and waits for it.
 ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::seconds limit) {

@@ -56,13 +56,6 @@ Json machine_json(const Machine& machine) {
   };
 }
 
-// The figure and its 95% interval; null ends where there is none (fewer than 5 samples).
-Json estimate(const Estimate& figure) {
-  return Json::Object{{"value", rounded(figure.value)},
-                      {"low", figure.has_interval ? Json(rounded(figure.low)) : Json(nullptr)},
-                      {"high", figure.has_interval ? Json(rounded(figure.high)) : Json(nullptr)}};
-}
-
 // Reading: each helper records the first thing wrong and returns a neutral value, so that
 // the reader can go on and report one clear error at the end. Every figure is checked
 // against what a report of this kit can hold, and every text is made safe to show.
@@ -213,6 +206,12 @@ bool is_cross_check(const std::string& program) {
 
 }  // namespace
 
+Json estimate_json(const Estimate& figure) {
+  return Json::Object{{"value", rounded(figure.value)},
+                      {"low", figure.has_interval ? Json(rounded(figure.low)) : Json(nullptr)},
+                      {"high", figure.has_interval ? Json(rounded(figure.high)) : Json(nullptr)}};
+}
+
 Json results_to_json(const Results& results) {
   const Study& study = results.study;
   const StudySettings& settings = study.settings;
@@ -237,7 +236,7 @@ Json results_to_json(const Results& results) {
         {"min_ms", *low},
         {"max_ms", *high},
         {"ns_per_call", rounded(middle * 1e6 / results.calls_per_run)},
-        {"ratio", estimate(ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms))}});
+        {"ratio", estimate_json(ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms))}});
   }
 
   const std::optional<double> ghz = study.ghz();
@@ -257,7 +256,7 @@ Json results_to_json(const Results& results) {
         {"cycles_per_call", cycles(ghz, ns)},
         {"cycles_per_pass",
          kernel.passes_per_call ? cycles(ghz, ns / *kernel.passes_per_call) : Json(nullptr)},
-        {"ratio_to_gcd_euclid_u", estimate(ratio_estimate(kernel.ns_per_call, baseline))}});
+        {"ratio_to_gcd_euclid_u", estimate_json(ratio_estimate(kernel.ns_per_call, baseline))}});
   }
 
   Json::Array sweep;

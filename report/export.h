@@ -12,6 +12,9 @@
 // every repetition's figure beside the median.
 [[nodiscard]] Json results_to_json(const Results& results);
 
+// A figure and its 95% interval, {"value", "low", "high"}, the ends null where there is none.
+[[nodiscard]] Json estimate_json(const Estimate& figure);
+
 // The results in a report's JSON, or nullopt with what is wrong in error.
 [[nodiscard]] std::optional<Results> results_from_json(const Json& json, std::string& error);
 

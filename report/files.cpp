@@ -25,6 +25,11 @@ fs::path file_path(const std::string& utf8) {
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::string utf8_of(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
 std::optional<std::string> read_bounded(const std::string& path, std::uintmax_t limit,
                                         std::string& error) {
   const fs::path file = file_path(path);
@@ -94,6 +99,6 @@ std::string shown_path(const std::string& path, const std::string& folder) {
   const fs::path whole = (base / file_path(path)).lexically_normal();  // an absolute path stays
   const fs::path below = whole.lexically_relative(base);
   const bool is_below = !below.empty() && *below.begin() != "..";
-  const std::u8string text = (is_below ? below : whole).u8string();
-  return text.empty() ? "." : std::string(text.begin(), text.end());
+  const std::string text = utf8_of(is_below ? below : whole);
+  return text.empty() ? "." : text;
 }

@@ -11,8 +11,9 @@
 // 1 MiB.
 inline constexpr std::uintmax_t MAX_REPORT_FILE_BYTES = std::uintmax_t{16} << 20;
 
-// A path from UTF-8 text, the form the report keeps its paths in on every platform.
+// A path from UTF-8 text, the form the report keeps its paths in on every platform, and back.
 [[nodiscard]] std::filesystem::path file_path(const std::string& utf8);
+[[nodiscard]] std::string utf8_of(const std::filesystem::path& path);
 
 // The whole content of a regular file of at most limit bytes; nullopt with the reason in
 // error ("is a directory", "is not a regular file", "is larger than 16 MiB").

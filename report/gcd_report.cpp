@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "kernels/rng.h"
@@ -101,21 +102,17 @@ std::map<std::string, std::string> environment() {
 // started.
 std::map<std::string, std::string> locate_programs(const Options& options) {
   const std::filesystem::path own = file_path(own_folder());
-  const auto text = [](const std::filesystem::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return std::string(utf8.begin(), utf8.end());
-  };
   std::map<std::string, std::string> paths;
   for (const BuiltProgram& built : BUILT_PROGRAMS) {
     const std::filesystem::path relative = file_path(built.path);
-    const std::string beside = text(own / relative.filename());
+    const std::string beside = utf8_of(own / relative.filename());
     const auto given = options.programs.find(built.name);
     if (given != options.programs.end()) {
       paths[built.name] = given->second;
     } else if (!own.empty() && !why_not_a_program(beside)) {
       paths[built.name] = beside;
     } else {
-      paths[built.name] = text(own / relative);
+      paths[built.name] = utf8_of(own / relative);
     }
   }
   for (const auto& [name, path] : options.programs) {
@@ -178,19 +175,21 @@ void say_which_files_failed(const std::vector<WrittenFile>& written) {
 
 std::string working_folder() {
   std::error_code no_folder;
-  const std::u8string here = std::filesystem::current_path(no_folder).u8string();
-  return {here.begin(), here.end()};
+  return utf8_of(std::filesystem::current_path(no_folder));
 }
 
 // --side-by-side: nothing is run. Every file is checked and read before anything is printed.
 int side_by_side(const Options& options) {
   std::vector<const std::string*> outputs;
   std::vector<WrittenFile> written;
-  for (const auto& [given, path] : {std::pair{options.json_given, &options.json_path},
-                                    std::pair{options.svg_given, &options.svg_path}}) {
+  std::vector<const char*> labels;
+  for (const auto& [given, path, label] :
+       {std::tuple{options.json_given, &options.json_path, "JSON"},
+        std::tuple{options.svg_given, &options.svg_path, "SVG"}}) {
     if (given) {
       outputs.push_back(path);
       written.push_back({*path, ""});
+      labels.push_back(label);
     }
   }
   std::vector<NamedReport> reports;
@@ -213,10 +212,8 @@ int side_by_side(const Options& options) {
   }
   const bool all_written = finish_output_files(files, contents, written);
   std::string out = format_side_by_side(reports);
-  for (const WrittenFile& file : written) {
-    out += "  " + std::string(&file == &written.front() && options.json_given ? "JSON" : "SVG ") +
-           "  " + safe_text(shown_path(file.path, working_folder()), 200) +
-           (file.error.empty() ? "" : " (not written: " + file.error + ")") + "\n";
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    out += format_written(labels[i], written[i], working_folder());
   }
   std::fputs(out.c_str(), stdout);
   flush_stdout_or_fail();

@@ -1,6 +1,8 @@
 // Finding figures in the results.
 #include "report/results.h"
 
+#include <algorithm>
+
 const BenchmarkRow* find_benchmark(const Results& results, std::string_view program) {
   for (const BenchmarkRow& row : results.benchmarks) {
     if (row.program == program) {
@@ -17,6 +19,14 @@ const KernelFigures* find_kernel(const Study& study, std::string_view name) {
     }
   }
   return nullptr;
+}
+
+std::size_t fewest_runs(const Results& results) {
+  std::size_t fewest = results.benchmarks.empty() ? 0 : results.benchmarks.front().runs_ms.size();
+  for (const BenchmarkRow& row : results.benchmarks) {
+    fewest = std::min(fewest, row.runs_ms.size());
+  }
+  return fewest;
 }
 
 std::optional<Estimate> binary_speedup(const Results& results, std::string_view euclid,

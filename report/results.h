@@ -109,6 +109,9 @@ struct ModelAgainstMeasure {
 [[nodiscard]] std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
                                                                        const KernelModel& model);
 
+// The fewest runs of any benchmark program: what its intervals rest on.
+[[nodiscard]] std::size_t fewest_runs(const Results& results);
+
 // How many times as fast the binary program is as the Euclidean one: the ratio of their
 // medians, with its interval; none if either was not run.
 [[nodiscard]] std::optional<Estimate> binary_speedup(const Results& results,

@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "report/export.h"
 #include "report/files.h"
+#include "report/layout.h"
 #include "report/svg_panel.h"
 #include "study/fit.h"
 #include "study/stats.h"
@@ -23,12 +25,6 @@ constexpr const char* KIT[] = {"gcd_euclid_u", "gcd_euclid_s", "gcd_binary_u", "
 // A sweep's binary speed-up is left out where either time is below this: near 0 ns the
 // ratio of two figures net of the loop is noise.
 constexpr double SMALLEST_NS = 1.0;
-
-std::string fixed(double value, int decimals) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 // "1.23 (1.19-1.28)", or "1.23 (-)" with no interval.
 std::string with_interval(const Estimate& estimate) {
@@ -151,11 +147,7 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
     return r.machine.build_type + (r.machine.flags.empty() ? "" : ", " + r.machine.flags);
   });
   add("runs, repetitions", [](const Results& r) {
-    std::size_t runs = r.benchmarks.empty() ? 0 : r.benchmarks.front().runs_ms.size();
-    for (const BenchmarkRow& row : r.benchmarks) {
-      runs = std::min(runs, row.runs_ms.size());
-    }
-    return std::to_string(runs) + ", " + std::to_string(r.study.settings.repetitions);
+    return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
   });
   rows.push_back({"", {}});
   for (const auto& [label, euclid_program, binary_program] :
@@ -296,8 +288,7 @@ std::vector<std::string> report_names(const std::vector<std::string>& paths) {
       for (std::size_t j = parts.size() > depth ? parts.size() - depth : 0; j < parts.size(); ++j) {
         tail /= parts[j];
       }
-      const std::u8string text = tail.generic_u8string();
-      names[i] = std::string(text.begin(), text.end());
+      names[i] = utf8_of(tail);
       if (names[i].ends_with(".json")) {
         names[i].resize(names[i].size() - 5);  // every report is one
       }
@@ -328,10 +319,7 @@ std::string format_side_by_side(const std::vector<NamedReport>& reports) {
                       "processor the clock cannot be measured on): its passes are "
                       "in ns.");
     }
-    std::size_t runs = results.benchmarks.empty() ? 0 : results.benchmarks.front().runs_ms.size();
-    for (const BenchmarkRow& row : results.benchmarks) {
-      runs = std::min(runs, row.runs_ms.size());
-    }
+    const std::size_t runs = fewest_runs(results);
     if (runs < BOOTSTRAP_MIN_SAMPLES) {
       notes.push_back(report.name + " has " + std::to_string(runs) +
                       (runs == 1 ? " run" : " runs") + " of each benchmark: below " +
@@ -340,25 +328,11 @@ std::string format_side_by_side(const std::vector<NamedReport>& reports) {
                       "(-).");
     }
   }
+  for (const std::string& note : notes) {
+    wrap(out, note);
+  }
   if (!notes.empty()) {
-    std::string wrapped;
-    for (const std::string& note : notes) {
-      std::size_t start = 0;
-      std::string line = " ";
-      while (start < note.size()) {
-        std::size_t end = note.find(' ', start);
-        end = end == std::string::npos ? note.size() : end;
-        const std::string word = note.substr(start, end - start);
-        if (line.size() + 1 + word.size() > WIDTH && line.size() > 1) {
-          wrapped += line + "\n";
-          line = " ";
-        }
-        line.append(" ").append(word);
-        start = end + 1;
-      }
-      wrapped += line + "\n";
-    }
-    out += wrapped + "\n";
+    out += "\n";
   }
   return out;
 }
@@ -367,13 +341,8 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
   const auto optional = [](const std::optional<double>& value) {
     return value ? Json(*value) : Json(nullptr);
   };
-  const auto interval = [](const std::optional<Estimate>& estimate) -> Json {
-    if (!estimate) {
-      return nullptr;
-    }
-    return Json::Object{{"value", estimate->value},
-                        {"low", estimate->has_interval ? Json(estimate->low) : Json(nullptr)},
-                        {"high", estimate->has_interval ? Json(estimate->high) : Json(nullptr)}};
+  const auto interval = [](const std::optional<Estimate>& estimate) {
+    return estimate ? estimate_json(*estimate) : Json();
   };
   Json::Array all;
   for (const NamedReport& report : reports) {

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "report/files.h"
+#include "report/layout.h"
 #include "report/safe_text.h"
 #include "study/fit.h"
 #include "study/stats.h"
@@ -79,41 +80,6 @@ std::vector<std::string> sweep_kernels(const Study& study) {
     }
   }
   return names;
-}
-
-// Joins a number to its unit in a text for wrap(): a line never ends between the two.
-constexpr char GLUE = '\x1f';
-
-// Text as lines of at most 80 columns, each starting with two blanks, broken at blanks.
-void wrap(std::string& out, const std::string& text) {
-  constexpr std::size_t WIDTH = 78;  // after the two blanks
-  const std::size_t first_line = out.size();
-  std::size_t line_start = 0;  // in text
-  std::size_t last_break = std::string::npos;
-  for (std::size_t i = 0; i <= text.size(); ++i) {
-    if (i == text.size() || text[i] == ' ') {
-      if (i - line_start > WIDTH && last_break != std::string::npos && last_break > line_start) {
-        out.append("  ").append(text, line_start, last_break - line_start).append("\n");
-        line_start = last_break + 1;
-      }
-      last_break = i;
-    }
-  }
-  if (line_start < text.size()) {
-    out.append("  ").append(text, line_start, std::string::npos).append("\n");
-  }
-  std::replace(out.begin() + static_cast<std::ptrdiff_t>(first_line), out.end(), GLUE, ' ');
-}
-
-std::string fixed(double value, int decimals) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
-// "3.10 GHz", kept on one line by wrap().
-std::string with_unit(double value, int decimals, const char* unit) {
-  return fixed(value, decimals) + GLUE + unit;
 }
 
 // Why a table shows dashes for its intervals, once: what few repetitions give is no 95%
@@ -215,11 +181,7 @@ void benchmark_section(std::string& out, const Results& results) {
   }
   append(out, "  Unsigned: %s.\n", verdict(results, "bench_euclid_u", "bench_binary_u").c_str());
   append(out, "  Signed:   %s.\n", verdict(results, "bench_euclid_s", "bench_binary_s").c_str());
-  std::size_t fewest = baseline.runs_ms.size();
-  for (const BenchmarkRow& row : results.benchmarks) {
-    fewest = std::min(fewest, row.runs_ms.size());
-  }
-  no_interval_note(out, fewest, "--runs");
+  no_interval_note(out, fewest_runs(results), "--runs");
   for (const BenchmarkRow* row : noisy) {
     append(out,
            "  Noisy: the runs of %s spread by %.1f%% of their median, more than\n"
@@ -599,10 +561,16 @@ std::string format_files(const std::map<std::string, std::string>& program_paths
   for (std::size_t i = 0; i < folders.size(); ++i) {
     append(out, "  %-9s %s\n", i == 0 ? "programs" : "", folders[i].c_str());
   }
-  for (const auto& [label, file] : {std::pair{"JSON", &json}, std::pair{"SVG", &svg}}) {
-    const std::string place = safe_text(shown_path(file->path, working_folder), 200);
-    append(out, "  %-9s %s%s\n", label, place.c_str(),
-           file->error.empty() ? "" : (" (not written: " + file->error + ")").c_str());
-  }
+  out += format_written("JSON", json, working_folder);
+  out += format_written("SVG", svg, working_folder);
   return out;
+}
+
+std::string format_written(const char* label, const WrittenFile& file,
+                           const std::string& working_folder) {
+  std::string line;
+  append(line, "  %-9s %s%s\n", label,
+         safe_text(shown_path(file.path, working_folder), 200).c_str(),
+         file.error.empty() ? "" : (" (not written: " + file.error + ")").c_str());
+  return line;
 }

@@ -26,3 +26,7 @@ struct WrittenFile {
 [[nodiscard]] std::string format_files(const std::map<std::string, std::string>& program_paths,
                                        const WrittenFile& json, const WrittenFile& svg,
                                        const std::string& working_folder);
+
+// One of those lines: "  JSON      report.json", or "... (not written: REASON)".
+[[nodiscard]] std::string format_written(const char* label, const WrittenFile& file,
+                                         const std::string& working_folder);

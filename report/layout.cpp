@@ -1,0 +1,36 @@
+// Words for a terminal of 80 columns.
+#include "report/layout.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+
+void wrap(std::string& out, const std::string& text) {
+  constexpr std::size_t WIDTH = 78;  // after the two blanks
+  const std::size_t first_line = out.size();
+  std::size_t line_start = 0;  // in text
+  std::size_t last_break = std::string::npos;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == ' ') {
+      if (i - line_start > WIDTH && last_break != std::string::npos && last_break > line_start) {
+        out.append("  ").append(text, line_start, last_break - line_start).append("\n");
+        line_start = last_break + 1;
+      }
+      last_break = i;
+    }
+  }
+  if (line_start < text.size()) {
+    out.append("  ").append(text, line_start, std::string::npos).append("\n");
+  }
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(first_line), out.end(), GLUE, ' ');
+}
+
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string with_unit(double value, int decimals, const char* unit) {
+  return fixed(value, decimals) + GLUE + unit;
+}

@@ -1,0 +1,18 @@
+// Words for a terminal of 80 columns: numbers to a fixed number of decimals, and sentences
+// wrapped into indented lines. Shared by the report's texts.
+#pragma once
+
+#include <string>
+
+// Joins a number to its unit in a text for wrap(): a line never ends between the two.
+inline constexpr char GLUE = '\x1f';
+
+// The value with so many decimals: "3.10".
+[[nodiscard]] std::string fixed(double value, int decimals);
+
+// "3.10 GHz", kept on one line by wrap().
+[[nodiscard]] std::string with_unit(double value, int decimals, const char* unit);
+
+// Appends the text as lines of at most 80 columns, each starting with two blanks, broken at
+// blanks.
+void wrap(std::string& out, const std::string& text);
