@@ -246,16 +246,15 @@ Json results_to_json(const Results& results) {
   Json::Array kernels;
   for (const KernelFigures& kernel : study.kernels) {
     const double ns = median(kernel.ns_per_call);
+    const std::optional<double> per_pass = ns_per_pass(kernel);
     kernels.emplace_back(Json::Object{
         {"name", kernel.name},
         {"ns_per_call", rounded(ns)},
         {"ns_per_call_runs", numbers(kernel.ns_per_call)},
         {"passes_per_call", optional_number(kernel.passes_per_call)},
-        {"ns_per_pass",
-         kernel.passes_per_call ? Json(rounded(ns / *kernel.passes_per_call)) : Json(nullptr)},
+        {"ns_per_pass", per_pass ? Json(rounded(*per_pass)) : Json(nullptr)},
         {"cycles_per_call", cycles(ghz, ns)},
-        {"cycles_per_pass",
-         kernel.passes_per_call ? cycles(ghz, ns / *kernel.passes_per_call) : Json(nullptr)},
+        {"cycles_per_pass", per_pass ? cycles(ghz, *per_pass) : Json(nullptr)},
         {"ratio_to_gcd_euclid_u", estimate_json(ratio_estimate(kernel.ns_per_call, baseline))}});
   }
 

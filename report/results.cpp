@@ -21,6 +21,13 @@ const KernelFigures* find_kernel(const Study& study, std::string_view name) {
   return nullptr;
 }
 
+std::optional<double> ns_per_pass(const KernelFigures& kernel) {
+  if (!kernel.passes_per_call) {
+    return std::nullopt;
+  }
+  return median(kernel.ns_per_call) / *kernel.passes_per_call;
+}
+
 std::size_t fewest_runs(const Results& results) {
   std::size_t fewest = results.benchmarks.empty() ? 0 : results.benchmarks.front().runs_ms.size();
   for (const BenchmarkRow& row : results.benchmarks) {
@@ -46,10 +53,9 @@ std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
   if (measured == nullptr || !measured->passes_per_call || !ghz || !study.mispredicted_branch_ns) {
     return std::nullopt;
   }
-  const double passes = *measured->passes_per_call;
   const double cycles_per_call = median(measured->ns_per_call) * *ghz;
   const double model_per_call =
-      passes * model.cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
-  return ModelAgainstMeasure{cycles_per_call / passes, model_per_call, cycles_per_call,
+      *measured->passes_per_call * model.cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
+  return ModelAgainstMeasure{*ns_per_pass(*measured) * *ghz, model_per_call, cycles_per_call,
                              (model_per_call - cycles_per_call) / cycles_per_call};
 }

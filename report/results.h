@@ -97,6 +97,9 @@ struct Results {
 [[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
 [[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
 
+// The median ns of a call over its passes; none for a kernel whose passes were not counted.
+[[nodiscard]] std::optional<double> ns_per_pass(const KernelFigures& kernel);
+
 // The model of a kernel's loop against the measurement: per pass, and per call (the passes
 // per call times the model's cycles per pass, plus one mispredicted exit); none without the
 // clock and the cost of a mispredicted branch, or for a kernel the study did not count.

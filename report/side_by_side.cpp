@@ -65,6 +65,22 @@ const KernelModel* model_of(const Results& results, const std::string& kernel) {
   return nullptr;
 }
 
+// A kernel's ns per pass in one report; none where it was not measured or counted.
+std::optional<double> ns_per_pass_of(const Results& results, const std::string& kernel) {
+  const KernelFigures* figures = find_kernel(results.study, kernel);
+  return figures != nullptr ? ns_per_pass(*figures) : std::nullopt;
+}
+
+// A kernel's median time over gcd_euclid_u's; none where either was not measured.
+std::optional<double> ratio_to_euclid(const Results& results, const std::string& kernel) {
+  const KernelFigures* figures = find_kernel(results.study, kernel);
+  const KernelFigures* euclid = find_kernel(results.study, "gcd_euclid_u");
+  if (figures == nullptr || euclid == nullptr) {
+    return std::nullopt;
+  }
+  return median(figures->ns_per_call) / median(euclid->ns_per_call);
+}
+
 std::optional<double> passes_per_bit(const Study& study, const std::string& kernel) {
   for (const PassesPerBit& fit : study.passes_per_bit) {
     if (fit.kernel == kernel) {
@@ -163,12 +179,11 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
   rows.push_back({"cycles per pass", {}});
   for (const char* kernel : KIT) {
     add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
-      const KernelFigures* figures = find_kernel(r.study, kernel);
-      if (figures == nullptr || !figures->passes_per_call) {
+      const std::optional<double> ns = ns_per_pass_of(r, kernel);
+      if (!ns) {
         return "-";
       }
-      const double ns = median(figures->ns_per_call) / *figures->passes_per_call;
-      return r.study.ghz() ? fixed(ns * *r.study.ghz(), 1) : fixed(ns, 2) + " ns";
+      return r.study.ghz() ? fixed(*ns * *r.study.ghz(), 1) : fixed(*ns, 2) + " ns";
     });
   }
   rows.push_back({"passes per call", {}});
@@ -191,13 +206,9 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
   }
   rows.push_back({"ratio to gcd_euclid_u", {}});
   for (const std::string& peer : peers_of(reports)) {
-    add("  " + peer, [&](const Results& r) -> std::string {
-      const KernelFigures* figures = find_kernel(r.study, peer);
-      const KernelFigures* euclid = find_kernel(r.study, "gcd_euclid_u");
-      if (figures == nullptr || euclid == nullptr) {
-        return "-";
-      }
-      return fixed(median(figures->ns_per_call) / median(euclid->ns_per_call), 3);
+    add("  " + peer, [&](const Results& r) {
+      const std::optional<double> ratio = ratio_to_euclid(r, peer);
+      return ratio ? fixed(*ratio, 3) : std::string("-");
     });
   }
   const bool any_model = std::any_of(reports.begin(), reports.end(), [](const NamedReport& report) {
@@ -351,15 +362,11 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
     for (const char* kernel : KIT) {
       const KernelFigures* figures = find_kernel(r.study, kernel);
       const KernelModel* model = model_of(r, kernel);
-      const std::optional<double> ns_per_pass =
-          figures != nullptr && figures->passes_per_call
-              ? std::optional<double>(median(figures->ns_per_call) / *figures->passes_per_call)
-              : std::nullopt;
+      const std::optional<double> ns = ns_per_pass_of(r, kernel);
       kernels.emplace_back(Json::Object{
           {"kernel", kernel},
-          {"ns_per_pass", optional(ns_per_pass)},
-          {"cycles_per_pass",
-           ns_per_pass && r.study.ghz() ? Json(*ns_per_pass * *r.study.ghz()) : Json(nullptr)},
+          {"ns_per_pass", optional(ns)},
+          {"cycles_per_pass", ns && r.study.ghz() ? Json(*ns * *r.study.ghz()) : Json(nullptr)},
           {"passes_per_call", figures != nullptr ? optional(figures->passes_per_call) : Json()},
           {"passes_per_bit", optional(passes_per_bit(r.study, kernel))},
           {"model_cycles_per_pass", model != nullptr ? Json(model->cycles_per_pass) : Json()},
@@ -367,15 +374,10 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
       });
     }
     Json::Array peers;
-    const KernelFigures* euclid = find_kernel(r.study, "gcd_euclid_u");
     for (const std::string& peer : peers_of(reports)) {
-      const KernelFigures* figures = find_kernel(r.study, peer);
+      const std::optional<double> ratio = ratio_to_euclid(r, peer);
       peers.emplace_back(
-          Json::Object{{"name", peer},
-                       {"ratio_to_gcd_euclid_u",
-                        figures != nullptr && euclid != nullptr
-                            ? Json(median(figures->ns_per_call) / median(euclid->ns_per_call))
-                            : Json()}});
+          Json::Object{{"name", peer}, {"ratio_to_gcd_euclid_u", ratio ? Json(*ratio) : Json()}});
     }
     Json::Array sweep;
     const Series unsigned_speedup = sweep_speedup(r.study, "gcd_euclid_u", "gcd_binary_u", "");

@@ -206,15 +206,15 @@ void kernel_table(std::string& out, const Study& study, const KernelFigures& bas
     const std::string ratio =
         ratio_text(ratio_estimate(kernel.ns_per_call, baseline.ns_per_call), &kernel != &baseline);
     const std::optional<double> passes = kernel.passes_per_call;
+    const std::optional<double> per_pass = ns_per_pass(kernel);
     if (ghz) {
       append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", kernel.name.c_str(), ns, ns * *ghz,
-             passes ? fixed(*passes, 3).c_str() : "-",
-             passes ? fixed(ns / *passes, 2).c_str() : "-",
-             passes ? fixed(ns / *passes * *ghz, 2).c_str() : "-", ratio.c_str());
+             passes ? fixed(*passes, 3).c_str() : "-", per_pass ? fixed(*per_pass, 2).c_str() : "-",
+             per_pass ? fixed(*per_pass * *ghz, 2).c_str() : "-", ratio.c_str());
     } else {
       append(out, "  %-14s %7.1f %11s %7s  %s\n", kernel.name.c_str(), ns,
-             passes ? fixed(*passes, 3).c_str() : "-",
-             passes ? fixed(ns / *passes, 2).c_str() : "-", ratio.c_str());
+             passes ? fixed(*passes, 3).c_str() : "-", per_pass ? fixed(*per_pass, 2).c_str() : "-",
+             ratio.c_str());
     }
   }
 }
@@ -270,12 +270,11 @@ void kernel_section(std::string& out, const Results& results) {
        {std::pair{"gcd_euclid_u", "gcd_binary_u"}, std::pair{"gcd_euclid_s", "gcd_binary_s"}}) {
     const KernelFigures* euclid = find_kernel(study, euclid_name);
     const KernelFigures* binary = find_kernel(study, binary_name);
-    if (euclid == nullptr || binary == nullptr || !euclid->passes_per_call ||
-        !binary->passes_per_call) {
+    if (euclid == nullptr || binary == nullptr || !ns_per_pass(*euclid) || !ns_per_pass(*binary)) {
       continue;
     }
-    const double euclid_pass = median(euclid->ns_per_call) / *euclid->passes_per_call;
-    const double binary_pass = median(binary->ns_per_call) / *binary->passes_per_call;
+    const double euclid_pass = *ns_per_pass(*euclid);
+    const double binary_pass = *ns_per_pass(*binary);
     const std::string cost = ghz ? "the cycles of a pass (" + fixed(binary_pass * *ghz, 1) +
                                        " against " + fixed(euclid_pass * *ghz, 1) + ")"
                                  : "the cost of a pass (" + with_unit(binary_pass, 2, "ns") +
