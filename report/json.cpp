@@ -3,7 +3,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+
+#include "report/utf8.h"
 
 const Json* Json::find(std::string_view key) const {
   if (const Object* object = get<Object>()) {
@@ -114,6 +117,7 @@ class Parser {
 
   std::string_view text_;
   std::size_t position_ = 0;
+  std::size_t values_ = 0;
   std::string error_;
 
   std::size_t line() const {
@@ -154,6 +158,9 @@ class Parser {
   std::optional<Json> value(int depth) {
     if (depth > MAX_DEPTH) {
       return fail("nested too deeply");
+    }
+    if (++values_ > MAX_JSON_VALUES) {
+      return fail("more than " + std::to_string(MAX_JSON_VALUES) + " values");
     }
     skip_space();
     if (position_ >= text_.size()) {
@@ -220,6 +227,36 @@ class Parser {
     return Json(number);
   }
 
+  // Four hex digits after "\\u".
+  std::optional<std::uint32_t> hex4() {
+    std::uint32_t code = 0;
+    const char* first = text_.data() + position_;
+    if (text_.size() - position_ < 4 ||
+        std::from_chars(first, first + 4, code, 16).ptr != first + 4) {
+      return fail("bad \\u escape");
+    }
+    position_ += 4;
+    return code;
+  }
+
+  // The character of a "\\u" escape, a pair of them for one beyond U+FFFF (as a tool that
+  // escapes every letter beyond ASCII writes it); a surrogate without its other half is none.
+  std::optional<std::uint32_t> escaped_code_point() {
+    const std::optional<std::uint32_t> code = hex4();
+    if (!code || *code < 0xD800 || *code > 0xDFFF) {
+      return code;
+    }
+    if (*code > 0xDBFF || !text_.substr(position_).starts_with("\\u")) {
+      return fail("a lone surrogate in a \\u escape");
+    }
+    position_ += 2;
+    const std::optional<std::uint32_t> low = hex4();
+    if (!low || *low < 0xDC00 || *low > 0xDFFF) {
+      return fail("a lone surrogate in a \\u escape");
+    }
+    return 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
+  }
+
   std::optional<std::string> string() {
     ++position_;  // the opening quote
     std::string out;
@@ -240,18 +277,12 @@ class Parser {
           case 'b': c = '\b'; break;
           case 'f': c = '\f'; break;
           case 'u': {
-            unsigned code = 0;
-            const char* first = text_.data() + position_;
-            if (text_.size() - position_ < 4 ||
-                std::from_chars(first, first + 4, code, 16).ptr != first + 4) {
-              return fail("bad \\u escape");
+            const std::optional<std::uint32_t> code = escaped_code_point();
+            if (!code) {
+              return std::nullopt;
             }
-            position_ += 4;
-            if (code >= 0x80) {
-              return fail("\\u escape beyond ASCII");  // the report never writes one
-            }
-            c = static_cast<char>(code);
-            break;
+            append_utf8(out, *code);
+            continue;
           }
           case '"':
           case '\\':

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "report/utf8.h"
+
 void wrap(std::string& out, const std::string& text) {
   constexpr std::size_t WIDTH = 78;  // after the two blanks
   const std::size_t first_line = out.size();
@@ -12,7 +14,9 @@ void wrap(std::string& out, const std::string& text) {
   std::size_t last_break = std::string::npos;
   for (std::size_t i = 0; i <= text.size(); ++i) {
     if (i == text.size() || text[i] == ' ') {
-      if (i - line_start > WIDTH && last_break != std::string::npos && last_break > line_start) {
+      const std::size_t length =
+          characters(std::string_view(text).substr(line_start, i - line_start));
+      if (length > WIDTH && last_break != std::string::npos && last_break > line_start) {
         out.append("  ").append(text, line_start, last_break - line_start).append("\n");
         line_start = last_break + 1;
       }

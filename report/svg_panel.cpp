@@ -3,18 +3,43 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
+
+#include "report/utf8.h"
+
+namespace {
+
+// The characters XML 1.0 allows in a document.
+bool allowed_in_xml(std::uint32_t code_point) {
+  return code_point == 0x9 || code_point == 0xA || code_point == 0xD ||
+         (code_point >= 0x20 && code_point <= 0xD7FF) ||
+         (code_point >= 0xE000 && code_point <= 0xFFFD) || code_point >= 0x10000;
+}
+
+}  // namespace
 
 std::string escaped(const std::string& text) {
   std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    std::uint32_t code_point = 0;
+    const std::size_t length = utf8_sequence(rest, code_point);
+    if (length == 0 || !allowed_in_xml(code_point)) {
+      append_utf8(out, 0xFFFD);  // the replacement character, where XML takes no other
+    } else if (code_point == '&') {
+      out += "&amp;";
+    } else if (code_point == '<') {
+      out += "&lt;";
+    } else if (code_point == '>') {
+      out += "&gt;";
+    } else if (code_point == '"') {
+      out += "&quot;";
+    } else {
+      out.append(rest.substr(0, length));
     }
+    rest.remove_prefix(length == 0 ? 1 : length);
   }
   return out;
 }

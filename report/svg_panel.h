@@ -25,7 +25,8 @@ struct Series {
   std::vector<Point> points;
 };
 
-// Text for XML: the five special characters as entities.
+// Text for XML: the special characters as entities, and U+FFFD for every character XML
+// forbids (most controls, U+FFFE, U+FFFF) and every byte that is not valid UTF-8.
 [[nodiscard]] std::string escaped(const std::string& text);
 // A coordinate or size, to a tenth.
 [[nodiscard]] std::string number(double value);

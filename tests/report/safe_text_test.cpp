@@ -25,6 +25,12 @@ TEST(SafeText, EscapesWhatATerminalWouldObey) {
       {"cut \xe2\x82", "cut \\xe2\\x82"},            // a sequence cut short
       {"overlong \xc0\xaf", "overlong \\xc0\\xaf"},  // '/' in two bytes
       {"surrogate \xed\xa0\x80", "surrogate \\xed\\xa0\\x80"},
+      // Characters that reorder the text around them: "gpj.exe" would show as "exe.jpg".
+      {"gpj\xe2\x80\xae"
+       "exe",
+       "gpj\\u202eexe"},
+      {"\xe2\x80\xaa\xe2\x80\xad\xe2\x81\xa6\xe2\x81\xa9", "\\u202a\\u202d\\u2066\\u2069"},
+      {"\xe2\x80\x8f\xe2\x81\xaa", "\xe2\x80\x8f\xe2\x81\xaa"},  // U+200F, U+206A: not among them
   };
   for (const Row& row : rows) {
     EXPECT_EQ(safe_text(row.text, 100), row.shown) << row.text;

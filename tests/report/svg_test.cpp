@@ -3,18 +3,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "report/utf8.h"
 #include "tests/report/sample_results.h"
 
 namespace {
 
 // Checks well-formedness as an XML parser would for this document's kind of markup:
-// balanced and properly nested elements, quoted attributes, only the five entities. Returns
-// "" when well-formed, else what is wrong.
+// characters XML allows in valid UTF-8, balanced and properly nested elements, quoted
+// attributes, only the five entities. Returns "" when well-formed, else what is wrong.
 std::string xml_fault(const std::string& xml) {
+  for (std::size_t at = 0; at < xml.size();) {
+    std::uint32_t c = 0;
+    const std::size_t length = utf8_sequence(std::string_view(xml).substr(at), c);
+    const bool allowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                         (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
+    if (length == 0 || !allowed) {
+      return "a character XML forbids at " + std::to_string(at);
+    }
+    at += length;
+  }
   std::vector<std::string> open;
   std::size_t i = xml.starts_with("<?xml") ? xml.find("?>") + 2 : 0;
   while (i < xml.size()) {
@@ -92,6 +104,21 @@ TEST(XmlFault, FindsTheFaultsItLooksFor) {
   EXPECT_NE(xml_fault("<a x=1></a>"), "");
   EXPECT_NE(xml_fault("<a>&nbsp;</a>"), "");
   EXPECT_NE(xml_fault("<a>"), "");
+  EXPECT_NE(xml_fault("<a>\xef\xbf\xbe</a>"), "");  // U+FFFE
+  EXPECT_NE(xml_fault("<a>\x01</a>"), "");
+  EXPECT_NE(xml_fault("<a>\xff</a>"), "");
+}
+
+// Texts from a report file may hold any character: XML takes only some, and the picture
+// must open in a browser all the same.
+TEST(DrawSvg, DrawsOnlyCharactersXmlAllows) {
+  Results results = sample_results();
+  results.machine.processor = "Evil\xef\xbf\xbe\xef\xbf\xbf CPU\x01\xff \xc3\xa9";
+  const std::string svg = draw_svg(results);
+  EXPECT_EQ(xml_fault(svg), "");
+  // Each forbidden character and bad byte stands as U+FFFD; the letters stay.
+  EXPECT_NE(svg.find("Evil\xef\xbf\xbd\xef\xbf\xbd CPU\xef\xbf\xbd\xef\xbf\xbd \xc3\xa9"),
+            std::string::npos);
 }
 
 TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
