@@ -12,30 +12,6 @@
 
 #include "report/results.h"
 
-// The loop of one function in objdump's disassembly of it (objdump -d --no-show-raw-insn):
-// from the target of its backward branch to that branch, the outermost loop where there are
-// several, with the branches' targets as labels (.Lloop for the loop's head, .Lexit for
-// anything else), one instruction a line. nullopt with the reason in error ("no loop").
-[[nodiscard]] std::optional<std::string> loop_assembly(std::string_view disassembly,
-                                                       std::string& error);
-
-// What llvm-mca prints of a block (its summary and, with -bottleneck-analysis, the bound).
-struct McaFigures {
-  double iterations = 0;
-  double total_cycles = 0;
-  double block_rthroughput = 0;
-  std::string bound;     // the bottleneck analysis in the model's own words, in one line
-  std::string critical;  // its critical sequence, each instruction with its latency in cycles
-  std::string slowest;   // the instruction of that sequence with the longest latency
-  double slowest_latency = 0;
-};
-
-// The figures in llvm-mca's output; nullopt with the reason in error.
-[[nodiscard]] std::optional<McaFigures> parse_mca(std::string_view output, std::string& error);
-
-// The host processor as LLVM names it, from a tool's --version ("  Host CPU: rocketlake").
-[[nodiscard]] std::optional<std::string> host_cpu(std::string_view version);
-
 // The tools, found in PATH unless a path is given, and the processor to model ("" for the host).
 struct ModelTools {
   std::string objdump = "objdump";
