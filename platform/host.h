@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -19,10 +20,17 @@ struct ProgramRun {
     timed_out,    // still running at the limit, so it was stopped
     not_started,  // code is the error of the failed start
   };
-  std::string out;
+  std::string out;             // what it wrote, up to the amount kept
+  std::uintmax_t dropped = 0;  // bytes it wrote beyond that, read and not kept
   End end = End::not_started;
   unsigned long code = 0;
 };
+
+// What is kept of a program's output (its message is a few dozen bytes) and of a tool's (a
+// loop's disassembly or llvm-mca's analysis of it: a few KB): the rest is read and dropped, so
+// that a program that writes without end costs no memory.
+inline constexpr std::size_t PROGRAM_OUTPUT_KEPT = 4096;
+inline constexpr std::size_t TOOL_OUTPUT_KEPT = std::size_t{1} << 20;
 
 // The null device, the programs' standard input.
 extern const char* const NULL_DEVICE;
@@ -30,7 +38,9 @@ extern const char* const NULL_DEVICE;
 // Starts the program at path (as given: no shell, no search of PATH) with no arguments,
 // standard input from stdin_path and standard error shared with this process. A program
 // still running after limit is stopped, with any processes it started; so is one still
-// running when the report ends, however it ends.
+// running when the report ends, however it ends. Once the program has exited, what is
+// already in the pipe is read for a moment, and anything it started that is still running
+// (and may hold the pipe open) is stopped.
 [[nodiscard]] ProgramRun run_captured(const std::string& path,
                                       std::chrono::seconds limit = std::chrono::seconds(120),
                                       const std::string& stdin_path = NULL_DEVICE);

@@ -10,6 +10,7 @@
 #include <sys/prctl.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -192,40 +193,78 @@ int remaining_ms(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Reads the pipe to its end or to the deadline; false if the deadline came first.
-bool read_until(int fd, Clock::time_point deadline, std::string& out) {
-  std::array<char, 4096> buffer{};
+// The moment given to a program's output once it has exited: what it wrote is in the pipe
+// already, but something it started may go on writing into it without end.
+constexpr auto DRAIN_AFTER_EXIT = std::chrono::milliseconds(200);
+
+// Keeps what was read up to kept bytes, and counts the rest.
+void keep(ProgramRun& run, const char* data, std::size_t size, std::size_t kept) {
+  const std::size_t room = run.out.size() < kept ? kept - run.out.size() : 0;
+  const std::size_t taken = std::min(room, size);
+  run.out.append(data, taken);
+  run.dropped += size - taken;
+}
+
+enum class Read { some, nothing_yet, ended };
+
+// Reads what the pipe holds, waiting at most timeout_ms for it.
+Read read_some(int fd, int timeout_ms, ProgramRun& run, std::size_t kept) {
+  static std::array<char, 65536> buffer{};
+  pollfd ready{fd, POLLIN, 0};
+  const int polled = poll(&ready, 1, timeout_ms);
+  if (polled < 0) {
+    return errno == EINTR ? Read::nothing_yet : Read::ended;  // an error ends it like its end
+  }
+  if (polled == 0) {
+    return Read::nothing_yet;
+  }
+  const ssize_t got = read(fd, buffer.data(), buffer.size());
+  if (got < 0 && errno == EINTR) {
+    return Read::nothing_yet;
+  }
+  if (got <= 0) {
+    return Read::ended;
+  }
+  keep(run, buffer.data(), static_cast<std::size_t>(got), kept);
+  return Read::some;
+}
+
+// Whether the child has exited. It is left unreaped, so that its process group, which may
+// still hold what it started, cannot go to another process before it is stopped.
+bool has_exited(pid_t pid) {
   for (;;) {
-    pollfd ready{fd, POLLIN, 0};
-    const int polled = poll(&ready, 1, remaining_ms(deadline));
-    if (polled < 0 && errno == EINTR) {
-      continue;
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+      return info.si_pid == pid;
     }
-    if (polled <= 0) {
-      return polled < 0;  // an error of poll ends the read like an end of output
+    if (errno != EINTR) {
+      return true;  // no such child to wait for
     }
-    const ssize_t got = read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got <= 0) {
-      return true;
-    }
-    out.append(buffer.data(), static_cast<std::size_t>(got));
   }
 }
 
-// Waits for the child until the deadline (it may close its output and still run on).
-bool wait_until(pid_t pid, Clock::time_point deadline, int& wait_status) {
+// Reads the output while the child runs, then what is already in the pipe, for at most
+// DRAIN_AFTER_EXIT; true if the child exited before the deadline. The end of the output is no
+// end of the program: a child may close it and run on, or leave it open to what it started.
+bool read_while_running(int fd, pid_t pid, Clock::time_point deadline, ProgramRun& run,
+                        std::size_t kept) {
+  bool open = true;
   for (;;) {
-    const pid_t done = waitpid(pid, &wait_status, WNOHANG);
-    if (done == pid || (done < 0 && errno != EINTR)) {
+    if (has_exited(pid)) {
+      const Clock::time_point drained = Clock::now() + DRAIN_AFTER_EXIT;
+      while (open && Clock::now() < drained) {
+        open = read_some(fd, 0, run, kept) == Read::some;
+      }
       return true;
     }
     if (Clock::now() >= deadline) {
       return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (open) {
+      open = read_some(fd, std::min(remaining_ms(deadline), 10), run, kept) != Read::ended;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
   }
 }
 
@@ -241,9 +280,10 @@ int start_error(int fd) {
   }
 }
 
-// Starts the child, feeds it input (if it reads from a pipe), reads its output to its end or
-// to the limit, and waits for it.
-ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::seconds limit) {
+// Starts the child, feeds it input (if it reads from a pipe), reads its output, keeping at
+// most kept bytes, until it exits or the limit comes, and stops what is left of it.
+ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::seconds limit,
+                     std::size_t kept) {
   Launch launch = given;
   ProgramRun run;
   int out[2];
@@ -335,12 +375,12 @@ ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::s
   }
 
   const Clock::time_point deadline = Clock::now() + limit;
-  const bool finished =
-      read_until(out[0], deadline, run.out) && wait_until(pid, deadline, wait_status);
+  const bool finished = read_while_running(out[0], pid, deadline, run, kept);
+  // The whole group: on time, whatever the program left running; late, the program too.
+  kill(-pid, SIGKILL);
+  waitpid(pid, &wait_status, 0);
   close_all();
   if (!finished) {
-    kill(-pid, SIGKILL);
-    waitpid(pid, &wait_status, 0);
     run.end = ProgramRun::End::timed_out;
   } else if (WIFEXITED(wait_status)) {
     run.end = ProgramRun::End::exited;
@@ -360,7 +400,7 @@ ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
   Launch launch;
   launch.command = {path};
   launch.stdin_path = stdin_path.c_str();
-  return run_child(launch, {}, limit);
+  return run_child(launch, {}, limit, PROGRAM_OUTPUT_KEPT);
 }
 
 ProgramRun run_tool(const std::vector<std::string>& command, std::string_view input,
@@ -369,7 +409,7 @@ ProgramRun run_tool(const std::vector<std::string>& command, std::string_view in
   launch.command = command;
   launch.search_path = true;
   launch.merge_stderr = true;
-  return run_child(launch, input, limit);
+  return run_child(launch, input, limit, TOOL_OUTPUT_KEPT);
 }
 
 std::string describe_end(const ProgramRun& run, std::chrono::seconds limit) {

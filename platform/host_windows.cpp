@@ -102,24 +102,32 @@ int errno_of(DWORD error) {
   }
 }
 
-// Reads what the pipe holds now, without waiting; false at its end.
-bool read_available(HANDLE pipe, std::string& out) {
+// Reads what the pipe holds now, without waiting, keeping at most kept bytes of the output
+// and counting the rest; false at its end.
+bool read_available(HANDLE pipe, ProgramRun& run, std::size_t kept) {
   DWORD available = 0;
   if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
     return false;  // the writing end is closed and all was read
   }
   while (available > 0) {
-    std::array<char, 4096> buffer{};
+    std::array<char, 65536> buffer{};
     DWORD got = 0;
     if (!ReadFile(pipe, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) ||
         got == 0) {
       return false;
     }
-    out.append(buffer.data(), got);
+    const std::size_t room = run.out.size() < kept ? kept - run.out.size() : 0;
+    const std::size_t taken = room < got ? room : got;
+    run.out.append(buffer.data(), taken);
+    run.dropped += got - taken;
     available = available > got ? available - got : 0;
   }
   return true;
 }
+
+// The moment given to a program's output once it has exited: what it wrote is in the pipe
+// already, but something it started may go on writing into it without end.
+constexpr auto DRAIN_AFTER_EXIT = std::chrono::milliseconds(200);
 
 struct Launch {
   std::wstring application;  // "" to search PATH for the first word of the command line
@@ -128,7 +136,8 @@ struct Launch {
   bool merge_stderr;
 };
 
-ProgramRun run_child(const Launch& launch, std::string_view input, std::chrono::seconds limit) {
+ProgramRun run_child(const Launch& launch, std::string_view input, std::chrono::seconds limit,
+                     std::size_t kept) {
   ProgramRun run;
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE out_read = nullptr;
@@ -191,13 +200,13 @@ ProgramRun run_child(const Launch& launch, std::string_view input, std::chrono::
   bool open = true;
   bool finished = false;
   while (Clock::now() < deadline) {
-    open = open && read_available(out_read, run.out);
+    open = open && read_available(out_read, run, kept);
     if (WaitForSingleObject(process.hProcess, open ? 5 : 50) == WAIT_OBJECT_0) {
-      while (read_available(out_read, run.out)) {
+      const Clock::time_point drained = Clock::now() + DRAIN_AFTER_EXIT;
+      while (open && Clock::now() < drained) {
         DWORD available = 0;
-        if (!PeekNamedPipe(out_read, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
-          break;
-        }
+        open = read_available(out_read, run, kept) &&
+               PeekNamedPipe(out_read, nullptr, 0, nullptr, &available, nullptr) && available > 0;
       }
       finished = true;
       break;
@@ -241,7 +250,8 @@ ProgramRun run_captured(const std::string& path, std::chrono::seconds limit,
     return run;
   }
   const std::wstring program = fs::path(std::u8string(path.begin(), path.end())).wstring();
-  const ProgramRun run = run_child({program, quoted(program), in, false}, {}, limit);
+  const ProgramRun run =
+      run_child({program, quoted(program), in, false}, {}, limit, PROGRAM_OUTPUT_KEPT);
   CloseHandle(in);
   return run;
 }
@@ -252,7 +262,7 @@ ProgramRun run_tool(const std::vector<std::string>& command, std::string_view in
   for (const std::string& word : command) {
     command_line += (command_line.empty() ? L"" : L" ") + quoted(wide(word));
   }
-  return run_child({L"", command_line, nullptr, true}, input, limit);
+  return run_child({L"", command_line, nullptr, true}, input, limit, TOOL_OUTPUT_KEPT);
 }
 
 std::string describe_end(const ProgramRun& run, std::chrono::seconds limit) {

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -79,6 +80,57 @@ TEST(WhyNotAProgram, TellsBeforeTheRun) {
   EXPECT_EQ(why_not_a_program("/dev/null"), "is not a regular file");
   EXPECT_EQ(why_not_a_program(folder.path() + "/missing"), "No such file or directory");
   EXPECT_EQ(why_not_a_program(folder.file("not_executable", "#!/bin/sh\n")), "Permission denied");
+}
+
+// A program that writes without end costs no more memory than what is kept of it; the rest is
+// read, counted and dropped.
+TEST(RunCaptured, KeepsAtMostItsShareOfEndlessOutput) {
+  const TempFolder folder;
+  const std::string endless = folder.file("endless", "#!/bin/sh\nexec yes\n", fs::perms::owner_all);
+  const ProgramRun run = run_captured(endless, std::chrono::seconds(1));
+  EXPECT_EQ(run.end, ProgramRun::End::timed_out);
+  EXPECT_EQ(run.out.size(), PROGRAM_OUTPUT_KEPT);
+  EXPECT_GT(run.dropped, 0U);
+  const ProgramRun tool = run_tool({"yes"}, "", std::chrono::seconds(1));
+  EXPECT_EQ(tool.out.size(), TOOL_OUTPUT_KEPT);
+  EXPECT_GT(tool.dropped, 0U);
+}
+
+// Gone, or a zombie that no one has reaped yet: not running on.
+bool stopped(const std::string& pid) {
+  for (int tries = 0; tries < 100; ++tries) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string number;
+    std::string name;
+    std::string state;
+    if (!(stat >> number >> name >> state) || state == "Z") {
+      return true;
+    }
+    usleep(50'000);
+  }
+  return false;
+}
+
+// A program is done when it exits, even where what it started holds its output open; and
+// what it started is stopped with it.
+TEST(RunCaptured, EndsWithTheProgramNotWithWhatItLeftRunning) {
+  const TempFolder folder;
+  const std::string pid_file = folder.path() + "/child";
+  const std::string program = folder.file(
+      "leaves_a_child",
+      "#!/bin/sh\nsleep 30 &\necho $! > '" + pid_file + "'\nprintf 'Errors count = 0'\n",
+      fs::perms::owner_all);
+  const ProgramRun run = run_captured(program, std::chrono::seconds(20));
+  EXPECT_EQ(run.end, ProgramRun::End::exited);
+  EXPECT_EQ(run.code, 0U);
+  EXPECT_EQ(run.out, "Errors count = 0");
+  std::string child = content_of(pid_file);
+  child.erase(child.find_last_not_of('\n') + 1);
+  ASSERT_FALSE(child.empty());
+  EXPECT_TRUE(stopped(child)) << "sleep " << child << " runs on";
+  if (!stopped(child)) {
+    kill(std::stoi(child), SIGKILL);
+  }
 }
 
 }  // namespace
