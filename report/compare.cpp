@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "report/layout.h"
 #include "report/safe_text.h"
 #include "study/stats.h"
 
@@ -124,6 +125,11 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   out += "  clock: " + clock_text(old.study) + " then, " + clock_text(now.study) + " now" +
          (old_ghz && new_ghz ? "\n" : "; kernels compared in ns only\n");
   settings_note(out, now, old);
+  if (const std::string failed = failed_cross_checks(old); !failed.empty()) {
+    wrap(out, "Its cross-checks found errors (" + failed +
+                  "): its kernels disagreed, so its figures time kernels that do not compute the "
+                  "same thing.");
+  }
   char line[160];
   std::snprintf(line, sizeof line, "  %-28s %9s %9s %9s  %s\n", "figure", "old", "new", "new/old",
                 "95% intervals");

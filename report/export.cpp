@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "report/files.h"
+#include "report/mca.h"
 #include "report/safe_text.h"
 #include "study/stats.h"
 
@@ -131,12 +132,29 @@ class Reader {
     fail(std::string("\"") + key + "\" is neither true, false nor null");
     return std::nullopt;
   }
-  std::vector<double> numbers(const Json& object, const char* key, double low, double high) {
+  // At most max_count numbers, each in [low, high].
+  std::vector<double> numbers(const Json& object, const char* key, double low, double high,
+                              std::size_t max_count) {
     std::vector<double> values;
-    for (const Json& item : filled_array(object, key)) {
+    const Json::Array& items = filled_array(object, key);
+    if (items.size() > max_count) {
+      fail(std::string("\"") + key + "\" holds " + std::to_string(items.size()) +
+           " figures, more than the " + std::to_string(max_count) + " a report can have");
+      return values;
+    }
+    for (const Json& item : items) {
       values.push_back(in_range(item, key, low, high));
     }
     return values;
+  }
+  // A kernel's name: one of the kit's four, or (where peers may stand) one of the peers.
+  std::string kernel(const Json& object, const char* key, const char* list, bool peers) {
+    std::string found = name(object, key);
+    if (!found.empty() && !(peers ? is_known_kernel(found) : is_kit_kernel(found))) {
+      fail(std::string("\"") + list + "\" names " + found + ", no " +
+           (peers ? "kernel or peer" : "kernel") + " of the kit");
+    }
+    return found;
   }
   template <class T>
   T whole(const Json& object, const char* key, double low, double high) {
@@ -189,6 +207,8 @@ class Reader {
 constexpr double MAX_MS = 86'400'000;
 constexpr double MAX_NS = 1e6;
 constexpr double MAX_PASSES = 1000;
+// A report notes what it left out: a handful of lines.
+constexpr std::size_t MAX_NOTES = 32;
 constexpr double SMALLEST_POSITIVE = 1e-9;
 // A clock that no processor runs at is a mistake of the file.
 constexpr double MIN_GHZ = 0.01;
@@ -400,7 +420,7 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
   results.calls_per_run = read.whole<std::uint32_t>(settings, "calls_per_run", 1, UINT32_MAX);
   StudySettings& study_settings = results.study.settings;
   study_settings.drawn_pairs = read.whole<std::uint32_t>(settings, "drawn_pairs", 1, UINT32_MAX);
-  study_settings.repetitions = read.whole<unsigned>(settings, "repetitions", 1, 1000);
+  study_settings.repetitions = read.whole<unsigned>(settings, "repetitions", 1, MAX_REPETITIONS);
   study_settings.sweep_pairs = read.whole<std::size_t>(settings, "sweep_pairs", 1, UINT32_MAX);
   study_settings.sweep_from_bits = read.whole<unsigned>(settings, "sweep_from_bits", 1, 32);
   study_settings.sweep_step_bits = read.whole<unsigned>(settings, "sweep_step_bits", 1, 32);
@@ -422,7 +442,8 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
   names.clear();
   for (const Json& row : read.filled_array(json, "benchmarks")) {
     results.benchmarks.push_back(
-        {read.name(row, "program"), read.numbers(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS)});
+        {read.name(row, "program"),
+         read.numbers(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS, MAX_RUNS)});
     if (!is_benchmark(results.benchmarks.back().program)) {
       read.fail("\"benchmarks\" names " + results.benchmarks.back().program +
                 ", no benchmark of the kit");
@@ -431,53 +452,76 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
   }
   read.once_each(names, "benchmarks");
   const Json& loops = read.member(json, "loop_ns_per_call");
-  results.study.loop_ns_per_call = read.numbers(loops, "programs_loop", 0, MAX_NS);
-  results.study.sweep_loop_ns_per_call = read.numbers(loops, "sweep_loop", 0, MAX_NS);
+  results.study.loop_ns_per_call = read.numbers(loops, "programs_loop", 0, MAX_NS, MAX_REPETITIONS);
+  results.study.sweep_loop_ns_per_call =
+      read.numbers(loops, "sweep_loop", 0, MAX_NS, MAX_REPETITIONS);
   names.clear();
   for (const Json& row : read.filled_array(json, "kernels")) {
     results.study.kernels.push_back(
-        {read.name(row, "name"), read.numbers(row, "ns_per_call_runs", SMALLEST_POSITIVE, MAX_NS),
+        {read.kernel(row, "name", "kernels", true),
+         read.numbers(row, "ns_per_call_runs", SMALLEST_POSITIVE, MAX_NS, MAX_REPETITIONS),
          read.optional_number(row, "passes_per_call", SMALLEST_POSITIVE, MAX_PASSES)});
     names.push_back(results.study.kernels.back().name);
   }
   read.once_each(names, "kernels");
   names.clear();
   for (const Json& row : read.array(json, "sweep")) {
-    results.study.sweep.push_back({read.name(row, "kernel"),
-                                   read.whole<unsigned>(row, "bits", 1, 32),
-                                   read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS),
-                                   read.optional_number(row, "passes_per_call", 0, MAX_PASSES)});
+    results.study.sweep.push_back(
+        {read.kernel(row, "kernel", "sweep", true), read.whole<unsigned>(row, "bits", 1, 32),
+         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
+         read.optional_number(row, "passes_per_call", 0, MAX_PASSES)});
     names.push_back(results.study.sweep.back().kernel + " at " +
                     std::to_string(results.study.sweep.back().bits) + " bits");
   }
   read.once_each(names, "sweep");
+  names.clear();
   for (const Json& row : read.array(json, "passes_per_bit")) {
-    results.study.passes_per_bit.push_back({read.name(row, "kernel"),
+    results.study.passes_per_bit.push_back({read.kernel(row, "kernel", "passes_per_bit", false),
                                             read.number(row, "measured", 0, MAX_PASSES),
                                             read.number(row, "theory", 0, MAX_PASSES)});
+    names.push_back(results.study.passes_per_bit.back().kernel);
   }
+  read.once_each(names, "passes_per_bit");
   // The model and the counters came with the cycles, as further keys of the same format.
   if (with_cycles && json.find("model") != nullptr) {
     const Json& model = read.member(json, "model");
     if (model.find("cpu") != nullptr && model.find("cpu")->get<std::nullptr_t>() == nullptr) {
       ProcessorModel processor{read.text(model, "cpu", 40), read.text(model, "tool"), {}};
+      names.clear();
       for (const Json& row : read.array(json, "model_kernels")) {
-        processor.kernels.push_back(
-            {read.name(row, "kernel"), read.number(row, "cycles_per_pass", 0, MAX_NS),
-             read.number(row, "block_rthroughput", 0, MAX_NS), read.text(row, "bound", 400),
-             read.text(row, "critical_sequence", 600), "", 0});
+        processor.kernels.push_back({read.kernel(row, "kernel", "model_kernels", false),
+                                     read.number(row, "cycles_per_pass", 0, MAX_NS),
+                                     read.number(row, "block_rthroughput", 0, MAX_NS),
+                                     read.text(row, "bound", 400),
+                                     read.text(row, "critical_sequence", 600), "", 0});
+        if (!bound_shares(processor.kernels.back().bound)) {
+          read.fail("\"model_kernels\" gives " + processor.kernels.back().kernel +
+                    " a bound whose shares are not all from 0 to 100%");
+        }
+        names.push_back(processor.kernels.back().kernel);
       }
+      read.once_each(names, "model_kernels");
       results.model = processor;
     }
+    names.clear();
     for (const Json& row : read.array(json, "counters")) {
       results.study.counters.push_back(
-          {read.name(row, "kernel"), read.number(row, "cycles_per_call", -MAX_NS, MAX_NS),
+          {read.kernel(row, "kernel", "counters", false),
+           read.number(row, "cycles_per_call", -MAX_NS, MAX_NS),
            read.number(row, "instructions_per_call", -MAX_NS, MAX_NS),
            read.number(row, "branch_misses_per_call", -MAX_NS, MAX_NS)});
+      names.push_back(results.study.counters.back().kernel);
     }
+    read.once_each(names, "counters");
   }
-  for (const Json& note : read.array(json, "notes")) {
-    if (const std::string* text = note.get<std::string>()) {
+  const Json::Array& notes = read.array(json, "notes");
+  if (notes.size() > MAX_NOTES) {
+    read.fail("\"notes\" holds " + std::to_string(notes.size()) + " notes, more than " +
+              std::to_string(MAX_NOTES));
+  }
+  for (const Json& note : notes) {
+    if (const std::string* text = note.get<std::string>();
+        text && results.notes.size() < MAX_NOTES) {
       results.notes.push_back(safe_text(*text, 200));
     }
   }

@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "kernels/rng.h"
@@ -66,7 +65,14 @@ constexpr Message DURATION{"Process duration = ", " msec", 1, INT32_MAX,
                            "a duration below the counter's resolution of 1 ms, which "
                            "10000000 calls cannot take"};
 
-std::string quoted(const std::string& output) { return '"' + safe_text(output, 200) + '"'; }
+// A program's output as its error line shows it: the start of what was kept, and how much
+// more it wrote.
+std::string quoted(const ProgramRun& run) {
+  return '"' + safe_text(run.out, 200) + '"' +
+         (run.dropped == 0 ? ""
+                           : " and " + std::to_string(run.dropped) + " bytes more, not kept (" +
+                                 std::to_string(PROGRAM_OUTPUT_KEPT) + " are)");
+}
 
 // Runs a program with nothing on standard input and returns the number in its message.
 std::int32_t run_program(const std::string& name, const std::string& path, const Message& message,
@@ -74,15 +80,15 @@ std::int32_t run_program(const std::string& name, const std::string& path, const
   const ProgramRun run = run_captured(path, limit);
   if (run.end != ProgramRun::End::exited || run.code != 0) {
     fail(name + ": " + describe_end(run, limit) + " (expected exit status 0), output " +
-         quoted(run.out));
+         quoted(run));
   }
   const std::optional<std::int32_t> value = parse_message(run.out, message.prefix, message.suffix);
-  if (!value) {
-    fail(name + ": printed " + quoted(run.out) + ", not \"" + std::string(message.prefix) + "N" +
+  if (!value || run.dropped != 0) {
+    fail(name + ": printed " + quoted(run) + ", not \"" + std::string(message.prefix) + "N" +
          std::string(message.suffix) + "\"");
   }
   if (*value < message.low || *value > message.high) {
-    fail(name + ": printed " + quoted(run.out) + ", " + message.impossible);
+    fail(name + ": printed " + quoted(run) + ", " + message.impossible);
   }
   return *value;
 }
@@ -151,17 +157,46 @@ std::vector<ReplacedFile> begin_output_files(const std::vector<const std::string
   return files;
 }
 
+// An output that is also an input would be lost before it is read, or overwritten after:
+// refused, whatever way the two names reach one file (a link, "..", a hard link).
+void refuse_outputs_over_inputs(
+    const std::vector<std::pair<const char*, const std::string*>>& outputs,
+    const std::vector<std::string>& inputs, const char* read_as) {
+  for (const auto& [option, output] : outputs) {
+    for (const std::string& input : inputs) {
+      if (same_file(*output, input)) {
+        fail(std::string(option) + " " + safe_text(*output, 200) + " is also " + read_as + ", " +
+                 safe_text(input, 200) + ": name another file to write",
+             2);
+      }
+    }
+  }
+}
+
 // Writes each file whole, or says on standard error why not; false if any was not written.
+// A content of nullopt is not written: its file's error says why already.
 bool finish_output_files(const std::vector<ReplacedFile>& files,
-                         const std::vector<std::string>& contents,
+                         const std::vector<std::optional<std::string>>& contents,
                          std::vector<WrittenFile>& written) {
   bool all = true;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!finish_replacing(files[i], contents[i], written[i].error)) {
+    if (!contents[i] || !finish_replacing(files[i], *contents[i], written[i].error)) {
       all = false;
     }
   }
   return all;
+}
+
+// The report's JSON, where it reads back as a report: a file the kit would refuse to read is
+// not written, and the file's error says why.
+std::optional<std::string> readable_json(const Results& results, WrittenFile& file) {
+  const Json json = results_to_json(results);
+  std::string why;
+  if (!results_from_json(json, why)) {
+    file.error = "it would not read back as a report: " + why;
+    return std::nullopt;
+  }
+  return to_text(json);
 }
 
 void say_which_files_failed(const std::vector<WrittenFile>& written) {
@@ -180,18 +215,14 @@ std::string working_folder() {
 
 // --side-by-side: nothing is run. Every file is checked and read before anything is printed.
 int side_by_side(const Options& options) {
-  std::vector<const std::string*> outputs;
-  std::vector<WrittenFile> written;
-  std::vector<const char*> labels;
-  for (const auto& [given, path, label] :
-       {std::tuple{options.json_given, &options.json_path, "JSON"},
-        std::tuple{options.svg_given, &options.svg_path, "SVG"}}) {
-    if (given) {
-      outputs.push_back(path);
-      written.push_back({*path, ""});
-      labels.push_back(label);
-    }
+  std::vector<std::pair<const char*, const std::string*>> outputs;
+  if (options.json_given) {
+    outputs.emplace_back("--json", &options.json_path);
   }
+  if (options.svg_given) {
+    outputs.emplace_back("--svg", &options.svg_path);
+  }
+  refuse_outputs_over_inputs(outputs, options.side_by_side_files, "a report to set side by side");
   std::vector<NamedReport> reports;
   const std::vector<std::string> names = report_names(options.side_by_side_files);
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -202,18 +233,20 @@ int side_by_side(const Options& options) {
     }
     reports.push_back({safe_text(names[i], 60), std::move(*results)});
   }
-  const std::vector<ReplacedFile> files = begin_output_files(outputs);
-  std::vector<std::string> contents;
-  if (options.json_given) {
-    contents.push_back(to_text(side_by_side_json(reports)));
+  std::vector<const std::string*> paths;
+  std::vector<WrittenFile> written;
+  std::vector<std::optional<std::string>> contents;
+  for (const auto& [option, path] : outputs) {
+    const bool json = std::string(option) == "--json";
+    paths.push_back(path);
+    written.push_back({json ? "JSON" : "SVG", *path, ""});
+    contents.emplace_back(json ? to_text(side_by_side_json(reports)) : draw_side_by_side(reports));
   }
-  if (options.svg_given) {
-    contents.push_back(draw_side_by_side(reports));
-  }
+  const std::vector<ReplacedFile> files = begin_output_files(paths);
   const bool all_written = finish_output_files(files, contents, written);
   std::string out = format_side_by_side(reports);
   for (std::size_t i = 0; i < written.size(); ++i) {
-    out += format_written(labels[i], written[i], working_folder());
+    out += format_written(written[i], working_folder());
   }
   std::fputs(out.c_str(), stdout);
   flush_stdout_or_fail();
@@ -246,6 +279,13 @@ int main(int argc, char** argv) {
   }
 
   // Everything that can be checked is checked before the first run is announced.
+  std::vector<std::pair<const char*, const std::string*>> outputs{{"--json", &options.json_path}};
+  if (!options.svg_path.empty()) {
+    outputs.emplace_back("--svg", &options.svg_path);
+  }
+  if (options.compare_path) {
+    refuse_outputs_over_inputs(outputs, {*options.compare_path}, "the report to compare with");
+  }
   const std::map<std::string, std::string> paths = locate_programs(options);
   std::optional<Results> old;
   if (options.compare_path) {
@@ -254,8 +294,13 @@ int main(int argc, char** argv) {
       fail(error, 2);
     }
   }
-  const std::vector<ReplacedFile> files =
-      begin_output_files({&options.json_path, &options.svg_path});
+  std::vector<const std::string*> output_paths;
+  std::vector<WrittenFile> written;
+  for (const auto& [option, path] : outputs) {
+    output_paths.push_back(path);
+    written.push_back({std::string(option) == "--json" ? "JSON" : "SVG", *path, ""});
+  }
+  const std::vector<ReplacedFile> files = begin_output_files(output_paths);
   const std::chrono::seconds limit{options.timeout_s};
 
   Progress progress(std::size(CROSS_CHECK_PROGRAMS) + std::size(BENCHMARK_PROGRAMS) * options.runs +
@@ -295,6 +340,7 @@ int main(int argc, char** argv) {
   progress.step("modelling the kernels' loops (llvm-mca)");
   ModelTools tools;
   tools.cpu = options.mcpu;
+  tools.limit = limit;
   std::vector<std::pair<std::string, std::string>> bound_kernels;
   for (const BenchmarkProgram& benchmark : BENCHMARK_PROGRAMS) {
     bound_kernels.emplace_back(benchmark.kernel, paths.at(benchmark.program));
@@ -304,14 +350,16 @@ int main(int argc, char** argv) {
 
   // The files first, then the text, which says where they are or why they are not: the
   // text of a whole run is never lost to a file that could not be written.
-  std::vector<WrittenFile> written{{options.json_path, ""}, {options.svg_path, ""}};
-  const bool all_written =
-      finish_output_files(files, {to_text(results_to_json(results)), draw_svg(results)}, written);
+  std::vector<std::optional<std::string>> contents{readable_json(results, written[0])};
+  if (written.size() > 1) {
+    contents.emplace_back(draw_svg(results));
+  }
+  const bool all_written = finish_output_files(files, contents, written);
   std::string out = format_report(results);
   if (old) {
     out += format_comparison(results, *old, *options.compare_path);
   }
-  out += format_files(paths, written[0], written[1], working_folder());
+  out += format_files(paths, written, working_folder());
   std::fputs(out.c_str(), stdout);
   flush_stdout_or_fail();
   say_which_files_failed(written);

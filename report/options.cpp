@@ -4,27 +4,36 @@
 #include <array>
 #include <charconv>
 
+#include "report/results.h"
+#include "report/safe_text.h"
+
 namespace {
 
 struct KnownOption {
   const char* long_name;
   char short_name;  // 0 for none
   bool takes_value;
+  bool side_by_side;  // means something with --side-by-side, which runs nothing
 };
 
-constexpr std::array<KnownOption, 11> KNOWN_OPTIONS{{
-    {"runs", 'r', true},
-    {"repetitions", 0, true},
-    {"pairs", 0, true},
-    {"sweep-pairs", 0, true},
-    {"timeout", 't', true},
-    {"json", 0, true},
-    {"svg", 0, true},
-    {"compare", 0, true},
-    {"mcpu", 0, true},
-    {"side-by-side", 0, false},
-    {"help", 'h', false},
+constexpr std::array<KnownOption, 12> KNOWN_OPTIONS{{
+    {"runs", 'r', true, false},
+    {"repetitions", 0, true, false},
+    {"pairs", 0, true, false},
+    {"sweep-pairs", 0, true, false},
+    {"timeout", 't', true, false},
+    {"json", 0, true, true},
+    {"svg", 0, true, true},
+    {"no-svg", 0, false, false},
+    {"compare", 0, true, false},
+    {"mcpu", 0, true, false},
+    {"side-by-side", 0, false, true},
+    {"help", 'h', false, true},
 }};
+
+// A value from the command line as a message repeats it: controls and bytes beyond UTF-8
+// escaped, cut.
+std::string shown(const std::string& value) { return safe_text(value, 60); }
 
 // The long option that name is, or the one it is a unique prefix of, as GNU tools allow.
 const KnownOption* find_long(const std::string& name, std::string& error) {
@@ -36,14 +45,14 @@ const KnownOption* find_long(const std::string& name, std::string& error) {
     }
     if (candidate.starts_with(name)) {
       if (found != nullptr) {
-        error = "option '--" + name + "' is ambiguous";
+        error = "option '--" + shown(name) + "' is ambiguous";
         return nullptr;
       }
       found = &known;
     }
   }
   if (found == nullptr) {
-    error = "unrecognized option '--" + name + "'";
+    error = "unrecognized option '--" + shown(name) + "'";
   }
   return found;
 }
@@ -54,7 +63,7 @@ const KnownOption* find_short(char name, std::string& error) {
       return &known;
     }
   }
-  error = std::string("invalid option -- '") + name + "'";
+  error = "invalid option -- '" + shown(std::string(1, name)) + "'";
   return nullptr;
 }
 
@@ -65,7 +74,7 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     const std::optional<unsigned> parsed = parse_number(value, low, high);
     if (!parsed) {
       error = "--" + name + " takes a whole number from " + std::to_string(low) + " to " +
-              std::to_string(high) + ", not '" + value + "'";
+              std::to_string(high) + ", not '" + shown(value) + "'";
       return false;
     }
     target = *parsed;
@@ -80,10 +89,10 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     return true;
   };
   if (name == "runs") {
-    return number(options.runs, 1, 1000);
+    return number(options.runs, 1, MAX_RUNS);
   }
   if (name == "repetitions") {
-    return number(options.study.repetitions, 1, 100);
+    return number(options.study.repetitions, 1, MAX_REPETITIONS);
   }
   if (name == "pairs") {
     return number(options.study.drawn_pairs, 1000, 10'000'000);
@@ -102,6 +111,10 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     options.svg_given = true;
     return path(options.svg_path);
   }
+  if (name == "no-svg") {
+    options.svg_path.clear();
+    return true;
+  }
   if (name == "side-by-side") {
     options.side_by_side = true;
     return true;
@@ -114,7 +127,7 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
                            "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.") == std::string::npos;
     if (!plain) {
       error = "--mcpu takes a processor's name as LLVM knows it (znver3, icelake-server), not '" +
-              value + "'";
+              shown(value) + "'";
       return false;
     }
     options.mcpu = value;
@@ -139,7 +152,7 @@ bool from_environment(const std::map<std::string, std::string>& environment, con
   const std::optional<unsigned> value = parse_number(found->second, low, high);
   if (!value) {
     error = std::string(variable) + " must be a whole number from " + std::to_string(low) + " to " +
-            std::to_string(high) + ", not '" + found->second + "'";
+            std::to_string(high) + ", not '" + shown(found->second) + "'";
     return false;
   }
   target = *value;
@@ -166,11 +179,12 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
   bool runs_given = false;               // an option on the command line wins over its variable
   bool timeout_given = false;
   bool options_ended = false;
+  std::string idle_with_side_by_side;  // the first option given that does nothing there
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const KnownOption* known = nullptr;
     std::optional<std::string> value;
-    std::string shown;  // the option as written, for messages
+    std::string written;  // the option as written, for messages
     if (!options_ended && argument == "--") {
       options_ended = true;
       continue;
@@ -181,10 +195,10 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
       if (known == nullptr) {
         return std::nullopt;
       }
-      shown = std::string("--") + known->long_name;
+      written = std::string("--") + known->long_name;
       if (equals != std::string::npos) {
         if (!known->takes_value) {
-          error = "option '" + shown + "' doesn't allow an argument";
+          error = "option '" + written + "' doesn't allow an argument";
           return std::nullopt;
         }
         value = argument.substr(equals + 1);
@@ -194,10 +208,11 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
       if (known == nullptr) {
         return std::nullopt;
       }
-      shown = std::string("-") + argument[1];
+      written = std::string("-") + argument[1];
       if (argument.size() > 2) {
         if (!known->takes_value) {
-          error = "option '" + shown + "' takes no argument, not '" + argument.substr(2) + "'";
+          error =
+              "option '" + written + "' takes no argument, not '" + shown(argument.substr(2)) + "'";
           return std::nullopt;
         }
         value = argument.substr(2);
@@ -208,7 +223,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
     }
     if (known->takes_value && !value) {
       if (i + 1 >= arguments.size()) {
-        error = "option '" + shown + "' requires an argument";
+        error = "option '" + written + "' requires an argument";
         return std::nullopt;
       }
       value = arguments[++i];
@@ -218,8 +233,15 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
     }
     runs_given = runs_given || known->short_name == 'r';
     timeout_given = timeout_given || known->short_name == 't';
+    if (!known->side_by_side && idle_with_side_by_side.empty()) {
+      idle_with_side_by_side = written;
+    }
   }
   if (options.side_by_side) {
+    if (!idle_with_side_by_side.empty()) {
+      error = idle_with_side_by_side + " does nothing with --side-by-side, which runs nothing";
+      return std::nullopt;
+    }
     if (positionals.size() < 2) {
       error = "--side-by-side takes two report files or more";
       return std::nullopt;
@@ -230,17 +252,17 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
   for (const std::string& argument : positionals) {
     const std::size_t equals = argument.find('=');
     if (equals == std::string::npos || equals == 0) {
-      error = "unexpected argument '" + argument + "' (a program is given as NAME=PATH)";
+      error = "unexpected argument '" + shown(argument) + "' (a program is given as NAME=PATH)";
       return std::nullopt;
     }
     if (equals + 1 == argument.size()) {
-      error = "no path in '" + argument + "' (a program is given as NAME=PATH)";
+      error = "no path in '" + shown(argument) + "' (a program is given as NAME=PATH)";
       return std::nullopt;
     }
     options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
   }
   if ((!runs_given &&
-       !from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, 1000, error)) ||
+       !from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, MAX_RUNS, error)) ||
       (!timeout_given &&
        !from_environment(environment, "GCD_REPORT_TIMEOUT", options.timeout_s, 1, 86400, error))) {
     return std::nullopt;
@@ -266,10 +288,12 @@ draws it as SVG.
                            10000000 (default 1000000)
       --sweep-pairs=N    pairs per operand size in the sweep, 1000 to 16777216
                            (default 131072)
-  -t, --timeout=S        seconds a program may run before it is stopped and the
-                           report fails (default 120, or GCD_REPORT_TIMEOUT)
+  -t, --timeout=S        seconds a program or tool may run before it is stopped;
+                           a program stopped fails the report, a tool leaves
+                           the model out (default 120, or GCD_REPORT_TIMEOUT)
       --json=FILE        write the results here (default report.json)
       --svg=FILE         draw the picture here (default report.svg)
+      --no-svg           draw no picture
       --compare=FILE     show the change from an earlier report's JSON
       --mcpu=NAME        the processor of LLVM's model of the kernels (llvm-mca
                            -mcpu), for one LLVM does not know (default: this

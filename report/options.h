@@ -11,10 +11,10 @@
 struct Options {
   unsigned runs = 5;         // of each benchmark program
   StudySettings study;       // --repetitions, --pairs and --sweep-pairs
-  unsigned timeout_s = 120;  // a program still running after this is stopped
+  unsigned timeout_s = 120;  // a program or tool still running after this is stopped
   std::string json_path = "report.json";
-  std::string svg_path = "report.svg";
-  bool json_given = false;  // on the command line
+  std::string svg_path = "report.svg";  // "" for no picture (--no-svg)
+  bool json_given = false;              // on the command line
   bool svg_given = false;
   std::optional<std::string> compare_path;
   std::string mcpu;                             // the processor of LLVM's model; "" for this one

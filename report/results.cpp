@@ -2,6 +2,19 @@
 #include "report/results.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "study/peers.h"
+
+bool is_kit_kernel(std::string_view name) {
+  return std::any_of(std::begin(BENCHMARK_PROGRAMS), std::end(BENCHMARK_PROGRAMS),
+                     [&](const BenchmarkProgram& program) { return name == program.kernel; });
+}
+
+bool is_known_kernel(std::string_view name) {
+  return is_kit_kernel(name) || std::any_of(std::begin(PEER_NAMES), std::end(PEER_NAMES),
+                                            [&](const char* peer) { return name == peer; });
+}
 
 const BenchmarkRow* find_benchmark(const Results& results, std::string_view program) {
   for (const BenchmarkRow& row : results.benchmarks) {
@@ -26,6 +39,17 @@ std::optional<double> ns_per_pass(const KernelFigures& kernel) {
     return std::nullopt;
   }
   return median(kernel.ns_per_call) / *kernel.passes_per_call;
+}
+
+std::string failed_cross_checks(const Results& results) {
+  std::string failed;
+  for (const CrossCheckRow& row : results.checks) {
+    if (row.errors != 0) {
+      failed += (failed.empty() ? "" : ", ") + row.program + ": " + std::to_string(row.errors) +
+                (row.errors == 1 ? " error" : " errors");
+    }
+  }
+  return failed;
 }
 
 std::size_t fewest_runs(const Results& results) {

@@ -33,6 +33,15 @@ inline constexpr BenchmarkProgram BENCHMARK_PROGRAMS[] = {
     {"bench_binary_s", "gcd_binary_s"},
 };
 
+// The most runs of each benchmark program, and repetitions of each timing in the study, that
+// a report takes and holds.
+inline constexpr unsigned MAX_RUNS = 1000;
+inline constexpr unsigned MAX_REPETITIONS = 100;
+
+// Whether a kernel is one of the kit's four, or one of the kit's four or a peer.
+[[nodiscard]] bool is_kit_kernel(std::string_view name);
+[[nodiscard]] bool is_known_kernel(std::string_view name);
+
 // What cpuid says of an x86 processor, family and model as the vendors combine their base
 // and extended fields.
 struct X86Signature {
@@ -111,6 +120,9 @@ struct ModelAgainstMeasure {
 };
 [[nodiscard]] std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
                                                                        const KernelModel& model);
+
+// The cross-checks that found errors, in words ("check_s: 3 errors"), "" where none did.
+[[nodiscard]] std::string failed_cross_checks(const Results& results);
 
 // The fewest runs of any benchmark program: what its intervals rest on.
 [[nodiscard]] std::size_t fewest_runs(const Results& results);

@@ -10,7 +10,9 @@
 #include "report/export.h"
 #include "report/files.h"
 #include "report/layout.h"
+#include "report/mca.h"
 #include "report/svg_panel.h"
+#include "report/utf8.h"
 #include "study/fit.h"
 #include "study/stats.h"
 
@@ -36,21 +38,12 @@ std::string with_interval(const Estimate& estimate) {
 // The model's bound in two words, from its bottleneck analysis: the larger of its resource
 // pressure ("ports") and its register dependencies ("deps"), as the model gives them.
 std::string short_bound(const std::string& bound) {
-  const auto share = [&](const std::string& key) -> std::optional<double> {
-    const std::size_t at = bound.find(key);
-    if (at == std::string::npos) {
-      return std::nullopt;
-    }
-    return std::strtod(bound.c_str() + at + key.size(), nullptr);
-  };
-  const std::optional<double> backend = share("backend pressure in ");
-  const double ports = share("resource pressure ").value_or(0);
-  const double dependencies = share("register dependencies ").value_or(0);
-  if (!backend || *backend < 10) {
+  const std::optional<BoundShares> shares = bound_shares(bound);
+  if (!shares || shares->backend < 10) {
     return "no bound";
   }
-  return dependencies >= ports ? "deps " + fixed(dependencies, 0) + "%"
-                               : "ports " + fixed(ports, 0) + "%";
+  return shares->dependencies >= shares->resources ? "deps " + fixed(shares->dependencies, 0) + "%"
+                                                   : "ports " + fixed(shares->resources, 0) + "%";
 }
 
 const KernelModel* model_of(const Results& results, const std::string& kernel) {
@@ -104,7 +97,8 @@ std::vector<std::string> peers_of(const std::vector<NamedReport>& reports) {
   return names;
 }
 
-// A cell's text on as many lines of the column's width as it needs, broken at blanks.
+// A cell's text on as many lines of the column's width as it needs, broken at blanks; a word
+// longer than the column is cut, after whole characters.
 std::vector<std::string> cell_lines(const std::string& text) {
   std::vector<std::string> lines;
   std::string line;
@@ -113,10 +107,10 @@ std::vector<std::string> cell_lines(const std::string& text) {
     std::size_t end = text.find(' ', start);
     end = end == std::string::npos ? text.size() : end;
     std::string word = text.substr(start, end - start);
-    if (word.size() > CELL) {
-      word = word.substr(0, CELL - 3) + "...";
+    if (characters(word) > CELL) {
+      word = std::string(first_characters(word, CELL - 3)) + "...";
     }
-    if (!line.empty() && line.size() + 1 + word.size() > CELL) {
+    if (!line.empty() && characters(line) + 1 + characters(word) > CELL) {
       lines.push_back(line);
       line.clear();
     }
@@ -161,6 +155,10 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
   add("compiler", [](const Results& r) { return r.machine.compiler; });
   add("build", [](const Results& r) {
     return r.machine.build_type + (r.machine.flags.empty() ? "" : ", " + r.machine.flags);
+  });
+  add("cross-checks", [](const Results& r) {
+    const std::string failed = failed_cross_checks(r);
+    return failed.empty() ? std::string(r.checks.empty() ? "-" : "0 errors") : failed;
   });
   add("runs, repetitions", [](const Results& r) {
     return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
@@ -243,14 +241,11 @@ void print_block(std::string& out, const std::vector<Row>& rows, std::size_t fir
       height = std::max(height, lines.back().size());
     }
     for (std::size_t line = 0; line < height; ++line) {
-      char label[LABEL + 1];
-      std::snprintf(label, sizeof label, "%-26s", line == 0 ? row.label.c_str() : "");
-      std::string text = std::string("  ") + label;
+      std::string text(2, ' ');
+      text += padded(line == 0 ? row.label : "", LABEL);
       for (const std::vector<std::string>& cell : lines) {
-        char column[CELL + 2];
-        std::snprintf(column, sizeof column, " %-16s",
-                      line < cell.size() ? cell[line].c_str() : "");
-        text += column;
+        text += ' ';
+        text += padded(line < cell.size() ? cell[line] : "", CELL);
       }
       while (!text.empty() && text.back() == ' ') {
         text.pop_back();
@@ -283,6 +278,15 @@ Series sweep_speedup(const Study& study, const char* euclid, const char* binary,
 
 constexpr const char* COLOURS[] = {"#1f5fa8", "#d9661f", "#2e8b3a", "#7b3fa0",
                                    "#8c5a2b", "#c2185b", "#00838f", "#555555"};
+
+// Each cross-check's count of errors, by program.
+Json cross_check_errors(const Results& results) {
+  Json::Object counts;
+  for (const CrossCheckRow& row : results.checks) {
+    counts.emplace_back(row.program, row.errors);
+  }
+  return counts;
+}
 
 }  // namespace
 
@@ -329,6 +333,11 @@ std::string format_side_by_side(const std::vector<NamedReport>& reports) {
                       " has no clock (a report from before the cycles, or from a "
                       "processor the clock cannot be measured on): its passes are "
                       "in ns.");
+    }
+    if (const std::string failed = failed_cross_checks(results); !failed.empty()) {
+      notes.push_back(report.name + ": its cross-checks found errors (" + failed +
+                      "): its binary and Euclidean kernels disagree, so its figures time kernels "
+                      "that do not compute the same thing.");
     }
     const std::size_t runs = fewest_runs(results);
     if (runs < BOOTSTRAP_MIN_SAMPLES) {
@@ -399,6 +408,8 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
         {"clock_ghz", optional(r.study.ghz())},
         {"compiler", r.machine.compiler},
         {"build_type", r.machine.build_type},
+        {"flags", r.machine.flags},
+        {"cross_check_errors", cross_check_errors(r)},
         {"binary_speedup_unsigned",
          interval(binary_speedup(r, "bench_euclid_u", "bench_binary_u"))},
         {"binary_speedup_signed", interval(binary_speedup(r, "bench_euclid_s", "bench_binary_s"))},

@@ -545,8 +545,7 @@ std::string format_report(const Results& results) {
 }
 
 std::string format_files(const std::map<std::string, std::string>& program_paths,
-                         const WrittenFile& json, const WrittenFile& svg,
-                         const std::string& working_folder) {
+                         const std::vector<WrittenFile>& files, const std::string& working_folder) {
   std::vector<std::string> folders;
   for (const auto& [name, path] : program_paths) {
     const std::u8string parent = file_path(path).parent_path().u8string();
@@ -560,15 +559,15 @@ std::string format_files(const std::map<std::string, std::string>& program_paths
   for (std::size_t i = 0; i < folders.size(); ++i) {
     append(out, "  %-9s %s\n", i == 0 ? "programs" : "", folders[i].c_str());
   }
-  out += format_written("JSON", json, working_folder);
-  out += format_written("SVG", svg, working_folder);
+  for (const WrittenFile& file : files) {
+    out += format_written(file, working_folder);
+  }
   return out;
 }
 
-std::string format_written(const char* label, const WrittenFile& file,
-                           const std::string& working_folder) {
+std::string format_written(const WrittenFile& file, const std::string& working_folder) {
   std::string line;
-  append(line, "  %-9s %s%s\n", label,
+  append(line, "  %-9s %s%s\n", file.label.c_str(),
          safe_text(shown_path(file.path, working_folder), 200).c_str(),
          file.error.empty() ? "" : (" (not written: " + file.error + ")").c_str());
   return line;

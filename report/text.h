@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "report/results.h"
 
@@ -17,16 +18,17 @@
 
 // A file the report wrote, or tried to.
 struct WrittenFile {
+  std::string label;  // "JSON", "SVG"
   std::string path;
   std::string error;  // why it was not written; "" if it was
 };
 
-// The report's last lines: the folders of the programs, and the JSON and SVG files, each
-// shown relative to the working folder where it lies below it.
+// The report's last lines: the folders of the programs, and the files it wrote, each shown
+// relative to the working folder where it lies below it.
 [[nodiscard]] std::string format_files(const std::map<std::string, std::string>& program_paths,
-                                       const WrittenFile& json, const WrittenFile& svg,
+                                       const std::vector<WrittenFile>& files,
                                        const std::string& working_folder);
 
 // One of those lines: "  JSON      report.json", or "... (not written: REASON)".
-[[nodiscard]] std::string format_written(const char* label, const WrittenFile& file,
+[[nodiscard]] std::string format_written(const WrittenFile& file,
                                          const std::string& working_folder);

@@ -1,8 +1,10 @@
 // The peers of the kit's kernels.
 #include "study/peers.h"
 
+#include <algorithm>
 #include <array>
 #include <numeric>
+#include <string_view>
 
 #ifdef GCD_KIT_HAVE_GMP
 #include <gmp.h>
@@ -62,6 +64,18 @@ constexpr std::array PEERS{
     Peer{"mpn_gcd_1_u", mpn_gcd_1_u, "GMP's mpn_gcd_1 on one limb"},
 #endif
 };
+
+constexpr bool named_in_peer_names(std::string_view name) {
+  for (const char* known : PEER_NAMES) {
+    if (name == known) {
+      return true;
+    }
+  }
+  return false;
+}
+static_assert(std::all_of(PEERS.begin(), PEERS.end(),
+                          [](const Peer& peer) { return named_in_peer_names(peer.name); }),
+              "every peer is named in PEER_NAMES");
 
 }  // namespace
 

@@ -25,6 +25,9 @@ struct Peer {
   const char* what;  // one line for a reader of the report
 };
 
+// Every peer's name, whether this build has it or not: a report of another build may hold any.
+inline constexpr const char* PEER_NAMES[] = {"std_gcd_u", "fast_binary_u", "mpn_gcd_1_u"};
+
 // The peers this build has, all of them unsigned.
 [[nodiscard]] std::span<const Peer> peers() noexcept;
 

@@ -17,6 +17,8 @@
 #   --stderr-is TEXT        exact standard error (default: empty)
 #   --stderr-contains TEXT  a fixed string that standard error must contain, instead of an
 #                           exact match (may be given more than once)
+#   --file-contains FILE TEXT  a fixed string that FILE must hold once the command has ended
+#                           (may be given more than once)
 #   --write-error           expect the failed-write outcome: status 1 and one line
 #                           "<program>: write error..." on stderr (or death by SIGPIPE for
 #                           broken-pipe), the program named as its file is, without .exe
@@ -34,6 +36,7 @@ expect_status=0
 expect_stderr=""
 stdout_contains=()
 stderr_contains=()
+file_contains=()
 write_error=false
 
 while [ $# -gt 0 ]; do
@@ -49,6 +52,7 @@ while [ $# -gt 0 ]; do
     --stderr-is) expect_stderr=$2; shift 2 ;;
     --stdout-contains) stdout_contains+=("$2"); shift 2 ;;
     --stderr-contains) stderr_contains+=("$2"); shift 2 ;;
+    --file-contains) file_contains+=("$2" "$3"); shift 3 ;;
     --write-error) write_error=true; shift ;;
     --) shift; break ;;
     *) echo "run_program.sh: unknown option $1" >&2; exit 2 ;;
@@ -112,6 +116,10 @@ else
     fail "stderr differs, got:"; show "$work/stderr"
   fi
 fi
+for ((i = 0; i < ${#file_contains[@]}; i += 2)); do
+  grep -q -F -- "${file_contains[i+1]}" "${file_contains[i]}" 2>/dev/null ||
+    fail "${file_contains[i]} lacks \"${file_contains[i+1]}\""
+done
 for part in "${stdout_contains[@]}"; do
   grep -q -F -- "$part" "$work/stdout" || { fail "stdout lacks \"$part\", got:"; cat "$work/stdout"; }
 done

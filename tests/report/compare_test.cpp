@@ -111,4 +111,15 @@ TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
       << table;
 }
 
+// An earlier report whose kernels disagreed is said to be one.
+TEST(Comparison, SaysWhenTheEarlierReportsCrossChecksFailed) {
+  const std::string table = format_comparison(load("new.json"), load("hostile.json"), "hostile");
+  EXPECT_NE(
+      table.find("  Its cross-checks found errors (check_s: 3 errors): its kernels disagreed,"),
+      std::string::npos)
+      << table;
+  EXPECT_EQ(format_comparison(load("new.json"), load("old.json"), "old").find("cross-checks"),
+            std::string::npos);
+}
+
 }  // namespace

@@ -260,7 +260,36 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
       {{"kernels", "1", "name"}, "gcd_euclid_u", "\"kernels\" names gcd_euclid_u twice"},
       {{"kernels", "0", "name"}, "gcd\x1b[2J", "\"name\" is not a name of letters, digits and '_'"},
       {{"cross_checks", "0", "errors"}, -1, "\"errors\" holds -1, not a figure from 0 to 1e+07"},
-      {{"settings", "repetitions"}, 0, "\"repetitions\" holds 0, not a figure from 1 to 1000"},
+      {{"settings", "repetitions"}, 0, "\"repetitions\" holds 0, not a figure from 1 to 100"},
+      {{"settings", "repetitions"}, 101, "\"repetitions\" holds 101, not a figure from 1 to 100"},
+      // What a report holds is bounded: no more runs, repetitions, kernels or notes than a run
+      // of the kit can give, each name once and known.
+      {{"benchmarks", "0", "runs_ms"},
+       Json::Array(1001, Json(800)),
+       "\"runs_ms\" holds 1001 figures, more than the 1000 a report can have"},
+      {{"kernels", "0", "ns_per_call_runs"},
+       Json::Array(101, Json(80)),
+       "\"ns_per_call_runs\" holds 101 figures, more than the 100 a report can have"},
+      {{"kernels", "4", "name"},
+       "gcd_mystery_u",
+       "\"kernels\" names gcd_mystery_u, no kernel or peer of the kit"},
+      {{"sweep", "0", "kernel"},
+       "gcd_mystery_u",
+       "\"sweep\" names gcd_mystery_u, no kernel or peer of the kit"},
+      {{"passes_per_bit", "1", "kernel"},
+       "gcd_euclid_u",
+       "\"passes_per_bit\" names gcd_euclid_u twice"},
+      {{"passes_per_bit", "1", "kernel"},
+       "fast_binary_u",
+       "\"passes_per_bit\" names fast_binary_u, no kernel of the kit"},
+      {{"model_kernels", "1", "kernel"},
+       "gcd_euclid_u",
+       "\"model_kernels\" names gcd_euclid_u twice"},
+      {{"model_kernels", "1", "bound"},
+       "backend pressure in 82.1% of cycles: register dependencies inf%",
+       "\"model_kernels\" gives gcd_euclid_s a bound whose shares are not all from 0 to 100%"},
+      {{"counters", "3", "kernel"}, "gcd_binary_u", "\"counters\" names gcd_binary_u twice"},
+      {{"notes"}, Json::Array(33, Json("a note")), "\"notes\" holds 33 notes, more than 32"},
       {{"format"},
        "gcd-kit report 3",
        "its format is \"gcd-kit report 3\", and this gcd_report reads \"gcd-kit report 2\" and "
@@ -278,6 +307,51 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
     EXPECT_FALSE(results_from_json(json, error)) << row.error;
     EXPECT_EQ(error, row.error);
   }
+}
+
+// A JSON tool may re-save a report with every letter beyond ASCII escaped: it reads the same.
+TEST(ParseJson, ReadsEscapedLettersBeyondAscii) {
+  std::string error;
+  const std::optional<Json> json =
+      parse_json(R"(["caf\u00e9", "\u20ac", "\ud834\udd1e", "\u00E9"])", error);
+  ASSERT_TRUE(json) << error;
+  const Json::Array& texts = *json->get<Json::Array>();
+  EXPECT_EQ(*texts[0].get<std::string>(), "caf\xc3\xa9");
+  EXPECT_EQ(*texts[1].get<std::string>(), "\xe2\x82\xac");
+  EXPECT_EQ(*texts[2].get<std::string>(), "\xf0\x9d\x84\x9e");  // a pair of surrogates
+  EXPECT_EQ(*texts[3].get<std::string>(), "\xc3\xa9");
+  for (const char* lone :
+       {R"(["\ud834"])", R"(["\ud834x"])", R"(["\udd1e"])", R"(["\ud834\u0041"])"}) {
+    EXPECT_FALSE(parse_json(lone, error)) << lone;
+    EXPECT_EQ(error, "line 1: a lone surrogate in a \\u escape");
+  }
+}
+
+// A text of many small values is refused before it takes memory many times its size.
+TEST(ParseJson, RefusesMoreValuesThanAReportHolds) {
+  std::string many = "[0";
+  for (std::size_t i = 2; i < MAX_JSON_VALUES; ++i) {
+    many += ",0";
+  }
+  std::string error;
+  EXPECT_TRUE(parse_json(many + "]", error)) << error;  // the array and all but one number
+  EXPECT_FALSE(parse_json(many + ",0]", error));
+  EXPECT_EQ(error, "line 1: more than 250000 values");
+}
+
+// A report of a build with every peer, re-saved with its letters escaped, reads as written.
+TEST(ResultsJson, ReadsAReportResavedWithEscapedLetters) {
+  Results written = sample_results();
+  written.machine.processor = "AMD EPYC\xe2\x84\xa2 9B14";  // "AMD EPYC™ 9B14"
+  std::string text = to_text(results_to_json(written));
+  const std::size_t at = text.find("\xe2\x84\xa2");
+  text.replace(at, 3, "\\u2122");
+  std::string error;
+  const std::optional<Json> json = parse_json(text, error);
+  ASSERT_TRUE(json) << error;
+  const std::optional<Results> read = results_from_json(*json, error);
+  ASSERT_TRUE(read) << error;
+  EXPECT_EQ(read->machine.processor, written.machine.processor);
 }
 
 // Text from a file reaches the terminal with its control characters shown, not obeyed.

@@ -88,6 +88,24 @@ TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
       {{"--side-by-side", "a.json"}, "--side-by-side takes two report files or more"},
       {{"--mcpu=zen 3"},
        "--mcpu takes a processor's name as LLVM knows it (znver3, icelake-server), not 'zen 3'"},
+      // A value repeated in a message is shown, not obeyed by the terminal.
+      {{"--runs=\x1b]0;owned\x07"},
+       "--runs takes a whole number from 1 to 1000, not '\\x1b]0;owned\\x07'"},
+      {{"--\xe2\x80\xae"
+        "evil"},
+       "unrecognized option '--\\u202eevil'"},
+      {{"x\x1b[2J"}, "unexpected argument 'x\\x1b[2J' (a program is given as NAME=PATH)"},
+      // Side by side runs nothing: what would set a run up does nothing there, and says so.
+      {{"--side-by-side", "a.json", "b.json", "--runs", "3"},
+       "--runs does nothing with --side-by-side, which runs nothing"},
+      {{"-r3", "--side-by-side", "a.json", "b.json"},
+       "-r does nothing with --side-by-side, which runs nothing"},
+      {{"--side-by-side", "--compare=c.json", "a.json", "b.json"},
+       "--compare does nothing with --side-by-side, which runs nothing"},
+      {{"--side-by-side", "--mcpu=znver3", "a.json", "b.json"},
+       "--mcpu does nothing with --side-by-side, which runs nothing"},
+      {{"--side-by-side", "--no-svg", "a.json", "b.json"},
+       "--no-svg does nothing with --side-by-side, which runs nothing"},
   };
   for (const Row& row : rows) {
     std::string error;
@@ -101,6 +119,20 @@ TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
   EXPECT_EQ(side->side_by_side_files, (std::vector<std::string>{"a.json", "b=c.json"}));
   EXPECT_FALSE(parse_options({}, {{"GCD_REPORT_RUNS", "3x"}}, error));
   EXPECT_EQ(error, "GCD_REPORT_RUNS must be a whole number from 1 to 1000, not '3x'");
+  EXPECT_FALSE(parse_options({}, {{"GCD_REPORT_TIMEOUT", "\x1b[2J"}}, error));
+  EXPECT_EQ(error, "GCD_REPORT_TIMEOUT must be a whole number from 1 to 86400, not '\\x1b[2J'");
+}
+
+TEST(ParseOptions, TurnsThePictureOff) {
+  std::string error;
+  std::optional<Options> options = parse_options({"--no-svg"}, {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->svg_path, "");
+  EXPECT_EQ(options->json_path, "report.json");
+  // Side by side writes what it is asked to and nothing else; --json and --svg mean something.
+  options = parse_options({"--side-by-side", "a.json", "b.json", "--svg=s.svg"}, {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_TRUE(options->svg_given);
 }
 
 }  // namespace

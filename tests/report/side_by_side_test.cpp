@@ -52,6 +52,36 @@ TEST(SideBySide, SetsTheReportsInColumnsUnderTheirMachines) {
   EXPECT_FALSE(contains(table, "  new.json has 2 runs"));
 }
 
+// A report whose kernels disagreed is named, in its column and in a note; its texts stand in
+// their columns cut after whole characters, escaped where a terminal would obey them.
+TEST(SideBySide, NamesAReportWhoseCrossChecksFailedAndCutsByCharacters) {
+  NamedReport hostile = load("hostile.json");
+  hostile.name = "hostile";
+  const std::string table = format_side_by_side({load("old.json"), hostile});
+  EXPECT_TRUE(contains(table,
+                       "  cross-checks               -                check_s: 3\n"
+                       "                                              errors\n"))
+      << table;
+  EXPECT_TRUE(contains(table, "  hostile: its cross-checks found errors (check_s: 3 errors): its"));
+  EXPECT_TRUE(contains(table,
+                       "\n                                              "
+                       "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                       "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9...\n"))
+      << table;  // 13 letters and "...": 16 characters, not 16 bytes
+  EXPECT_TRUE(contains(table, "\\x1b]0;owned\\x07"));
+  EXPECT_FALSE(contains(table, "\x1b"));
+}
+
+// The table's data keeps what tells builds apart, and what the cross-checks found.
+TEST(SideBySide, KeepsEachReportsFlagsAndCrossChecksInItsData) {
+  NamedReport cycles = load("cycles.json");
+  cycles.results.machine.flags = "-O3 -march=native";
+  const Json json = side_by_side_json({cycles, load("hostile.json")});
+  const Json::Array& reports = *json.find("reports")->get<Json::Array>();
+  EXPECT_EQ(*reports[0].find("flags")->get<std::string>(), "-O3 -march=native");
+  EXPECT_EQ(*reports[1].find("cross_check_errors")->find("check_s")->get<double>(), 3);
+}
+
 // More reports than fit 80 columns go on in a second block.
 TEST(SideBySide, WrapsColumnsIntoBlocksOfEightyColumns) {
   const std::string table = format_side_by_side(

@@ -1,8 +1,10 @@
 // A stand-in for a program of the kit in the report's tests on Windows, where the stand-ins
-// cannot be scripts: it prints one message, or fails, hangs or crashes, as its build says.
+// cannot be scripts: it prints one message, or fails, hangs, crashes, writes without end or
+// leaves a process of its own running, as its build says.
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -15,7 +17,7 @@ int deeper(int depth) {
 
 }  // namespace
 
-int main() {
+int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
 #if defined(STAND_IN_PRINT)
   std::fputs(STAND_IN_PRINT, stdout);
 #elif defined(STAND_IN_FAIL)
@@ -33,6 +35,25 @@ int main() {
   return dividend / zero;
 #elif defined(STAND_IN_STACK_OVERFLOW)
   return deeper(0);
+#elif defined(STAND_IN_ENDLESS)
+  for (;;) {
+    std::fputs("Process duration = 700 msec", stdout);
+  }
+#elif defined(STAND_IN_LEAVES_CHILD)
+  // A copy of itself that holds standard output open long after this one has exited.
+  if (argc > 1) {
+    Sleep(60'000);
+    return 0;
+  }
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" child";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                 &child);
+  std::fputs("Process duration = 700 msec", stdout);
 #endif
   return 0;
 }

@@ -242,7 +242,8 @@ TEST(FormatFiles, SaysWhereTheProgramsAndFilesAreFromTheWorkingFolder) {
       {{"bench_euclid_u", text_of(base / "bench" / "bench_euclid_u")},
        {"bench_binary_u", text_of(base / "bench" / "bench_binary_u")},
        {"check_u", text_of(elsewhere / "check" / "check_u")}},
-      {text_of(base / "report.json"), ""}, {"out/../report.svg", "Disk full"}, text_of(base));
+      {{"JSON", text_of(base / "report.json"), ""}, {"SVG", "out/../report.svg", "Disk full"}},
+      text_of(base));
   EXPECT_EQ(text,
             "Where things are\n"
             "  programs  bench\n"
