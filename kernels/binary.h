@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "kernels/magnitude.h"
+#include "kernels/steps.h"
 
 namespace binary_detail {
 
@@ -14,33 +16,48 @@ namespace binary_detail {
   return static_cast<std::uint32_t>(__builtin_ctz(word));
 }
 
-// Strips both words to their odd parts, given their trailing zero counts, and adds the
-// smaller count to k: the first pass collects the common power of two, later passes add 0
-// because v is odd from then on (so k stays below 32).
+// One pass's strip: both words to their odd parts, given their trailing zero counts, and the
+// smaller count added to k: the first pass collects the common power of two, later passes add
+// 0 because v is odd from then on (so k stays below 32). The observer sees the pass.
+template <class OnPass>
 constexpr void strip(std::uint32_t& u, std::uint32_t& v, std::uint32_t& k, std::uint32_t tu,
-                     std::uint32_t tv) noexcept {
+                     std::uint32_t tv, OnPass& on_pass) noexcept {
   u >>= tu;
   v >>= tv;
   k += tu < tv ? tu : tv;
+  on_pass(BinaryStep{u, v, tu, tv, k});
 }
+
+// Whether the observer asks for the loop's exit. One that does not (the timed kernels') gets
+// no call there at all, so that the exits compile exactly as they would without an observer.
+template <class OnPass>
+inline constexpr bool asks_for_exits = std::is_invocable_v<OnPass&, BinaryExit>;
 
 // Both words are nonzero. Each pass strips u and v to odd values, exits if one of them is 1
 // or both are equal, and otherwise replaces u by half their difference and v by the smaller.
-// on_pass() is called once per pass, with its strip.
+// The observer sees each pass and the exit (kernels/steps.h).
 template <class OnPass>
 [[nodiscard]] constexpr std::uint32_t nonzero(std::uint32_t u, std::uint32_t v,
                                               OnPass on_pass) noexcept {
   std::uint32_t k = 0;
-  on_pass();
-  strip(u, v, k, trailing_zeros(u), trailing_zeros(v));
+  strip(u, v, k, trailing_zeros(u), trailing_zeros(v), on_pass);
   for (;;) {
     if (u == 1) {
+      if constexpr (asks_for_exits<OnPass>) {
+        on_pass(BinaryExit::u_is_one);
+      }
       return u << k;
     }
     if (v == 1) {
+      if constexpr (asks_for_exits<OnPass>) {
+        on_pass(BinaryExit::v_is_one);
+      }
       return v << k;
     }
     if (u == v) {
+      if constexpr (asks_for_exits<OnPass>) {
+        on_pass(BinaryExit::u_equals_v);
+      }
       return u << k;
     }
     // Both differences come from the one comparison, so choosing between them (and the
@@ -53,8 +70,7 @@ template <class OnPass>
     u = difference >> 1;  // odd minus odd: even and at least 2, so u stays nonzero
     // The next pass. u - v and v - u have the same trailing zeros, so u's count is taken
     // from the difference that was not chosen, off the path of the selection.
-    on_pass();
-    strip(u, v, k, trailing_zeros(u_minus_v >> 1), trailing_zeros(v));
+    strip(u, v, k, trailing_zeros(u_minus_v >> 1), trailing_zeros(v), on_pass);
   }
 }
 

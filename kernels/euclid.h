@@ -4,9 +4,10 @@
 #include <cstdint>
 
 #include "kernels/magnitude.h"
+#include "kernels/steps.h"
 
-// A pass is one remainder step: on_pass() is called once before each division. The kernels
-// pass an observer that does nothing, which compiles away; kernels/passes.h counts.
+// A pass is one remainder step: on_pass(EuclidStep{dividend, divisor}) is called once before
+// each division (kernels/steps.h).
 
 // Remainder steps until the divisor is 0; gcd(x, 0) = x needs no special case.
 template <class OnPass>
@@ -15,7 +16,7 @@ template <class OnPass>
   std::uint32_t a = first;
   std::uint32_t b = second;
   while (b != 0) {
-    on_pass();
+    on_pass(EuclidStep<std::uint32_t>{a, b});
     const std::uint32_t r = a % b;
     a = b;
     b = r;
@@ -36,7 +37,7 @@ template <class OnPass>
   auto a = static_cast<std::int32_t>(first);
   auto b = static_cast<std::int32_t>(second);
   while (b != 0) {
-    on_pass();
+    on_pass(EuclidStep<std::int32_t>{a, b});
     const std::int32_t r = a % b;  // truncated: 0 or the sign of a, |r| < |b|
     a = b;
     b = r;

@@ -14,9 +14,14 @@ using pass_counter = std::uint32_t (*)(std::uint32_t first, std::uint32_t second
 
 namespace passes_detail {
 
+// One count per pass of a loop; it asks for no exits.
 struct Count {
   std::uint32_t* passes;
-  constexpr void operator()() const noexcept { ++*passes; }
+  template <class Word>
+  constexpr void operator()(const EuclidStep<Word>& /*step*/) const noexcept {
+    ++*passes;
+  }
+  constexpr void operator()(const BinaryStep& /*step*/) const noexcept { ++*passes; }
 };
 
 template <std::uint32_t (*algorithm)(std::uint32_t, std::uint32_t, Count) noexcept>
