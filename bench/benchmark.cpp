@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "bench/call_loop.h"
+#include "kernels/call_loop.h"
 #include "platform/process.h"
 #include "platform/tick.h"
 

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "bench/call_loop.h"
+#include "kernels/call_loop.h"
 
 namespace {
 

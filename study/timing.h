@@ -11,7 +11,7 @@
 // A kernel that does no work, to time the loops alone.
 [[nodiscard]] std::uint32_t empty_kernel(std::uint32_t first, std::uint32_t second) noexcept;
 
-// The first count calls of a benchmark program's loop (bench/call_loop.h), from the
+// The first count calls of a benchmark program's loop (kernels/call_loop.h), from the
 // benchmarks' initial state: the same draws, the same indirect call, the result kept.
 [[nodiscard]] double ns_per_call_on_drawn_pairs(gcd_kernel kernel, std::uint32_t count);
 
