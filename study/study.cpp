@@ -1,6 +1,7 @@
 // Running the study: pass counts, checks of the peers, timings and the fit.
 #include "study/study.h"
 
+#include <algorithm>
 #include <span>
 
 #include "study/branch.h"
@@ -66,7 +67,7 @@ std::vector<StudiedKernel> studied_kernels() {
 }
 
 std::size_t study_steps(const StudySettings& settings) {
-  return 5 + 2 * (1 + std::size_t{settings.repetitions});
+  return 7 + 2 * (1 + std::size_t{settings.repetitions});
 }
 
 std::vector<std::vector<double>> events_per_call(const std::vector<StudiedKernel>& kernels,
@@ -192,6 +193,12 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
   for (std::size_t i = 0; i < counted.size(); ++i) {
     study.counters.push_back({kit[i].name, counted[i][0], counted[i][1], counted[i][2]});
   }
+
+  progress("timing the latencies of the kernels' instructions");
+  study.latencies = measure_latencies();
+  progress("timing the divider on Euclid's own operands");
+  study.divider = time_divider(
+      std::span(drawn).first(std::min<std::size_t>(drawn.size(), DIVIDER_PAIRS)), study.latencies);
 
   progress("measuring a mispredicted branch");
   study.mispredicted_branch_ns = mispredicted_branch_ns();

@@ -15,6 +15,8 @@
 #include "kernels/gcd.h"
 #include "kernels/passes.h"
 #include "platform/counters.h"
+#include "study/divider.h"
+#include "study/latency.h"
 #include "study/pairs.h"
 
 struct StudiedKernel {
@@ -79,6 +81,8 @@ struct Study {
   std::optional<double> mispredicted_branch_ns;  // one mispredicted branch, where measured
   std::vector<KernelCounters> counters;          // where the system gives hardware counters
   std::string counters_left_out;                 // why there are none, where there are none
+  Latencies latencies;                           // of the instructions on the kernels' loops
+  std::vector<DividerFigures> divider;           // on Euclid's own operands
 
   // The clock that turns ns into cycles: the mean of the two measurements, if both exist.
   [[nodiscard]] std::optional<double> ghz() const {
@@ -113,6 +117,8 @@ using StudyProgress = std::function<void(const std::string& step)>;
 
 // Measures the clock, checks every peer against gcd_euclid_u on all unsigned pairs (throws
 // WrongAnswer), counts passes, then times: repetitions outermost, so that a slow spell of the
-// machine falls on all kernels alike; then measures a mispredicted branch and the clock again.
+// machine falls on all kernels alike; then counts the processor's events, times the latencies
+// of the kernels' instructions and the divider on Euclid's own operands, measures a
+// mispredicted branch and the clock again.
 [[nodiscard]] Study run_study(const std::vector<StudiedKernel>& kernels,
                               const StudySettings& settings, const StudyProgress& progress);
