@@ -118,6 +118,23 @@ std::string format_comparison(const Results& now, const Results& old, const std:
     }
   }
 
+  // What bounds a pass: single figures, with no interval of their own.
+  const auto single = [](const std::optional<double>& value) {
+    return value ? std::optional<Estimate>(Estimate{*value, *value, *value, false}) : std::nullopt;
+  };
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    if (const std::optional<double> division = division_cycles(now, program.kernel)) {
+      rows.push_back({std::string(program.kernel) + " division cyc",
+                      single(division_cycles(old, program.kernel)), *single(division)});
+    }
+  }
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    if (const std::optional<double> chain = chain_cycles(now, program.kernel)) {
+      rows.push_back({std::string(program.kernel) + " chain cyc/pass",
+                      single(chain_cycles(old, program.kernel)), *single(chain)});
+    }
+  }
+
   std::string out = "Against an earlier report: " + safe_text(old_name, 60) + "\n";
   out += "  (" + old.machine.processor + ", " + old.machine.compiler + ", " +
          old.machine.build_type + " build" +

@@ -209,6 +209,10 @@ constexpr double MAX_NS = 1e6;
 constexpr double MAX_PASSES = 1000;
 // A report notes what it left out: a handful of lines.
 constexpr std::size_t MAX_NOTES = 32;
+// A latency, a chain of a pass or a division is a few dozen cycles; and a processor has a few
+// dozen forms that chains time.
+constexpr double MAX_CYCLES = 1e4;
+constexpr std::size_t MAX_LATENCIES = 64;
 constexpr double SMALLEST_POSITIVE = 1e-9;
 // A clock that no processor runs at is a mistake of the file.
 constexpr double MIN_GHZ = 0.01;
@@ -222,6 +226,80 @@ bool is_benchmark(const std::string& program) {
 bool is_cross_check(const std::string& program) {
   return std::any_of(std::begin(CROSS_CHECK_PROGRAMS), std::end(CROSS_CHECK_PROGRAMS),
                      [&](const CrossCheckProgram& known) { return program == known.program; });
+}
+
+// The latencies timed here, the divider on Euclid's operands and each kernel's chain.
+void read_latencies(Reader& read, const Json& json, Results& results) {
+  Latencies& latencies = results.study.latencies;
+  const Json& clock = read.member(json, "latencies_clock");
+  latencies.clock_before_ghz = read.optional_number(clock, "before_ghz", MIN_GHZ, MAX_GHZ);
+  latencies.clock_after_ghz = read.optional_number(clock, "after_ghz", MIN_GHZ, MAX_GHZ);
+  const Json::Array& forms = read.array(json, "latencies");
+  if (forms.size() > MAX_LATENCIES) {
+    read.fail("\"latencies\" holds more forms than a processor has chains");
+    return;
+  }
+  for (const Json& row : forms) {
+    InstructionLatency form{read.name(row, "key"), read.text(row, "shown", 40),
+                            read.number(row, "cycles", -MAX_CYCLES, MAX_CYCLES),
+                            read.number(row, "carried", 0, MAX_CYCLES), true};
+    form.plausible = read.optional_flag(row, "plausible").value_or(false);
+    latencies.forms.push_back(form);
+  }
+  std::vector<std::string> names;
+  for (const Json& row : read.array(json, "divider")) {
+    DividerFigures figures{read.kernel(row, "kernel", "divider", false),
+                           read.whole<std::uint64_t>(row, "pairs", 0, UINT32_MAX),
+                           read.whole<std::uint64_t>(row, "passes", 0, 1e12),
+                           read.optional_number(row, "cycles", -MAX_CYCLES, MAX_CYCLES),
+                           read.optional_number(row, "unchained_cycles", -MAX_CYCLES, MAX_CYCLES),
+                           {}};
+    names.push_back(figures.kernel);
+    results.study.divider.push_back(figures);
+  }
+  read.once_each(names, "divider");
+  const Json::Array& quotients = read.array(json, "divider_quotients");
+  if (quotients.size() > results.study.divider.size() * QUOTIENT_GROUPS.size()) {
+    read.fail("\"divider_quotients\" holds more groups than the divider's kernels have");
+    return;
+  }
+  for (const Json& row : quotients) {
+    const std::string kernel = read.kernel(row, "kernel", "divider_quotients", false);
+    const Json& high = read.member(row, "high");
+    QuotientGroup group{read.whole<std::uint32_t>(row, "low", 0, UINT32_MAX),
+                        high.get<std::nullptr_t>() != nullptr
+                            ? UINT32_MAX
+                            : read.whole<std::uint32_t>(row, "high", 0, UINT32_MAX),
+                        read.whole<std::uint64_t>(row, "passes", 0, 1e12),
+                        read.optional_number(row, "cycles", -MAX_CYCLES, MAX_CYCLES)};
+    for (DividerFigures& figures : results.study.divider) {
+      if (figures.kernel == kernel) {
+        figures.groups.push_back(group);
+      }
+    }
+  }
+  names.clear();
+  for (const Json& row : read.array(json, "latency_bounds")) {
+    KernelBound bound{read.kernel(row, "kernel", "latency_bounds", false),
+                      read.number(row, "cycles_per_pass", 0, MAX_CYCLES),
+                      read.text(row, "chain", 600),
+                      {},
+                      read.whole<unsigned>(row, "branches", 0, 1000),
+                      read.optional_flag(row, "from_machine_code").value_or(false)};
+    const Json::Array& unmeasured = read.array(row, "unmeasured");
+    if (unmeasured.size() > MAX_LATENCIES) {
+      read.fail("\"unmeasured\" names more forms than a loop holds");
+    }
+    for (const Json& form : unmeasured) {
+      if (const std::string* text = form.get<std::string>();
+          text && bound.unmeasured.size() < MAX_LATENCIES) {
+        bound.unmeasured.push_back(safe_text(*text, 20));
+      }
+    }
+    names.push_back(bound.kernel);
+    results.bounds.push_back(bound);
+  }
+  read.once_each(names, "latency_bounds");
 }
 
 }  // namespace
@@ -316,6 +394,58 @@ Json results_to_json(const Results& results) {
     }
   }
 
+  const Latencies& latencies = study.latencies;
+  Json::Array forms;
+  for (const InstructionLatency& form : latencies.forms) {
+    forms.emplace_back(Json::Object{{"key", form.key},
+                                    {"shown", form.shown},
+                                    {"cycles", rounded(form.cycles)},
+                                    {"carried", rounded(form.carried)},
+                                    {"plausible", form.plausible}});
+  }
+  Json::Array divider;
+  Json::Array quotients;
+  for (const DividerFigures& figures : study.divider) {
+    divider.emplace_back(
+        Json::Object{{"kernel", figures.kernel},
+                     {"pairs", figures.pairs},
+                     {"passes", figures.passes},
+                     {"cycles", optional_number(figures.cycles)},
+                     {"unchained_cycles", optional_number(figures.unchained_cycles)}});
+    for (const QuotientGroup& group : figures.groups) {
+      quotients.emplace_back(Json::Object{
+          {"kernel", figures.kernel},
+          {"low", group.low},
+          {"high", group.high == UINT32_MAX ? Json(nullptr) : Json(group.high)},
+          {"passes", group.passes},
+          {"cycles", optional_number(group.cycles)},
+          {"gauss_kuzmin",
+           group.low == 0
+               ? Json(nullptr)
+               : Json(std::round(gauss_kuzmin_share(group.low, group.high) * 1e5) / 1e5)}});
+    }
+  }
+  Json::Array bounds;
+  for (const KernelBound& bound : results.bounds) {
+    const std::optional<ModelAgainstMeasure> against =
+        against_measure(study, bound.kernel, bound.cycles_per_pass);
+    Json::Array unmeasured;
+    for (const std::string& form : bound.unmeasured) {
+      unmeasured.emplace_back(form);
+    }
+    bounds.emplace_back(
+        Json::Object{{"kernel", bound.kernel},
+                     {"cycles_per_pass", rounded(bound.cycles_per_pass)},
+                     {"chain", bound.chain},
+                     {"unmeasured", std::move(unmeasured)},
+                     {"branches", bound.branches},
+                     {"from_machine_code", bound.from_machine_code},
+                     {"cycles_per_call",
+                      against ? Json(rounded(against->model_cycles_per_call)) : Json(nullptr)},
+                     {"measured_cycles_per_call",
+                      against ? Json(rounded(against->measured_cycles_per_call)) : Json(nullptr)}});
+  }
+
   Json::Array counters;
   for (const KernelCounters& counted : study.counters) {
     const KernelFigures* kernel = find_kernel(study, counted.kernel);
@@ -337,8 +467,12 @@ Json results_to_json(const Results& results) {
   for (const std::string& note : results.notes) {
     notes.emplace_back(note);
   }
-  for (const std::string* left_out : {&results.model_left_out, &study.counters_left_out}) {
-    if (!left_out->empty()) {
+  for (const std::string* left_out : {&results.model_left_out, &study.counters_left_out,
+                                      &latencies.left_out, &results.bounds_left_out}) {
+    const bool noted = std::any_of(notes.begin(), notes.end(), [&](const Json& note) {
+      return *note.get<std::string>() == *left_out;  // one reason for two things left out
+    });
+    if (!left_out->empty() && !noted) {
       notes.emplace_back(*left_out);
     }
   }
@@ -373,6 +507,13 @@ Json results_to_json(const Results& results) {
                              {"tool", results.model ? Json(results.model->tool) : Json(nullptr)}}},
       {"model_kernels", std::move(model_kernels)},
       {"counters", std::move(counters)},
+      {"latencies_clock", Json::Object{{"before_ghz", optional_number(latencies.clock_before_ghz)},
+                                       {"after_ghz", optional_number(latencies.clock_after_ghz)},
+                                       {"ghz", optional_number(latencies.ghz())}}},
+      {"latencies", std::move(forms)},
+      {"divider", std::move(divider)},
+      {"divider_quotients", std::move(quotients)},
+      {"latency_bounds", std::move(bounds)},
       {"notes", std::move(notes)},
   };
 }
@@ -513,6 +654,10 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
       names.push_back(results.study.counters.back().kernel);
     }
     read.once_each(names, "counters");
+  }
+  // The latencies, the divider and the bounds came later still, as further keys.
+  if (with_cycles && json.find("latencies") != nullptr) {
+    read_latencies(read, json, results);
   }
   const Json::Array& notes = read.array(json, "notes");
   if (notes.size() > MAX_NOTES) {

@@ -337,7 +337,7 @@ int main(int argc, char** argv) {
   if (const char* left_out = peer_left_out()) {
     results.notes.emplace_back(left_out);
   }
-  progress.step("modelling the kernels' loops (llvm-mca)");
+  progress.step("reading the kernels' loops (objdump) and modelling them (llvm-mca)");
   ModelTools tools;
   tools.cpu = options.mcpu;
   tools.limit = limit;
@@ -345,7 +345,15 @@ int main(int argc, char** argv) {
   for (const BenchmarkProgram& benchmark : BENCHMARK_PROGRAMS) {
     bound_kernels.emplace_back(benchmark.kernel, paths.at(benchmark.program));
   }
-  results.model = model_kernels(bound_kernels, tools, results.model_left_out);
+  if (const std::optional<std::vector<KernelLoop>> loops =
+          find_kernel_loops(bound_kernels, tools, results.bounds_left_out)) {
+    results.bounds = latency_bounds(*loops, results.study);
+    results.model = model_loops(*loops, tools, results.model_left_out);
+  } else {
+    // No machine code to read: what Euclid's algorithm chains itself, and no model.
+    results.model_left_out = results.bounds_left_out;
+    results.bounds = algorithm_bounds(results.study);
+  }
   progress.finish();
 
   // The files first, then the text, which says where they are or why they are not: the

@@ -2,6 +2,7 @@
 #include "report/layout.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 
@@ -27,6 +28,17 @@ void wrap(std::string& out, const std::string& text) {
     out.append("  ").append(text, line_start, std::string::npos).append("\n");
   }
   std::replace(out.begin() + static_cast<std::ptrdiff_t>(first_line), out.end(), GLUE, ' ');
+}
+
+void append(std::string& out, const char* format, ...) {
+  char line[512];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (length > 0) {
+    out.append(line, std::min(static_cast<std::size_t>(length), sizeof line - 1));
+  }
 }
 
 std::string fixed(double value, int decimals) {

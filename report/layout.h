@@ -7,6 +7,9 @@
 // Joins a number to its unit in a text for wrap(): a line never ends between the two.
 inline constexpr char GLUE = '\x1f';
 
+// Appends printf-style formatted text (at most a line of 511 characters).
+[[gnu::format(printf, 2, 3)]] void append(std::string& out, const char* format, ...);
+
 // The value with so many decimals: "3.10".
 [[nodiscard]] std::string fixed(double value, int decimals);
 

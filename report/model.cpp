@@ -24,28 +24,59 @@ std::string first_line(const std::string& text) {
 
 }  // namespace
 
-std::optional<ProcessorModel> model_kernels(
+namespace {
+
+bool ended_well(const ProgramRun& run) {
+  return run.end == ProgramRun::End::exited && run.code == 0 && run.dropped == 0;
+}
+
+// Why a tool's run gave nothing to read, in one note.
+std::string failure(const std::string& tool, const ProgramRun& run, std::chrono::seconds limit) {
+  if (run.dropped != 0) {
+    return tool + " wrote more than " + std::to_string(TOOL_OUTPUT_KEPT >> 20) +
+           " MiB, which is no analysis of one loop";
+  }
+  if (run.end == ProgramRun::End::not_started) {
+    return tool + " not found: " + describe_end(run, limit);
+  }
+  return tool + ": " + describe_end(run, limit) +
+         (run.out.empty() ? "" : ", \"" + first_line(run.out) + "\"");
+}
+
+}  // namespace
+
+std::optional<std::vector<KernelLoop>> find_kernel_loops(
     const std::vector<std::pair<std::string, std::string>>& kernels, const ModelTools& tools,
     std::string& note) {
-  const auto failed = [&](const std::string& tool, const ProgramRun& run) {
-    if (run.dropped != 0) {
-      note = tool + " wrote more than " + std::to_string(TOOL_OUTPUT_KEPT >> 20) +
-             " MiB, which is no analysis of one loop";
-    } else if (run.end == ProgramRun::End::not_started) {
-      note = tool + " not found: " + describe_end(run, tools.limit);
-    } else {
-      note = tool + ": " + describe_end(run, tools.limit) +
-             (run.out.empty() ? "" : ", \"" + first_line(run.out) + "\"");
+  std::vector<KernelLoop> loops;
+  for (const auto& [kernel, program] : kernels) {
+    // The kernel's symbol as the C++ compiler names it: two unsigned 32-bit words in.
+    const std::string symbol = "_Z" + std::to_string(kernel.size()) + kernel + "jj";
+    const ProgramRun disassembly =
+        run_tool({tools.objdump, "-d", "--no-show-raw-insn", "--disassemble=" + symbol, program},
+                 {}, tools.limit);
+    if (!ended_well(disassembly)) {
+      note = failure(tools.objdump, disassembly, tools.limit);
+      return std::nullopt;
     }
-    return std::nullopt;
-  };
+    std::string why;
+    const std::optional<std::string> loop = loop_assembly(disassembly.out, why);
+    if (!loop) {
+      note = "no loop of " + kernel + " found in " + safe_text(program, 120) + ": " + why;
+      return std::nullopt;
+    }
+    loops.push_back({kernel, *loop});
+  }
+  return loops;
+}
+
+std::optional<ProcessorModel> model_loops(const std::vector<KernelLoop>& loops,
+                                          const ModelTools& tools, std::string& note) {
   ProcessorModel model;
   const ProgramRun version = run_tool({tools.llvm_mca, "--version"}, {}, tools.limit);
-  const auto ok = [](const ProgramRun& run) {
-    return run.end == ProgramRun::End::exited && run.code == 0 && run.dropped == 0;
-  };
-  if (!ok(version)) {
-    return failed(tools.llvm_mca, version);
+  if (!ended_well(version)) {
+    note = failure(tools.llvm_mca, version, tools.limit);
+    return std::nullopt;
   }
   model.tool = first_line(version.out);
   if (tools.cpu.empty()) {
@@ -60,33 +91,21 @@ std::optional<ProcessorModel> model_kernels(
   } else {
     model.cpu = tools.cpu;
   }
-  for (const auto& [kernel, program] : kernels) {
-    // The kernel's symbol as the C++ compiler names it: two unsigned 32-bit words in.
-    const std::string symbol = "_Z" + std::to_string(kernel.size()) + kernel + "jj";
-    const ProgramRun disassembly =
-        run_tool({tools.objdump, "-d", "--no-show-raw-insn", "--disassemble=" + symbol, program},
-                 {}, tools.limit);
-    if (!ok(disassembly)) {
-      return failed(tools.objdump, disassembly);
-    }
-    std::string why;
-    const std::optional<std::string> loop = loop_assembly(disassembly.out, why);
-    if (!loop) {
-      note = "no loop of " + kernel + " found in " + safe_text(program, 120) + ": " + why;
-      return std::nullopt;
-    }
+  for (const KernelLoop& loop : loops) {
     const ProgramRun mca = run_tool(
         {tools.llvm_mca, "-mcpu=" + model.cpu, "-iterations=100", "-bottleneck-analysis", "-"},
-        *loop, tools.limit);
-    if (!ok(mca)) {
-      return failed(tools.llvm_mca + " -mcpu=" + model.cpu, mca);
-    }
-    const std::optional<McaFigures> figures = parse_mca(mca.out, why);
-    if (!figures) {
-      note = tools.llvm_mca + " on " + kernel + ": " + why;
+        loop.assembly, tools.limit);
+    if (!ended_well(mca)) {
+      note = failure(tools.llvm_mca + " -mcpu=" + model.cpu, mca, tools.limit);
       return std::nullopt;
     }
-    model.kernels.push_back({kernel, figures->total_cycles / figures->iterations,
+    std::string why;
+    const std::optional<McaFigures> figures = parse_mca(mca.out, why);
+    if (!figures) {
+      note = tools.llvm_mca + " on " + loop.kernel + ": " + why;
+      return std::nullopt;
+    }
+    model.kernels.push_back({loop.kernel, figures->total_cycles / figures->iterations,
                              figures->block_rthroughput, figures->bound, figures->critical,
                              figures->slowest, figures->slowest_latency});
   }

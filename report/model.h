@@ -1,7 +1,6 @@
-// What bounds a pass, by LLVM's model of the processor (llvm-mca) run on the kernels' own
-// machine code, as linked into the benchmark programs: the loop of each kernel is found in
-// objdump's disassembly and given to llvm-mca, whose figures and words are kept as it gives
-// them.
+// The kernels' own machine code, as linked into the benchmark programs: the loop of each kit
+// kernel found in objdump's disassembly, and LLVM's model of the processor (llvm-mca) run on
+// it, whose figures and words are kept as it gives them.
 #pragma once
 
 #include <chrono>
@@ -10,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "report/bounds.h"
 #include "report/results.h"
 
 // The tools, found in PATH unless a path is given, and the processor to model ("" for the host).
@@ -20,9 +20,14 @@ struct ModelTools {
   std::chrono::seconds limit{60};
 };
 
-// Each kernel's loop as linked into the program that binds it ({kernel, program path}), under
-// the model. nullopt with one note in note where it cannot be made: a tool missing, a program
-// it cannot read, a processor it does not know.
-[[nodiscard]] std::optional<ProcessorModel> model_kernels(
+// Each kernel's loop as linked into the program that binds it ({kernel, program path}), found
+// in objdump's disassembly of the kernel's symbol. nullopt with one note in note where it
+// cannot be found: objdump missing, a program it cannot read, no loop.
+[[nodiscard]] std::optional<std::vector<KernelLoop>> find_kernel_loops(
     const std::vector<std::pair<std::string, std::string>>& kernels, const ModelTools& tools,
     std::string& note);
+
+// The loops under LLVM's model. nullopt with one note in note where it cannot be made:
+// llvm-mca missing, a processor it does not know, an output it does not read as llvm-mca's.
+[[nodiscard]] std::optional<ProcessorModel> model_loops(const std::vector<KernelLoop>& loops,
+                                                        const ModelTools& tools, std::string& note);

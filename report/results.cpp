@@ -41,6 +41,24 @@ std::optional<double> ns_per_pass(const KernelFigures& kernel) {
   return median(kernel.ns_per_call) / *kernel.passes_per_call;
 }
 
+std::optional<double> chain_cycles(const Results& results, std::string_view kernel) {
+  for (const KernelBound& bound : results.bounds) {
+    if (bound.kernel == kernel) {
+      return bound.cycles_per_pass;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<double> division_cycles(const Results& results, std::string_view kernel) {
+  for (const DividerFigures& divider : results.study.divider) {
+    if (divider.kernel == kernel) {
+      return divider.cycles;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string failed_cross_checks(const Results& results) {
   std::string failed;
   for (const CrossCheckRow& row : results.checks) {
@@ -70,16 +88,21 @@ std::optional<Estimate> binary_speedup(const Results& results, std::string_view 
   return ratio_estimate(slow->runs_ms, fast->runs_ms);
 }
 
-std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
-                                                         const KernelModel& model) {
-  const KernelFigures* measured = find_kernel(study, model.kernel);
+std::optional<ModelAgainstMeasure> against_measure(const Study& study, const std::string& kernel,
+                                                   double cycles_per_pass) {
+  const KernelFigures* measured = find_kernel(study, kernel);
   const std::optional<double> ghz = study.ghz();
   if (measured == nullptr || !measured->passes_per_call || !ghz || !study.mispredicted_branch_ns) {
     return std::nullopt;
   }
   const double cycles_per_call = median(measured->ns_per_call) * *ghz;
   const double model_per_call =
-      *measured->passes_per_call * model.cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
+      *measured->passes_per_call * cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
   return ModelAgainstMeasure{*ns_per_pass(*measured) * *ghz, model_per_call, cycles_per_call,
                              (model_per_call - cycles_per_call) / cycles_per_call};
+}
+
+std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
+                                                         const KernelModel& model) {
+  return against_measure(study, model.kernel, model.cycles_per_pass);
 }

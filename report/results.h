@@ -85,6 +85,16 @@ struct KernelModel {
   double slowest_latency = 0;
 };
 
+// What bounds a kernel's pass by latency alone: its longest chain of dependent instructions.
+struct KernelBound {
+  std::string kernel;
+  double cycles_per_pass = 0;
+  std::string chain;  // each instruction with its latency: "mov %edx,%ecx (0.2) -> div %ecx (10.0)"
+  std::vector<std::string> unmeasured;  // instructions on it not measured here, 1 cycle each
+  unsigned branches = 0;                // that a pass of the loop runs; 0 where it was not read
+  bool from_machine_code = true;        // false: the steps of the algorithm itself
+};
+
 struct ProcessorModel {
   std::string cpu;   // as LLVM names it: "rocketlake"
   std::string tool;  // "Debian LLVM version 14.0.6"
@@ -99,6 +109,8 @@ struct Results {
   Study study;
   std::optional<ProcessorModel> model;  // where llvm-mca and objdump could be run
   std::string model_left_out;           // why there is no model, where there is none
+  std::vector<KernelBound> bounds;      // by latency, per kit kernel where it could be found
+  std::string bounds_left_out;          // what has no bound, and why
   std::vector<std::string> notes;       // what was left out of the study, and why
 };
 
@@ -109,17 +121,27 @@ struct Results {
 // The median ns of a call over its passes; none for a kernel whose passes were not counted.
 [[nodiscard]] std::optional<double> ns_per_pass(const KernelFigures& kernel);
 
-// The model of a kernel's loop against the measurement: per pass, and per call (the passes
-// per call times the model's cycles per pass, plus one mispredicted exit); none without the
-// clock and the cost of a mispredicted branch, or for a kernel the study did not count.
+// A kernel's cycles per pass by a model or a bound, against the measurement: per pass, and
+// per call (the passes per call times the cycles per pass, plus one mispredicted exit); none
+// without the clock and the cost of a mispredicted branch, or for a kernel the study did not
+// count.
 struct ModelAgainstMeasure {
   double measured_cycles_per_pass;
   double model_cycles_per_call;
   double measured_cycles_per_call;
   double difference;  // of the model per call, as a share of the measured
 };
+[[nodiscard]] std::optional<ModelAgainstMeasure> against_measure(const Study& study,
+                                                                 const std::string& kernel,
+                                                                 double cycles_per_pass);
 [[nodiscard]] std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
                                                                        const KernelModel& model);
+
+// A kit kernel's latency bound, and a Euclidean kernel's division on its own operands, in
+// cycles; none where the report has none.
+[[nodiscard]] std::optional<double> chain_cycles(const Results& results, std::string_view kernel);
+[[nodiscard]] std::optional<double> division_cycles(const Results& results,
+                                                    std::string_view kernel);
 
 // The cross-checks that found errors, in words ("check_s: 3 errors"), "" where none did.
 [[nodiscard]] std::string failed_cross_checks(const Results& results);

@@ -184,6 +184,24 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
       return r.study.ghz() ? fixed(*ns * *r.study.ghz(), 1) : fixed(*ns, 2) + " ns";
     });
   }
+  rows.push_back({"division on its operands", {}});
+  for (const char* kernel : {"gcd_euclid_u", "gcd_euclid_s"}) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const std::optional<double> cycles = division_cycles(r, kernel);
+      return cycles ? fixed(*cycles, 1) + " cycles" : std::string("-");
+    });
+  }
+  rows.push_back({"chain / measured pass", {}});
+  for (const char* kernel : KIT) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const std::optional<double> chain = chain_cycles(r, kernel);
+      const std::optional<double> ns = ns_per_pass_of(r, kernel);
+      if (!chain || !ns || !r.study.ghz()) {
+        return "-";
+      }
+      return fixed(*chain, 1) + " / " + fixed(*ns * *r.study.ghz(), 1);
+    });
+  }
   rows.push_back({"passes per call", {}});
   for (const char* kernel : KIT) {
     add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
@@ -379,6 +397,8 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
           {"passes_per_call", figures != nullptr ? optional(figures->passes_per_call) : Json()},
           {"passes_per_bit", optional(passes_per_bit(r.study, kernel))},
           {"model_cycles_per_pass", model != nullptr ? Json(model->cycles_per_pass) : Json()},
+          {"chain_cycles_per_pass", optional(chain_cycles(r, kernel))},
+          {"division_cycles", optional(division_cycles(r, kernel))},
           {"model_bound", model != nullptr ? Json(model->bound) : Json()},
       });
     }

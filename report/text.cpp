@@ -2,13 +2,15 @@
 #include "report/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <span>
 
+#include "report/agreement.h"
+#include "report/bound_text.h"
 #include "report/files.h"
 #include "report/layout.h"
 #include "report/safe_text.h"
@@ -21,17 +23,6 @@ namespace {
 constexpr double FAR_FROM_THEORY = 0.05;
 // Runs that spread more than this (of their median) are called noisy.
 constexpr double NOISY = 0.10;
-
-[[gnu::format(printf, 2, 3)]] void append(std::string& out, const char* format, ...) {
-  char line[512];
-  va_list args;
-  va_start(args, format);
-  const int length = std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  if (length > 0) {
-    out.append(line, std::min(static_cast<std::size_t>(length), sizeof line - 1));
-  }
-}
 
 // " (0.519-0.530)", " (-)" where there is none (too few repetitions), or nothing (the
 // baseline, whose ratio is 1 by definition).
@@ -249,6 +240,65 @@ void mispredict_paragraph(std::string& out, const Study& study) {
   wrap(out, text + ".");
 }
 
+// The three phases that measure each kit kernel, held against each other: one sentence where
+// they agree, one finding per phase that stands apart.
+void agreement_paragraph(std::string& out, const Results& results) {
+  const std::vector<Agreement> agreements = phases_agree(results);
+  if (agreements.empty()) {
+    return;
+  }
+  const auto figures_of = [](const Agreement& agreement, std::optional<Phase> first) {
+    std::string text;
+    std::vector<PhaseFigure> ordered = agreement.figures;
+    std::stable_partition(ordered.begin(), ordered.end(),
+                          [&](const PhaseFigure& figure) { return figure.phase == first; });
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+      text += (i == 0                    ? ""
+               : i + 1 == ordered.size() ? " and "
+                                         : ", ") +
+              fixed(ordered[i].ns_per_pass.value, 2) + " by " + phase_name(ordered[i].phase);
+    }
+    return text;
+  };
+  bool any = false;
+  for (const Phase phase : {Phase::programs, Phase::study, Phase::sweep}) {
+    std::string kernels;
+    for (const Agreement& agreement : agreements) {
+      if (agreement.apart == phase) {
+        kernels +=
+            (kernels.empty() ? "" : "; ") + agreement.kernel + " " + figures_of(agreement, phase);
+      }
+    }
+    if (!kernels.empty()) {
+      any = true;
+      std::string stands = phase_name(phase);
+      stands[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(stands[0])));
+      wrap(out, "Finding: the report's own measurements part: ns a pass of " + kernels + ". " +
+                    stands +
+                    " stands apart, by more than the intervals and the known difference of the "
+                    "phases allow: something else ran on the machine then, or the clock changed. "
+                    "Run the report again on a quiet machine.");
+    }
+  }
+  for (const Agreement& agreement : agreements) {
+    if (agreement.all_part) {
+      any = true;
+      wrap(out, "Finding: the report's own measurements of " + agreement.kernel +
+                    " part, by more than their intervals and the known difference of the phases "
+                    "allow: ns a pass of " +
+                    figures_of(agreement, std::nullopt) +
+                    ". The machine was busy; run the report again on a quiet one.");
+    }
+  }
+  if (!any) {
+    wrap(out,
+         "The programs, the study on their pairs and the sweep at 32 bits agree on each kit "
+         "kernel's ns a pass, within their intervals and " +
+             fixed(PHASES_MAY_PART * 100, 0) + "% (" + fixed(SWEEP_MAY_PART * 100, 0) +
+             "% for the sweep, which times other pairs in another loop).");
+  }
+}
+
 void kernel_section(std::string& out, const Results& results) {
   const Study& study = results.study;
   const KernelFigures* baseline = find_kernel(study, "gcd_euclid_u");
@@ -285,113 +335,10 @@ void kernel_section(std::string& out, const Results& results) {
                   fixed(binary_pass / euclid_pass, 2) + " of " + cost + ".");
   }
   mispredict_paragraph(out, study);
+  agreement_paragraph(out, results);
   for (const std::string& note : results.notes) {
     wrap(out, note + ".");
   }
-  out += '\n';
-}
-
-// Where the model and the measurement part by more than this, the report says so.
-constexpr double MODEL_PARTS = 0.20;
-
-// The model against the measurement, per pass and per call, with the model's own words.
-void model_table(std::string& out, const Results& results, const ProcessorModel& model) {
-  const Study& study = results.study;
-  const std::optional<double> ghz = study.ghz();
-  wrap(out, "llvm-mca -mcpu=" + model.cpu + " (" + model.tool +
-                ") on each kit kernel's loop as linked into its benchmark program, from the "
-                "target of the loop's backward branch to that branch; its figures and words "
-                "as it gives them.");
-  append(out, "  %-14s %-19s %s\n", "", "cycles per pass", "cycles per call");
-  append(out, "  %-14s %7s %9s  %7s %9s %10s\n", "kernel", "model", "measured", "model", "measured",
-         "difference");
-  std::vector<std::string> findings;
-  for (const KernelModel& kernel : model.kernels) {
-    const std::optional<ModelAgainstMeasure> against = model_against_measure(study, kernel);
-    if (!against) {
-      append(out, "  %-14s %7.1f %9s  %7s %9s %10s\n", kernel.kernel.c_str(),
-             kernel.cycles_per_pass, "-", "-", "-", "-");
-      continue;
-    }
-    const double measured_pass = against->measured_cycles_per_pass;
-    append(out, "  %-14s %7.1f %9.1f  %7.1f %9.1f %+9.1f%%\n", kernel.kernel.c_str(),
-           kernel.cycles_per_pass, measured_pass, against->model_cycles_per_call,
-           against->measured_cycles_per_call, against->difference * 100);
-    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
-      findings.push_back(
-          "Finding: the model and the measurement part for " + kernel.kernel +
-          ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +
-          fixed(kernel.cycles_per_pass / measured_pass, 1) + " times the " +
-          fixed(measured_pass, 1) + " measured here" +
-          (kernel.slowest.empty()
-               ? ""
-               : "; the longest latency on its critical sequence is " + kernel.slowest + ", " +
-                     with_unit(kernel.slowest_latency, 0, "cycles")) +
-          ".");
-    }
-  }
-  const std::optional<double> exit_cycles =
-      ghz && study.mispredicted_branch_ns
-          ? std::optional<double>(*study.mispredicted_branch_ns * *ghz)
-          : std::nullopt;
-  if (ghz && exit_cycles) {
-    wrap(out,
-         "The model per call is the passes per call times its cycles per pass, plus one "
-         "mispredicted exit (" +
-             with_unit(*exit_cycles, 1, "cycles") + ", measured).");
-  } else {
-    wrap(out,
-         "Without the clock and the cost of a mispredicted branch measured here, the "
-         "model stands alone.");
-  }
-  for (const KernelModel& kernel : model.kernels) {
-    wrap(out, kernel.kernel + ": " + kernel.bound + "; critical sequence " + kernel.critical + ".");
-  }
-  for (const std::string& finding : findings) {
-    wrap(out, finding);
-  }
-}
-
-// The processor's own counts, where the system gives them, with the clock checked by them.
-void counters_table(std::string& out, const Study& study) {
-  if (study.counters.empty()) {
-    wrap(out, "No hardware counters here (" + study.counters_left_out +
-                  "): many virtual machines give a process none.");
-    return;
-  }
-  append(out, "  Counted by the processor, user space, per call net of the loop:\n");
-  append(out, "  %-14s %8s %12s %8s %6s %13s\n", "kernel", "cycles", "instructions", "per pass",
-         "IPC", "branch misses");
-  std::vector<double> clock_checks;
-  for (const KernelCounters& counted : study.counters) {
-    const KernelFigures* measured = find_kernel(study, counted.kernel);
-    const double passes =
-        measured != nullptr && measured->passes_per_call ? *measured->passes_per_call : 0;
-    append(out, "  %-14s %8.1f %12.1f %8s %6.2f %13.2f\n", counted.kernel.c_str(), counted.cycles,
-           counted.instructions, passes > 0 ? fixed(counted.instructions / passes, 2).c_str() : "-",
-           counted.cycles > 0 ? counted.instructions / counted.cycles : 0.0, counted.branch_misses);
-    if (measured != nullptr && study.ghz()) {
-      clock_checks.push_back(counted.cycles / (median(measured->ns_per_call) * *study.ghz()));
-    }
-  }
-  if (!clock_checks.empty()) {
-    wrap(out, "The counted cycles are " + fixed(median(clock_checks) * 100, 1) +
-                  "% of ns times the clock measured by the chain of additions.");
-  }
-}
-
-void bound_section(std::string& out, const Results& results) {
-  if (results.study.kernels.empty()) {
-    return;
-  }
-  append(out, "What bounds a pass? (LLVM's model of this processor, and its counters)\n");
-  if (results.model) {
-    model_table(out, results, *results.model);
-  } else {
-    wrap(out, "No model of the kernels' loops: " + results.model_left_out +
-                  " (llvm-mca of LLVM and objdump of binutils, where installed).");
-  }
-  counters_table(out, results.study);
   out += '\n';
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "report/export.h"
+#include "tests/report/sample_results.h"
 
 namespace {
 
@@ -120,6 +121,23 @@ TEST(Comparison, SaysWhenTheEarlierReportsCrossChecksFailed) {
       << table;
   EXPECT_EQ(format_comparison(load("new.json"), load("old.json"), "old").find("cross-checks"),
             std::string::npos);
+}
+
+// What bounds a pass compares old and new where the new report has it: single figures, so no
+// interval tells a change from the noise.
+TEST(Comparison, ShowsTheDivisionAndTheChainsOldAndNew) {
+  Results old = sample_results();
+  old.study.divider[0].cycles = 14.0;
+  old.bounds.pop_back();  // no chain of gcd_binary_u then
+  const std::string table = format_comparison(sample_results(), old, "old");
+  EXPECT_EQ(row_of(table, "gcd_euclid_u division cyc"),
+            "  gcd_euclid_u division cyc        14.00     10.50     0.750  -");
+  EXPECT_EQ(row_of(table, "gcd_binary_u chain cyc/pass"),
+            "  gcd_binary_u chain cyc/pass          -      4.00         -");
+  EXPECT_EQ(row_of(table, "gcd_binary_s chain cyc/pass"), "");  // in neither
+  EXPECT_EQ(row_of(format_comparison(load("new.json"), load("old.json"), "old"),
+                   "gcd_euclid_u division cyc"),
+            "");  // in neither report
 }
 
 }  // namespace

@@ -31,9 +31,14 @@ TEST(ModelKernels, RunsObjdumpAndLlvmMcaOnEachKernel) {
                       log + "\ncat > /dev/null\ncat <<'END'\n" + std::string(MCA_EUCLID) + "END\n",
                   runnable);
   std::string note;
-  const std::optional<ProcessorModel> model = model_kernels(
+  const std::optional<std::vector<KernelLoop>> loops = find_kernel_loops(
       {{"gcd_euclid_u", "/kit/bench_euclid_u"}, {"gcd_binary_s", "/kit/bench_binary_s"}}, tools,
       note);
+  ASSERT_TRUE(loops) << note;
+  ASSERT_EQ(loops->size(), 2U);
+  EXPECT_EQ((*loops)[1].kernel, "gcd_binary_s");
+  EXPECT_TRUE((*loops)[1].assembly.starts_with(".Lloop:\n\tcmp    %esi,%edi\n"));
+  const std::optional<ProcessorModel> model = model_loops(*loops, tools, note);
   ASSERT_TRUE(model) << note;
   EXPECT_EQ(model->cpu, "testlake");
   EXPECT_EQ(model->tool, "Test LLVM 14");
@@ -46,8 +51,8 @@ TEST(ModelKernels, RunsObjdumpAndLlvmMcaOnEachKernel) {
   const std::string logged{std::istreambuf_iterator<char>(arguments), {}};
   EXPECT_EQ(logged,
             "-d --no-show-raw-insn --disassemble=_Z12gcd_euclid_ujj /kit/bench_euclid_u\n"
-            "-mcpu=testlake -iterations=100 -bottleneck-analysis -\n"
             "-d --no-show-raw-insn --disassemble=_Z12gcd_binary_sjj /kit/bench_binary_s\n"
+            "-mcpu=testlake -iterations=100 -bottleneck-analysis -\n"
             "-mcpu=testlake -iterations=100 -bottleneck-analysis -\n");
 }
 
@@ -56,18 +61,13 @@ TEST(ModelKernels, SaysWhatIsMissing) {
   ModelTools tools;
   tools.llvm_mca = "gcd-kit-no-such-llvm-mca";
   std::string note;
-  EXPECT_FALSE(model_kernels({{"gcd_euclid_u", "/bin/true"}}, tools, note));
+  EXPECT_FALSE(model_loops({{"gcd_euclid_u", ".Lloop:\n\tjmp .Lloop\n"}}, tools, note));
   EXPECT_EQ(note,
             "gcd-kit-no-such-llvm-mca not found: could not be started: No such file or directory");
-  tools.llvm_mca = "llvm-mca";
   tools.objdump = "gcd-kit-no-such-objdump";
-  tools.cpu = "znver3";  // no host processor needed
-  EXPECT_FALSE(model_kernels({{"gcd_euclid_u", "/bin/true"}}, tools, note));
-  EXPECT_TRUE(note ==
-                  "gcd-kit-no-such-objdump not found: could not be started: No such file or "
-                  "directory" ||
-              note.starts_with("llvm-mca not found"))
-      << note;
+  EXPECT_FALSE(find_kernel_loops({{"gcd_euclid_u", "/bin/true"}}, tools, note));
+  EXPECT_EQ(note,
+            "gcd-kit-no-such-objdump not found: could not be started: No such file or directory");
 }
 
 }  // namespace

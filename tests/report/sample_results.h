@@ -74,5 +74,30 @@ inline Results sample_results() {
                                       "tzcntl %eax, %eax", 3});
     study.counters.push_back({names[i], ns[i] * 3, passes[i] * 6, 1.0});
   }
+  // Latencies timed at 3 GHz; shr by 1 below the plausible. The divider of gcd_euclid_u slower
+  // on larger quotients, that of gcd_euclid_s not.
+  study.latencies.clock_before_ghz = 2.99;
+  study.latencies.clock_after_ghz = 3.01;
+  study.latencies.forms = {{"and", "and $0, r32 (the carrier)", 1.0, 0, true},
+                           {"div", "div r32, quotient 1", 10.0, 2.0, true},
+                           {"cmp_cmovbe", "cmp and cmovbe", 3.0, 0, true},
+                           {"shr_1", "shr r32 (by 1)", 0.5, 0, false},
+                           {"mov", "mov r32, r32", 0.2, 0, true}};
+  study.divider = {{"gcd_euclid_u", 20000, 379312, 10.5, 6.0, {}},
+                   {"gcd_euclid_s", 20000, 367323, 10.0, 6.1, {}}};
+  const std::uint64_t shares[] = {10000, 150000, 100000, 60000, 59312};
+  const double slower[] = {10.1, 10.0, 10.0, 12.0, 14.0};
+  for (std::size_t g = 0; g < QUOTIENT_GROUPS.size(); ++g) {
+    const auto [low, high] = QUOTIENT_GROUPS[g];
+    study.divider[0].groups.push_back({low, high, shares[g], slower[g]});
+    study.divider[1].groups.push_back({low, high, shares[g] - 1000 * (g == 4), 10.0});
+  }
+  // Chains: gcd_euclid_u its chain (19 * 12 + 14.4 = 242.4 against 240), gcd_binary_u costing
+  // more (20.7 * 4 + 14.4 = 97.2 against 120), gcd_euclid_s faster (18.4 * 15 + 14.4 = 290.4
+  // against 234), gcd_binary_s none.
+  results.bounds = {
+      {"gcd_euclid_u", 12.0, "mov %edx,%ecx (0.2) -> div %ecx (11.8)", {}, 1, true},
+      {"gcd_euclid_s", 15.0, "mov %edx,%edi (0.2) -> idiv %edi (14.8)", {"xchg"}, 1, true},
+      {"gcd_binary_u", 4.0, "cmp %esi,%edi (1.0) -> cmovbe %edi,%esi (3.0)", {}, 3, true}};
   return results;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "report/export.h"
+#include "tests/report/sample_results.h"
 
 namespace {
 
@@ -80,6 +81,22 @@ TEST(SideBySide, KeepsEachReportsFlagsAndCrossChecksInItsData) {
   const Json::Array& reports = *json.find("reports")->get<Json::Array>();
   EXPECT_EQ(*reports[0].find("flags")->get<std::string>(), "-O3 -march=native");
   EXPECT_EQ(*reports[1].find("cross_check_errors")->find("check_s")->get<double>(), 3);
+}
+
+// The division on its operands and each chain against its measured pass, where a report has
+// them (sample_results(): 10.5 cycles; 12.0 against 80 / 19 ns at 3 GHz, 12.6).
+TEST(SideBySide, SetsTheDivisionAndEachChainBesideTheMeasuredPass) {
+  const std::string table =
+      format_side_by_side({{"sample", sample_results()}, load("cycles.json")});
+  EXPECT_TRUE(contains(table,
+                       "  division on its operands\n"
+                       "    gcd_euclid_u             10.5 cycles      -\n"))
+      << table;
+  EXPECT_TRUE(contains(table,
+                       "  chain / measured pass\n"
+                       "    gcd_euclid_u             12.0 / 12.6      -\n"))
+      << table;
+  EXPECT_TRUE(contains(table, "    gcd_binary_s             -                -\n")) << table;
 }
 
 // More reports than fit 80 columns go on in a second block.
