@@ -28,6 +28,7 @@
 #include "report/side_by_side.h"
 #include "report/svg.h"
 #include "report/text.h"
+#include "report/trace.h"
 #include "study/peers.h"
 
 namespace {
@@ -254,6 +255,25 @@ int side_by_side(const Options& options) {
   return all_written ? 0 : 1;
 }
 
+// --trace A B: nothing is run; the pair through the four kernels' own loops.
+int trace(const Options& options) {
+  const Trace traced = trace_pair(options.trace_first, options.trace_second);
+  std::vector<WrittenFile> written;
+  if (options.json_given) {
+    written.push_back({"JSON", options.json_path, ""});
+    const std::vector<ReplacedFile> files = begin_output_files({&options.json_path});
+    static_cast<void>(finish_output_files(files, {to_text(trace_json(traced))}, written));
+  }
+  std::string out = format_trace(traced);
+  for (const WrittenFile& file : written) {
+    out += format_written(file, working_folder());
+  }
+  std::fputs(out.c_str(), stdout);
+  flush_stdout_or_fail();
+  say_which_files_failed(written);
+  return written.empty() || written.front().error.empty() ? 0 : 1;
+}
+
 double seconds_now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
@@ -276,6 +296,9 @@ int main(int argc, char** argv) {
   }
   if (options.side_by_side) {
     return side_by_side(options);
+  }
+  if (options.trace) {
+    return trace(options);
   }
 
   // Everything that can be checked is checked before the first run is announced.

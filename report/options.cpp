@@ -6,6 +6,7 @@
 
 #include "report/results.h"
 #include "report/safe_text.h"
+#include "report/trace.h"
 
 namespace {
 
@@ -14,21 +15,23 @@ struct KnownOption {
   char short_name;  // 0 for none
   bool takes_value;
   bool side_by_side;  // means something with --side-by-side, which runs nothing
+  bool trace;         // means something with --trace, which runs nothing either
 };
 
-constexpr std::array<KnownOption, 12> KNOWN_OPTIONS{{
-    {"runs", 'r', true, false},
-    {"repetitions", 0, true, false},
-    {"pairs", 0, true, false},
-    {"sweep-pairs", 0, true, false},
-    {"timeout", 't', true, false},
-    {"json", 0, true, true},
-    {"svg", 0, true, true},
-    {"no-svg", 0, false, false},
-    {"compare", 0, true, false},
-    {"mcpu", 0, true, false},
-    {"side-by-side", 0, false, true},
-    {"help", 'h', false, true},
+constexpr std::array<KnownOption, 13> KNOWN_OPTIONS{{
+    {"runs", 'r', true, false, false},
+    {"repetitions", 0, true, false, false},
+    {"pairs", 0, true, false, false},
+    {"sweep-pairs", 0, true, false, false},
+    {"timeout", 't', true, false, false},
+    {"json", 0, true, true, true},
+    {"svg", 0, true, true, false},
+    {"no-svg", 0, false, false, false},
+    {"compare", 0, true, false, false},
+    {"mcpu", 0, true, false, false},
+    {"side-by-side", 0, false, true, false},
+    {"trace", 0, false, false, true},
+    {"help", 'h', false, true, true},
 }};
 
 // A value from the command line as a message repeats it: controls and bytes beyond UTF-8
@@ -119,6 +122,10 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     options.side_by_side = true;
     return true;
   }
+  if (name == "trace") {
+    options.trace = true;
+    return true;
+  }
   if (name == "mcpu") {
     // LLVM's processor names: letters, digits, '-', '_' and '.'.
     const bool plain = !value.empty() && value.size() <= 40 &&
@@ -180,6 +187,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
   bool timeout_given = false;
   bool options_ended = false;
   std::string idle_with_side_by_side;  // the first option given that does nothing there
+  std::string idle_with_trace;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const KnownOption* known = nullptr;
@@ -203,7 +211,8 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
         }
         value = argument.substr(equals + 1);
       }
-    } else if (!options_ended && argument.size() > 1 && argument[0] == '-') {
+    } else if (!options_ended && argument.size() > 1 && argument[0] == '-' &&
+               (argument[1] < '0' || argument[1] > '9')) {  // a negative number is none
       known = find_short(argument[1], error);
       if (known == nullptr) {
         return std::nullopt;
@@ -236,6 +245,33 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
     if (!known->side_by_side && idle_with_side_by_side.empty()) {
       idle_with_side_by_side = written;
     }
+    if (!known->trace && idle_with_trace.empty()) {
+      idle_with_trace = written;
+    }
+  }
+  if (options.trace && options.side_by_side) {
+    error = "--trace and --side-by-side: one thing at a time";
+    return std::nullopt;
+  }
+  if (options.trace) {
+    if (!idle_with_trace.empty()) {
+      error = idle_with_trace + " does nothing with --trace, which runs nothing";
+      return std::nullopt;
+    }
+    if (positionals.size() != 2) {
+      error = "--trace takes two numbers, A and B";
+      return std::nullopt;
+    }
+    std::uint32_t* words[] = {&options.trace_first, &options.trace_second};
+    for (std::size_t i = 0; i < 2; ++i) {
+      const std::optional<std::uint32_t> word = parse_trace_word(positionals[i], error);
+      if (!word) {
+        error = "--trace: " + error;
+        return std::nullopt;
+      }
+      *words[i] = *word;
+    }
+    return options;
   }
   if (options.side_by_side) {
     if (!idle_with_side_by_side.empty()) {
@@ -273,6 +309,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
 std::string usage() {
   return R"(Usage: gcd_report [OPTION]... [NAME=PATH]...
   or:  gcd_report --side-by-side [--json=FILE] [--svg=FILE] REPORT REPORT...
+  or:  gcd_report --trace [--json=FILE] A B
 Cross-check and time the kit's GCD kernels with its programs, then study them in
 this process: passes per call, the cost of one pass in ns and in cycles of the
 measured clock, the cost against operand size, passes per bit against theory,
@@ -301,6 +338,10 @@ draws it as SVG.
       --side-by-side     run nothing: show two or more reports' JSON files in
                            one table (--json and --svg write its data and a
                            picture)
+      --trace A B        run nothing: follow the pair A, B pass by pass
+                           through the four kernels' loops (decimal with an
+                           optional sign, or hexadecimal after 0x; --json
+                           writes it)
   -h, --help             show this help and exit
 
 The programs are looked for beside gcd_report, then where the build put them;

@@ -1,6 +1,7 @@
 // The report's command line.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ struct Options {
   std::map<std::string, std::string> programs;  // NAME=PATH given on the command line
   bool side_by_side = false;                    // nothing is run: the reports given, compared
   std::vector<std::string> side_by_side_files;
+  bool trace = false;  // nothing is run: one pair traced through the kernels' loops
+  std::uint32_t trace_first = 0;
+  std::uint32_t trace_second = 0;
   bool help = false;
 };
 

@@ -123,6 +123,36 @@ TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
   EXPECT_EQ(error, "GCD_REPORT_TIMEOUT must be a whole number from 1 to 86400, not '\\x1b[2J'");
 }
 
+// --trace runs nothing: two words, negative ones too, and --json; anything else is refused.
+TEST(ParseOptions, TakesTwoWordsToTrace) {
+  std::string error;
+  std::optional<Options> options = parse_options({"--trace", "-12", "0x12"}, {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_TRUE(options->trace);
+  EXPECT_EQ(options->trace_first, static_cast<std::uint32_t>(-12));
+  EXPECT_EQ(options->trace_second, 18U);
+  options = parse_options({"--json=t.json", "--trace", "48", "18"}, {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_TRUE(options->json_given);
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"--trace", "48"}, "--trace takes two numbers, A and B"},
+      {{"--trace", "1", "2", "3"}, "--trace takes two numbers, A and B"},
+      {{"--trace", "48", "x18"},
+       "--trace: 'x18' is no number: give a decimal one, with an optional sign, or a "
+       "hexadecimal one after 0x"},
+      {{"--trace", "-2147483649", "1"},
+       "--trace: '-2147483649' is outside both 32-bit ranges, signed and unsigned "
+       "(-2147483648 to 4294967295)"},
+      {{"--trace", "--runs=3", "1", "2"}, "--runs does nothing with --trace, which runs nothing"},
+      {{"--trace", "--svg=t.svg", "1", "2"}, "--svg does nothing with --trace, which runs nothing"},
+      {{"--trace", "--side-by-side", "1", "2"}, "--trace and --side-by-side: one thing at a time"},
+  };
+  for (const auto& [arguments, why] : refused) {
+    EXPECT_FALSE(parse_options(arguments, {}, error)) << why;
+    EXPECT_EQ(error, why);
+  }
+}
+
 TEST(ParseOptions, TurnsThePictureOff) {
   std::string error;
   std::optional<Options> options = parse_options({"--no-svg"}, {}, error);
