@@ -302,6 +302,69 @@ void read_latencies(Reader& read, const Json& json, Results& results) {
   read.once_each(names, "latency_bounds");
 }
 
+// Counts of a distribution: whole numbers, at most a list's worth.
+std::vector<std::uint64_t> counts(Reader& read, const Json& row, std::size_t most) {
+  std::vector<std::uint64_t> values;
+  const Json::Array& items = read.array(row, "counts");
+  if (items.size() > most) {
+    read.fail("\"counts\" holds more counts than a distribution has");
+    return values;
+  }
+  for (const Json& item : items) {
+    const double* value = item.get<double>();
+    if (value == nullptr || *value < 0 || *value > 1e15 || *value != std::floor(*value)) {
+      read.fail("\"counts\" holds something that is no count");
+      return values;
+    }
+    values.push_back(static_cast<std::uint64_t>(*value));
+  }
+  return values;
+}
+
+// How the passes spread: per kit kernel, its passes per call, quotients, zeros and exits.
+void read_distributions(Reader& read, const Json& json, Study& study) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(json, "pass_counts")) {
+    PassDistribution d;
+    d.kernel = read.kernel(row, "kernel", "pass_counts", false);
+    d.calls = read.whole<std::uint64_t>(row, "calls", 0, 1e12);
+    d.passes = counts(read, row, 64);
+    names.push_back(d.kernel);
+    study.distributions.push_back(std::move(d));
+  }
+  read.once_each(names, "pass_counts");
+  const auto kernel_of = [&](const Json& row, const char* list) -> PassDistribution* {
+    const std::string kernel = read.kernel(row, "kernel", list, false);
+    for (PassDistribution& d : study.distributions) {
+      if (d.kernel == kernel) {
+        return &d;
+      }
+    }
+    std::string what(1, '"');
+    read.fail(
+        what.append(list).append("\" names ").append(kernel).append(", which has no pass_counts"));
+    return nullptr;
+  };
+  for (const Json& row : read.array(json, "quotient_counts")) {
+    if (PassDistribution* d = kernel_of(row, "quotient_counts")) {
+      d->quotients = counts(read, row, COUNTED_QUOTIENTS);
+    }
+  }
+  for (const Json& row : read.array(json, "zero_counts")) {
+    if (PassDistribution* d = kernel_of(row, "zero_counts")) {
+      d->difference_zeros = counts(read, row, COUNTED_ZEROS);
+    }
+  }
+  for (const Json& row : read.array(json, "exit_counts")) {
+    if (PassDistribution* d = kernel_of(row, "exit_counts")) {
+      d->exits = {read.whole<std::uint64_t>(row, "u_is_one", 0, 1e12),
+                  read.whole<std::uint64_t>(row, "v_is_one", 0, 1e12),
+                  read.whole<std::uint64_t>(row, "u_equals_v", 0, 1e12)};
+      d->no_pass = read.whole<std::uint64_t>(row, "no_pass", 0, 1e12);
+    }
+  }
+}
+
 }  // namespace
 
 Json estimate_json(const Estimate& figure) {
@@ -446,6 +509,38 @@ Json results_to_json(const Results& results) {
                       against ? Json(rounded(against->measured_cycles_per_call)) : Json(nullptr)}});
   }
 
+  Json::Array pass_counts;
+  Json::Array quotient_counts;
+  Json::Array zero_counts;
+  Json::Array exit_counts;
+  const auto counts = [](const std::vector<std::uint64_t>& values) {
+    Json::Array array;
+    for (const std::uint64_t value : values) {
+      array.emplace_back(value);
+    }
+    return array;
+  };
+  for (const PassDistribution& d : study.distributions) {
+    pass_counts.emplace_back(Json::Object{{"kernel", d.kernel},
+                                          {"calls", d.calls},
+                                          {"mean", rounded(d.mean())},
+                                          {"standard_deviation", rounded(d.standard_deviation())},
+                                          {"counts", counts(d.passes)}});
+    if (!d.quotients.empty()) {
+      quotient_counts.emplace_back(
+          Json::Object{{"kernel", d.kernel}, {"counts", counts(d.quotients)}});
+    }
+    if (!d.difference_zeros.empty()) {
+      zero_counts.emplace_back(
+          Json::Object{{"kernel", d.kernel}, {"counts", counts(d.difference_zeros)}});
+      exit_counts.emplace_back(Json::Object{{"kernel", d.kernel},
+                                            {"u_is_one", d.exits[0]},
+                                            {"v_is_one", d.exits[1]},
+                                            {"u_equals_v", d.exits[2]},
+                                            {"no_pass", d.no_pass}});
+    }
+  }
+
   Json::Array counters;
   for (const KernelCounters& counted : study.counters) {
     const KernelFigures* kernel = find_kernel(study, counted.kernel);
@@ -514,6 +609,10 @@ Json results_to_json(const Results& results) {
       {"divider", std::move(divider)},
       {"divider_quotients", std::move(quotients)},
       {"latency_bounds", std::move(bounds)},
+      {"pass_counts", std::move(pass_counts)},
+      {"quotient_counts", std::move(quotient_counts)},
+      {"zero_counts", std::move(zero_counts)},
+      {"exit_counts", std::move(exit_counts)},
       {"notes", std::move(notes)},
   };
 }
@@ -658,6 +757,9 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
   // The latencies, the divider and the bounds came later still, as further keys.
   if (with_cycles && json.find("latencies") != nullptr) {
     read_latencies(read, json, results);
+  }
+  if (with_cycles && json.find("pass_counts") != nullptr) {
+    read_distributions(read, json, results.study);
   }
   const Json::Array& notes = read.array(json, "notes");
   if (notes.size() > MAX_NOTES) {

@@ -4,16 +4,22 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "report/svg_panel.h"
+#include "study/distributions.h"
+#include "study/divider.h"
 #include "study/fit.h"
 #include "study/stats.h"
 
 namespace {
 
-constexpr double HEIGHT = 580;
+constexpr double HEIGHT = 1060;
+// The second row of panels: how the passes spread.
+constexpr double SPREAD_TOP = 640;
+constexpr double SPREAD_BOTTOM = 950;
 
 // The theory lines: wide and pale, under the measured lines, which should lie along them.
 constexpr Style THEORY{"#c8c8c8", ""};
@@ -70,6 +76,93 @@ std::optional<Series> theory_line(const Study& study, const std::vector<Series>&
     return Series{kernel, {{from, slope * from + intercept}, {32, slope * 32 + intercept}}};
   }
   return std::nullopt;
+}
+
+// Shares of a distribution's counts from `from` on, as percentages, at 1, 2, ...
+Series shares_series(const std::string& name, const std::vector<std::uint64_t>& counts,
+                     std::size_t from, double first_at) {
+  Series series{name, {}};
+  std::uint64_t whole = 0;
+  for (std::size_t i = from; i < counts.size(); ++i) {
+    whole += counts[i];
+  }
+  for (std::size_t i = from; whole > 0 && i < counts.size(); ++i) {
+    series.points.push_back({first_at + static_cast<double>(i - from),
+                             100.0 * static_cast<double>(counts[i]) / static_cast<double>(whole)});
+  }
+  return series;
+}
+
+// The laws' shares, at the same places.
+Series law_series(const std::string& name, std::size_t count, double first_at,
+                  const std::function<double(std::size_t)>& law) {
+  Series series{name, {}};
+  for (std::size_t i = 0; i < count; ++i) {
+    series.points.push_back({first_at + static_cast<double>(i), 100.0 * law(i)});
+  }
+  return series;
+}
+
+// The second row: passes per call, as the calls spread; quotients and zeros against their laws.
+void spread_panels(std::string& out, const Study& study) {
+  const std::vector<PassDistribution>& all = study.distributions;
+  if (all.empty()) {
+    return;
+  }
+  std::vector<Series> passes;
+  std::vector<Series> shares;
+  std::vector<Series> laws;
+  double most_passes = 8;
+  for (const PassDistribution& d : all) {
+    passes.push_back(shares_series(d.kernel, d.passes, 0, 0));
+    most_passes = std::max(most_passes, static_cast<double>(d.passes.size()));
+    if (!d.quotients.empty()) {
+      shares.push_back(shares_series(d.kernel, d.quotients, 1, 1));
+    }
+    if (!d.difference_zeros.empty()) {
+      shares.push_back(shares_series(d.kernel, d.difference_zeros, 0, 1));
+    }
+  }
+  laws.push_back(law_series("Gauss-Kuzmin", COUNTED_QUOTIENTS - 1, 1, [](std::size_t i) {
+    const auto q = static_cast<std::uint32_t>(i + 1);
+    return gauss_kuzmin_share(q, q + 1 == COUNTED_QUOTIENTS ? UINT32_MAX : q);
+  }));
+  laws.push_back(law_series("geometric", COUNTED_ZEROS, 1, [](std::size_t i) {
+    return geometric_share(static_cast<std::uint32_t>(i + 1), i + 1 == COUNTED_ZEROS);
+  }));
+  const double x_high = std::ceil(most_passes / 8) * 8;
+  const auto [passes_low, passes_high] = value_range(passes);
+  const Panel passes_panel(80, passes_low, passes_high,
+                           {SPREAD_TOP, SPREAD_BOTTOM, x_high, 8, "passes in a call"});
+  passes_panel.axes(out, "How the calls spread", "share of calls (%)");
+  for (std::size_t i = 0; i < passes.size(); ++i) {
+    passes_panel.line(out, passes[i], style_of(passes[i].name, i), "spread");
+  }
+  std::vector<Series> both = shares;
+  both.insert(both.end(), laws.begin(), laws.end());
+  const auto [shares_low, shares_high] = value_range(both);
+  const Panel shares_panel(600, shares_low, shares_high,
+                           {SPREAD_TOP, SPREAD_BOTTOM, COUNTED_QUOTIENTS - 1, 1,
+                            "quotient, or zeros of a difference (the last: or more)"});
+  shares_panel.axes(out, "Against their laws", "share of passes (%)");
+  out += "<g class=\"theory\" stroke=\"" + std::string(THEORY.colour) +
+         "\" stroke-width=\"6\" stroke-linecap=\"round\" fill=\"none\">\n";
+  for (const Series& law : laws) {
+    out += "<polyline data-law=\"" + escaped(law.name) + "\" points=\"";
+    for (const Point& point : law.points) {
+      out += number(shares_panel.x(point.bits)) + "," + number(shares_panel.y(point.value)) + " ";
+    }
+    out += "\"/>\n";
+  }
+  out += "</g>\n";
+  for (std::size_t i = 0; i < shares.size(); ++i) {
+    shares_panel.line(out, shares[i], style_of(shares[i].name, i), "shares");
+  }
+  out += "<g class=\"legend\" font-size=\"12\" fill=\"#333\">\n";
+  legend_entry(out, 80, SPREAD_BOTTOM + 80, THEORY, 6,
+               "laws: Gauss-Kuzmin (Euclid's quotients), geometric (binary's zeros); kernels as "
+               "above, Euclid's lines of quotients, binary's of zeros");
+  out += "</g>\n";
 }
 
 }  // namespace
@@ -131,6 +224,8 @@ std::string draw_svg(const Results& results) {
                 "theory: %.4f passes per bit (Euclid), %.4f (binary), through the measured passes",
                 EUCLID_PASSES_PER_BIT, BINARY_PASSES_PER_BIT);
   legend_entry(out, 80, 510 + static_cast<double>((ns.size() + 3) / 4) * 22, THEORY, 6, theory);
-  out += "</g>\n</svg>\n";
+  out += "</g>\n";
+  spread_panels(out, study);
+  out += "</svg>\n";
   return out;
 }

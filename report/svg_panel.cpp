@@ -101,7 +101,8 @@ void legend_entry(std::string& out, double column, double row, const Style& styl
          "</text>\n";
 }
 
-Panel::Panel(double left, double y_low, double y_high) : left_(left) {
+Panel::Panel(double left, double y_low, double y_high, const PanelFrame& frame)
+    : left_(left), frame_(frame) {
   step_ = tick_step(std::max(y_high - y_low, 1e-9));
   y_low_ = std::floor(y_low / step_) * step_;
   y_high_ = std::ceil(y_high / step_) * step_;
@@ -109,7 +110,7 @@ Panel::Panel(double left, double y_low, double y_high) : left_(left) {
 
 void Panel::axes(std::string& out, const std::string& title, const std::string& unit) const {
   out += "<g class=\"axes\" font-size=\"12\" fill=\"#333\">\n";
-  out += "<text x=\"" + number(left_ + PLOT_WIDTH / 2) + "\" y=\"" + number(PLOT_TOP - 14) +
+  out += "<text x=\"" + number(left_ + PLOT_WIDTH / 2) + "\" y=\"" + number(frame_.top - 14) +
          "\" text-anchor=\"middle\" font-size=\"15\" font-weight=\"bold\">" + escaped(title) +
          "</text>\n";
   for (double value = y_low_; value <= y_high_ + step_ / 2; value += step_) {
@@ -120,18 +121,19 @@ void Panel::axes(std::string& out, const std::string& title, const std::string& 
     out += "<text x=\"" + number(left_ - 6) + "\" y=\"" + number(y(value) + 4) +
            "\" text-anchor=\"end\">" + label + "</text>\n";
   }
-  for (int bits = 0; bits <= 32; bits += 4) {
-    out += "<line x1=\"" + number(x(bits)) + "\" x2=\"" + number(x(bits)) + "\" y1=\"" +
-           number(PLOT_BOTTOM) + "\" y2=\"" + number(PLOT_BOTTOM + 5) + "\" stroke=\"#333\"/>\n";
-    out += "<text x=\"" + number(x(bits)) + "\" y=\"" + number(PLOT_BOTTOM + 19) +
-           "\" text-anchor=\"middle\">" + std::to_string(bits) + "</text>\n";
+  for (double at = 0; at <= frame_.x_high + frame_.x_step / 1000; at += frame_.x_step) {
+    out += "<line x1=\"" + number(x(at)) + "\" x2=\"" + number(x(at)) + "\" y1=\"" +
+           number(frame_.bottom) + "\" y2=\"" + number(frame_.bottom + 5) +
+           "\" stroke=\"#333\"/>\n";
+    out += "<text x=\"" + number(x(at)) + "\" y=\"" + number(frame_.bottom + 19) +
+           "\" text-anchor=\"middle\">" + std::to_string(static_cast<long>(at)) + "</text>\n";
   }
-  out += "<rect x=\"" + number(left_) + "\" y=\"" + number(PLOT_TOP) + "\" width=\"" +
-         number(PLOT_WIDTH) + "\" height=\"" + number(PLOT_BOTTOM - PLOT_TOP) +
+  out += "<rect x=\"" + number(left_) + "\" y=\"" + number(frame_.top) + "\" width=\"" +
+         number(PLOT_WIDTH) + "\" height=\"" + number(frame_.bottom - frame_.top) +
          "\" fill=\"none\" stroke=\"#333\"/>\n";
-  out += "<text x=\"" + number(left_ + PLOT_WIDTH / 2) + "\" y=\"" + number(PLOT_BOTTOM + 40) +
-         "\" text-anchor=\"middle\">operand size (bits)</text>\n";
-  const double middle = (PLOT_TOP + PLOT_BOTTOM) / 2;
+  out += "<text x=\"" + number(left_ + PLOT_WIDTH / 2) + "\" y=\"" + number(frame_.bottom + 40) +
+         "\" text-anchor=\"middle\">" + escaped(frame_.x_label) + "</text>\n";
+  const double middle = (frame_.top + frame_.bottom) / 2;
   out += "<text x=\"" + number(left_ - 48) + "\" y=\"" + number(middle) +
          "\" text-anchor=\"middle\" transform=\"rotate(-90 " + number(left_ - 48) + " " +
          number(middle) + ")\">" + escaped(unit) + "</text>\n";
@@ -153,7 +155,7 @@ void Panel::right_axis(std::string& out, const std::string& unit, double scale) 
     out += "<text x=\"" + number(left_ + PLOT_WIDTH + 8) + "\" y=\"" + number(at + 4) + "\">" +
            label + "</text>\n";
   }
-  const double middle = (PLOT_TOP + PLOT_BOTTOM) / 2;
+  const double middle = (frame_.top + frame_.bottom) / 2;
   const double x = left_ + PLOT_WIDTH + 52;
   out += "<text x=\"" + number(x) + "\" y=\"" + number(middle) +
          "\" text-anchor=\"middle\" transform=\"rotate(90 " + number(x) + " " + number(middle) +

@@ -16,7 +16,7 @@ struct Style {
 };
 
 struct Point {
-  double bits;
+  double bits;  // or whatever the panel's horizontal axis shows
   double value;
 };
 
@@ -43,15 +43,24 @@ struct Series {
 void legend_entry(std::string& out, double column, double row, const Style& style, double width,
                   const std::string& label);
 
-// A panel of lines against operand size (0 to 32 bits) at a left edge, its vertical scale
-// from the values it must show.
+// Where a panel stands and what its horizontal axis shows: by default operand size, 0 to 32
+// bits, in the first row of panels.
+struct PanelFrame {
+  double top = PLOT_TOP;
+  double bottom = PLOT_BOTTOM;
+  double x_high = 32;
+  double x_step = 4;  // between the ticks of the horizontal axis
+  const char* x_label = "operand size (bits)";
+};
+
+// A panel of lines at a left edge, its vertical scale from the values it must show.
 class Panel {
  public:
-  Panel(double left, double y_low, double y_high);
+  Panel(double left, double y_low, double y_high, const PanelFrame& frame = PanelFrame{});
 
-  [[nodiscard]] double x(double bits) const { return left_ + bits / 32.0 * PLOT_WIDTH; }
+  [[nodiscard]] double x(double at) const { return left_ + at / frame_.x_high * PLOT_WIDTH; }
   [[nodiscard]] double y(double value) const {
-    return PLOT_BOTTOM - (value - y_low_) / (y_high_ - y_low_) * (PLOT_BOTTOM - PLOT_TOP);
+    return frame_.bottom - (value - y_low_) / (y_high_ - y_low_) * (frame_.bottom - frame_.top);
   }
 
   void axes(std::string& out, const std::string& title, const std::string& unit) const;
@@ -63,6 +72,7 @@ class Panel {
 
  private:
   double left_;
+  PanelFrame frame_;
   double step_ = 1;
   double y_low_ = 0;
   double y_high_ = 1;

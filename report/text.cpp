@@ -14,6 +14,7 @@
 #include "report/files.h"
 #include "report/layout.h"
 #include "report/safe_text.h"
+#include "report/spread_text.h"
 #include "study/fit.h"
 #include "study/stats.h"
 
@@ -488,6 +489,7 @@ std::string format_report(const Results& results) {
   bound_section(out, results);
   sweep_section(out, results.study);
   theory_section(out, results.study);
+  spread_section(out, results.study);
   return out;
 }
 

@@ -67,7 +67,7 @@ std::vector<StudiedKernel> studied_kernels() {
 }
 
 std::size_t study_steps(const StudySettings& settings) {
-  return 7 + 2 * (1 + std::size_t{settings.repetitions});
+  return 8 + 2 * (1 + std::size_t{settings.repetitions});
 }
 
 std::vector<std::vector<double>> events_per_call(const std::vector<StudiedKernel>& kernels,
@@ -194,6 +194,9 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
     study.counters.push_back({kit[i].name, counted[i][0], counted[i][1], counted[i][2]});
   }
 
+  progress("counting how the passes spread");
+  study.distributions = pass_distributions(
+      std::span(drawn).first(std::min<std::size_t>(drawn.size(), DISTRIBUTION_PAIRS)));
   progress("timing the latencies of the kernels' instructions");
   study.latencies = measure_latencies();
   progress("timing the divider on Euclid's own operands");

@@ -15,6 +15,7 @@
 #include "kernels/gcd.h"
 #include "kernels/passes.h"
 #include "platform/counters.h"
+#include "study/distributions.h"
 #include "study/divider.h"
 #include "study/latency.h"
 #include "study/pairs.h"
@@ -83,6 +84,7 @@ struct Study {
   std::string counters_left_out;                 // why there are none, where there are none
   Latencies latencies;                           // of the instructions on the kernels' loops
   std::vector<DividerFigures> divider;           // on Euclid's own operands
+  std::vector<PassDistribution> distributions;   // of the kit kernels' passes
 
   // The clock that turns ns into cycles: the mean of the two measurements, if both exist.
   [[nodiscard]] std::optional<double> ghz() const {

@@ -99,5 +99,22 @@ inline Results sample_results() {
       {"gcd_euclid_u", 12.0, "mov %edx,%ecx (0.2) -> div %ecx (11.8)", {}, 1, true},
       {"gcd_euclid_s", 15.0, "mov %edx,%edi (0.2) -> idiv %edi (14.8)", {"xchg"}, 1, true},
       {"gcd_binary_u", 4.0, "cmp %esi,%edi (1.0) -> cmovbe %edi,%esi (3.0)", {}, 3, true}};
+  // Passes spread: gcd_euclid_u's calls of 18 and 20 passes, its quotients on Gauss-Kuzmin;
+  // gcd_binary_u's of 20, its zeros far from the geometric law at 1 and 2.
+  PassDistribution euclid;
+  euclid.kernel = "gcd_euclid_u";
+  euclid.calls = 100;
+  euclid.passes.assign(21, 0);
+  euclid.passes[18] = 50;
+  euclid.passes[20] = 50;
+  euclid.quotients = {50, 415, 170, 93, 59, 41, 30, 23, 169};
+  PassDistribution binary;
+  binary.kernel = "gcd_binary_u";
+  binary.calls = 100;
+  binary.passes.assign(21, 0);
+  binary.passes[20] = 100;
+  binary.difference_zeros = {6000, 2500, 1250, 625, 312, 313};
+  binary.exits = {80, 0, 20};
+  study.distributions = {euclid, binary};
   return results;
 }

@@ -137,7 +137,16 @@ TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
               kernel.passes_per_call ? 1U : 0U)
         << kernel.name;
   }
-  EXPECT_EQ(count(svg, "class=\"series "), 9U);
+  // How the passes spread: one line per kit kernel counted, one per distribution of shares,
+  // and the two laws.
+  for (const char* series : {"class=\"series spread\" data-kernel=\"gcd_euclid_u\"",
+                             "class=\"series spread\" data-kernel=\"gcd_binary_u\"",
+                             "class=\"series shares\" data-kernel=\"gcd_euclid_u\"",
+                             "class=\"series shares\" data-kernel=\"gcd_binary_u\"",
+                             "data-law=\"Gauss-Kuzmin\"", "data-law=\"geometric\""}) {
+    EXPECT_EQ(count(svg, series), 1U) << series;
+  }
+  EXPECT_EQ(count(svg, "class=\"series "), 13U);
   EXPECT_NE(svg.find(">ns per call</text>"), std::string::npos);
   EXPECT_NE(svg.find(">operand size (bits)</text>"), std::string::npos);
   // The two theory lines.
