@@ -14,8 +14,8 @@
 // Beyond their 95% intervals, two phases may part by this much (of their mean) for what is
 // known to differ between them. The programs and the study run the same loop on the same pairs,
 // one program at a time against one process: 10%. The sweep runs other pairs in another loop
-// (a table's), each size's between the others': 20% (13% seen on a quiet machine, signed
-// Euclid, docs/reports/amd-zen5-gxx-release).
+// (a table's), each size's between the others': 20% (up to 13% seen on a quiet machine, in
+// signed Euclid's pass).
 inline constexpr double PHASES_MAY_PART = 0.10;
 inline constexpr double SWEEP_MAY_PART = 0.20;
 

@@ -16,18 +16,6 @@ namespace {
 // Where the model and the measurement part by more than this, the report says so.
 constexpr double MODEL_PARTS = 0.20;
 
-const KernelModel* model_of(const Results& results, const std::string& kernel) {
-  if (!results.model) {
-    return nullptr;
-  }
-  for (const KernelModel& model : results.model->kernels) {
-    if (model.kernel == kernel) {
-      return &model;
-    }
-  }
-  return nullptr;
-}
-
 const KernelBound* bound_of(const Results& results, const std::string& kernel) {
   for (const KernelBound& bound : results.bounds) {
     if (bound.kernel == kernel) {
@@ -215,7 +203,7 @@ void chain_table(std::string& out, const Results& results) {
   for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
     const std::string kernel = program.kernel;
     const KernelBound* bound = bound_of(results, kernel);
-    const KernelModel* model = model_of(results, kernel);
+    const KernelModel* model = find_model(results, kernel);
     if (bound == nullptr && model == nullptr) {
       continue;
     }
@@ -243,14 +231,7 @@ void chain_table(std::string& out, const Results& results) {
          bound.kernel + (bound.from_machine_code ? ": " : ", the algorithm's own steps: ") +
              bound.chain +
              (bound.unmeasured.empty() ? ""
-                                       : "; not timed here: " +
-                                             [&] {
-                                               std::string names;
-                                               for (const std::string& name : bound.unmeasured) {
-                                                 names += (names.empty() ? "" : ", ") + name;
-                                               }
-                                               return names;
-                                             }()) +
+                                       : "; not timed here: " + joined(bound.unmeasured, ", ")) +
              ".");
   }
   for (const KernelBound& bound : results.bounds) {
@@ -356,7 +337,7 @@ std::string chain_sentence(const Results& results, const KernelBound& bound) {
                     "% more than its chain (" + figures +
                     "): " + fixed((measured - chain) / measured * 100, 1) +
                     "% of its call is not latency.";
-  if (const KernelModel* model = model_of(results, bound.kernel)) {
+  if (const KernelModel* model = find_model(results, bound.kernel)) {
     const std::optional<BoundShares> shares = bound_shares(model->bound);
     if (shares && shares->backend >= 10) {
       why += " The model names " +

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "report/safe_text.h"
+
 namespace {
 
 const DividerFigures* divider_of(const Study& study, const std::string& kernel) {
@@ -110,13 +112,15 @@ std::vector<KernelBound> latency_bounds(const std::vector<KernelLoop>& loops, co
     }
     KernelBound bound{loop.kernel, chain->cycles_per_pass, "", {}, 0, true};
     for (const ChainStep& step : chain->steps) {
-      bound.chain +=
-          (bound.chain.empty() ? "" : " -> ") + step.text + " (" + cycles_text(step.cycles) + ")";
+      // The texts are objdump's: shown as a file's texts are.
+      bound.chain += (bound.chain.empty() ? "" : " -> ") + safe_text(step.text, 60) + " (" +
+                     cycles_text(step.cycles) + ")";
       const std::string& form = decoded[step.index].form;
+      const std::string shown = safe_text(form, 20);
       if (std::find(all_unmeasured.begin(), all_unmeasured.end(), form) != all_unmeasured.end() &&
-          std::find(bound.unmeasured.begin(), bound.unmeasured.end(), form) ==
+          std::find(bound.unmeasured.begin(), bound.unmeasured.end(), shown) ==
               bound.unmeasured.end()) {
-        bound.unmeasured.push_back(form);
+        bound.unmeasured.push_back(shown);
       }
     }
     bound.branches =

@@ -41,6 +41,14 @@ void append(std::string& out, const char* format, ...) {
   }
 }
 
+std::string joined(const std::vector<std::string>& texts, const char* separator) {
+  std::string out;
+  for (const std::string& text : texts) {
+    out += (out.empty() ? "" : separator) + text;
+  }
+  return out;
+}
+
 std::string fixed(double value, int decimals) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);

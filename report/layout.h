@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Joins a number to its unit in a text for wrap(): a line never ends between the two.
 inline constexpr char GLUE = '\x1f';
@@ -15,6 +16,9 @@ inline constexpr char GLUE = '\x1f';
 
 // "3.10 GHz", kept on one line by wrap().
 [[nodiscard]] std::string with_unit(double value, int decimals, const char* unit);
+
+// The texts, each after the one before with the separator between: "a, b, c".
+[[nodiscard]] std::string joined(const std::vector<std::string>& texts, const char* separator);
 
 // Appends the text as lines of at most 80 columns, each starting with two blanks, broken at
 // blanks.

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <vector>
 
+#include "report/trimmed.h"
+
 namespace {
 
 struct Instruction {
@@ -15,16 +17,6 @@ struct Instruction {
   std::optional<unsigned long> target;  // of a branch
   std::size_t target_start = 0;         // where "ADDRESS <symbol+offset>" starts in text
 };
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 std::optional<unsigned long> hex(std::string_view text) {
   unsigned long value = 0;

@@ -7,19 +7,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "report/layout.h"
 #include "report/safe_text.h"
+#include "report/trimmed.h"
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 // The text from position on, empty where position lies beyond it.
 std::string_view from(std::string_view text, std::size_t position) {
@@ -137,11 +129,7 @@ std::optional<std::string> bound_in_words(std::string_view output, std::string& 
   std::string words;
   std::vector<std::string> resources;
   const auto list_resources = [&] {
-    std::string list;
-    for (const std::string& resource : resources) {
-      list += (list.empty() ? "" : ", ") + resource;
-    }
-    words += list.empty() ? "" : " (" + list + ")";
+    words += resources.empty() ? "" : " (" + joined(resources, ", ") + ")";
     resources.clear();
   };
   bool in_resources = false;

@@ -5,26 +5,14 @@
 #include "report/machine_code.h"
 #include "report/mca.h"
 #include "report/safe_text.h"
+#include "report/trimmed.h"
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
+// A tool's first line, as a note may quote it.
 std::string first_line(const std::string& text) {
   return safe_text(trimmed(std::string_view(text).substr(0, text.find('\n'))), 160);
 }
-
-}  // namespace
-
-namespace {
 
 bool ended_well(const ProgramRun& run) {
   return run.end == ProgramRun::End::exited && run.code == 0 && run.dropped == 0;

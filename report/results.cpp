@@ -34,6 +34,18 @@ const KernelFigures* find_kernel(const Study& study, std::string_view name) {
   return nullptr;
 }
 
+const KernelModel* find_model(const Results& results, std::string_view kernel) {
+  if (!results.model) {
+    return nullptr;
+  }
+  for (const KernelModel& model : results.model->kernels) {
+    if (model.kernel == kernel) {
+      return &model;
+    }
+  }
+  return nullptr;
+}
+
 std::optional<double> ns_per_pass(const KernelFigures& kernel) {
   if (!kernel.passes_per_call) {
     return std::nullopt;

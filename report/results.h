@@ -118,6 +118,9 @@ struct Results {
 [[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
 [[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
 
+// The model of a kit kernel's loop, where the report has one; nullptr otherwise.
+[[nodiscard]] const KernelModel* find_model(const Results& results, std::string_view kernel);
+
 // The median ns of a call over its passes; none for a kernel whose passes were not counted.
 [[nodiscard]] std::optional<double> ns_per_pass(const KernelFigures& kernel);
 

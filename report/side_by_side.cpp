@@ -46,17 +46,6 @@ std::string short_bound(const std::string& bound) {
                                                    : "ports " + fixed(shares->resources, 0) + "%";
 }
 
-const KernelModel* model_of(const Results& results, const std::string& kernel) {
-  if (!results.model) {
-    return nullptr;
-  }
-  for (const KernelModel& model : results.model->kernels) {
-    if (model.kernel == kernel) {
-      return &model;
-    }
-  }
-  return nullptr;
-}
 
 // A kernel's ns per pass in one report; none where it was not measured or counted.
 std::optional<double> ns_per_pass_of(const Results& results, const std::string& kernel) {
@@ -237,7 +226,7 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
       [](const Results& r) { return r.model ? r.model->cpu : std::string("-"); });
   for (const char* kernel : KIT) {
     add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
-      const KernelModel* model = model_of(r, kernel);
+      const KernelModel* model = find_model(r, kernel);
       return model != nullptr ? fixed(model->cycles_per_pass, 1) + ", " + short_bound(model->bound)
                               : "-";
     });
@@ -388,7 +377,7 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
     Json::Array kernels;
     for (const char* kernel : KIT) {
       const KernelFigures* figures = find_kernel(r.study, kernel);
-      const KernelModel* model = model_of(r, kernel);
+      const KernelModel* model = find_model(r, kernel);
       const std::optional<double> ns = ns_per_pass_of(r, kernel);
       kernels.emplace_back(Json::Object{
           {"kernel", kernel},
