@@ -17,6 +17,7 @@ struct Row {
   std::string figure;
   std::optional<Estimate> old_value;
   Estimate new_value;
+  bool one_figure = false;  // measured as one figure, never with an interval
 };
 
 void append_row(std::string& out, const Row& row) {
@@ -30,7 +31,8 @@ void append_row(std::string& out, const Row& row) {
     const bool both = row.new_value.has_interval && row.old_value->has_interval;
     std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9.3f  %s\n", row.figure.c_str(),
                   row.old_value->value, row.new_value.value, change,
-                  !both                                      ? "-"
+                  row.one_figure                             ? "one figure"
+                  : !both                                    ? "-"
                   : row.new_value.apart_from(*row.old_value) ? "apart"
                                                              : "within noise");
   }
@@ -125,13 +127,13 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
     if (const std::optional<double> division = division_cycles(now, program.kernel)) {
       rows.push_back({std::string(program.kernel) + " division cyc",
-                      single(division_cycles(old, program.kernel)), *single(division)});
+                      single(division_cycles(old, program.kernel)), *single(division), true});
     }
   }
   for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
     if (const std::optional<double> chain = chain_cycles(now, program.kernel)) {
       rows.push_back({std::string(program.kernel) + " chain cyc/pass",
-                      single(chain_cycles(old, program.kernel)), *single(chain)});
+                      single(chain_cycles(old, program.kernel)), *single(chain), true});
     }
   }
 
@@ -152,15 +154,22 @@ std::string format_comparison(const Results& now, const Results& old, const std:
                 "95% intervals");
   out += line;
   bool dashes = false;
+  bool one_figures = false;
   for (const Row& row : rows) {
     append_row(out, row);
-    dashes =
-        dashes || (row.old_value && !(row.new_value.has_interval && row.old_value->has_interval));
+    one_figures = one_figures || (row.old_value && row.one_figure);
+    dashes = dashes || (row.old_value && !row.one_figure &&
+                        !(row.new_value.has_interval && row.old_value->has_interval));
   }
   if (dashes) {
     out +=
         "  - : no 95% interval on one side (fewer than 5 runs or repetitions), so no telling\n"
         "  a change from the noise.\n";
+  }
+  if (one_figures) {
+    out +=
+        "  one figure: a division or a chain is one figure of each report, with no interval;\n"
+        "  a change of a few percent may be the noise.\n";
   }
   out += '\n';
   return out;

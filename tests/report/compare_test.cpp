@@ -124,17 +124,22 @@ TEST(Comparison, SaysWhenTheEarlierReportsCrossChecksFailed) {
 }
 
 // What bounds a pass compares old and new where the new report has it: single figures, so no
-// interval tells a change from the noise.
+// interval tells a change from the noise, and the note says so (not that runs were too few).
 TEST(Comparison, ShowsTheDivisionAndTheChainsOldAndNew) {
   Results old = sample_results();
   old.study.divider[0].cycles = 14.0;
   old.bounds.pop_back();  // no chain of gcd_binary_u then
   const std::string table = format_comparison(sample_results(), old, "old");
   EXPECT_EQ(row_of(table, "gcd_euclid_u division cyc"),
-            "  gcd_euclid_u division cyc        14.00     10.50     0.750  -");
+            "  gcd_euclid_u division cyc        14.00     10.50     0.750  one figure");
   EXPECT_EQ(row_of(table, "gcd_binary_u chain cyc/pass"),
             "  gcd_binary_u chain cyc/pass          -      4.00         -");
   EXPECT_EQ(row_of(table, "gcd_binary_s chain cyc/pass"), "");  // in neither
+  EXPECT_NE(table.find("  one figure: a division or a chain is one figure of each report, with "
+                       "no interval;\n"),
+            std::string::npos)
+      << table;
+  EXPECT_EQ(table.find("- :"), std::string::npos) << table;
   EXPECT_EQ(row_of(format_comparison(load("new.json"), load("old.json"), "old"),
                    "gcd_euclid_u division cyc"),
             "");  // in neither report
