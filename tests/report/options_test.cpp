@@ -46,6 +46,21 @@ TEST(ParseOptions, TakesGnuStyleOptions) {
   EXPECT_EQ(options->programs.at("check_u"), "/tmp/my check");
 }
 
+// The highest value of each limit is taken; one more is refused (below).
+TEST(ParseOptions, TakesEachLimitItself) {
+  std::string error;
+  const std::optional<Options> options =
+      parse_options({"--runs=1000", "--repetitions=100", "--pairs=10000000",
+                     "--sweep-pairs=16777216", "--timeout=86400"},
+                    {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->runs, 1000U);
+  EXPECT_EQ(options->study.repetitions, 100U);
+  EXPECT_EQ(options->study.drawn_pairs, 10'000'000U);
+  EXPECT_EQ(options->study.sweep_pairs, 16'777'216U);
+  EXPECT_EQ(options->timeout_s, 86'400U);
+}
+
 TEST(ParseOptions, TakesTheEnvironmentAndLetsOptionsOverrideIt) {
   std::string error;
   const std::map<std::string, std::string> environment{{"GCD_REPORT_RUNS", "11"},
@@ -77,6 +92,12 @@ TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {
       {{"-r0"}, "--runs takes a whole number from 1 to 1000, not '0'"},
       {{"--runs", "1001"}, "--runs takes a whole number from 1 to 1000, not '1001'"},
       {{"--runs", "99999999999"}, "--runs takes a whole number from 1 to 1000, not '99999999999'"},
+      {{"--repetitions=101"}, "--repetitions takes a whole number from 1 to 100, not '101'"},
+      {{"--pairs=999"}, "--pairs takes a whole number from 1000 to 10000000, not '999'"},
+      {{"--pairs=10000001"}, "--pairs takes a whole number from 1000 to 10000000, not '10000001'"},
+      {{"--sweep-pairs=16777217"},
+       "--sweep-pairs takes a whole number from 1000 to 16777216, not '16777217'"},
+      {{"--timeout=86401"}, "--timeout takes a whole number from 1 to 86400, not '86401'"},
       {{"--runs"}, "option '--runs' requires an argument"},
       {{"--r=2"}, "option '--r' is ambiguous"},
       {{"--bogus"}, "unrecognized option '--bogus'"},
