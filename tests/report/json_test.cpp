@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <string_view>
 
 #include "report/export.h"
 #include "study/stats.h"
+#include "tests/report/key_table.h"
 #include "tests/report/sample_results.h"
 
 namespace {
@@ -41,110 +41,11 @@ TEST(ParseJson, ReadsValuesAndRejectsWhatIsNotJson) {
   EXPECT_EQ(error, "line 3: expected a value");
 }
 
-// README's table of the file's keys: each row a key and the keys of what it holds, a key
-// followed by keys in brackets an object with those keys.
-struct DocumentedMember {
-  std::string name;
-  std::vector<std::string> keys;  // of the object it holds; none for a plain value
-};
-using KeyTable = std::vector<std::pair<std::string, std::vector<DocumentedMember>>>;
-
-// The names in `backticks` that are keys (lower case, digits, '_'), with their bracketed keys.
-std::vector<DocumentedMember> documented_members(std::string_view text) {
-  const auto is_key = [](std::string_view word) {
-    return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-      return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-    });
-  };
-  std::vector<DocumentedMember> members;
-  for (std::size_t open = text.find('`'); open != std::string_view::npos;
-       open = text.find('`', open)) {
-    const std::size_t close = text.find('`', open + 1);
-    const std::string_view word = text.substr(open + 1, close - open - 1);
-    open = close + 1;
-    if (!is_key(word)) {
-      continue;
-    }
-    DocumentedMember member{std::string(word), {}};
-    if (text.substr(open).starts_with(" (`")) {
-      const std::size_t end = text.find(')', open);
-      const std::vector<DocumentedMember> inside =
-          documented_members(text.substr(open + 1, end - open - 1));
-      for (const DocumentedMember& key : inside) {
-        member.keys.push_back(key.name);
-      }
-      open = end;
-    }
-    members.push_back(member);
-  }
-  return members;
-}
-
-KeyTable readme_key_table() {
-  std::ifstream readme(GCD_KIT_README);
-  std::string line;
-  while (std::getline(readme, line) && line != "### The JSON file") {
-  }
-  KeyTable table;
-  while (std::getline(readme, line) && (table.empty() || line.starts_with("|"))) {
-    if (line.starts_with("| `")) {
-      const std::size_t middle = line.find(" | ");
-      table.emplace_back(line.substr(3, line.find('`', 3) - 3),
-                         documented_members(std::string_view(line).substr(middle + 3)));
-    }
-  }
-  return table;
-}
-
-std::vector<std::string> keys_of(const Json& json) {
-  std::vector<std::string> keys;
-  for (const auto& [key, value] : *json.get<Json::Object>()) {
-    keys.push_back(key);
-  }
-  return keys;
-}
-
-// Every key the file has is in README's table and every key there is in the file, with the
-// shape the table gives: the documentation and the file cannot drift apart.
-TEST(ResultsJson, HasExactlyTheKeysReadmeLists) {
-  const KeyTable table = readme_key_table();
-  ASSERT_GE(table.size(), 10U) << "README's key table was not found";
-  const Json json = results_to_json(sample_results());
-  std::vector<std::string> documented;
-  for (const auto& [key, members] : table) {
-    SCOPED_TRACE(key);
-    documented.push_back(key);
-    const Json* value = json.find(key);
-    ASSERT_NE(value, nullptr);
-    std::vector<const Json*> holders;  // what the members belong to: the object, or each element
-    if (const Json::Array* list = value->get<Json::Array>()) {
-      for (const Json& element : *list) {
-        holders.push_back(&element);
-      }
-    } else if (value->get<Json::Object>() != nullptr) {
-      holders.push_back(value);
-    }
-    for (const Json* holder : holders) {
-      if (members.empty()) {
-        break;  // a list of texts (notes)
-      }
-      std::vector<std::string> names;
-      for (const DocumentedMember& member : members) {
-        names.push_back(member.name);
-        if (!member.keys.empty()) {
-          const Json* inner = holder->find(member.name);
-          ASSERT_TRUE(inner != nullptr && inner->get<Json::Object>() != nullptr) << member.name;
-          EXPECT_EQ(keys_of(*inner), member.keys) << member.name;
-          for (const std::string& inner_key : member.keys) {
-            EXPECT_NE(inner->find(inner_key)->get<double>(), nullptr)
-                << member.name << "." << inner_key;
-          }
-        }
-      }
-      EXPECT_EQ(keys_of(*holder), names);
-    }
-  }
-  EXPECT_EQ(keys_of(json), documented);
+// The guide's table of the report file's keys against the file the report writes.
+TEST(ResultsJson, HasExactlyTheKeysTheGuideLists) {
+  const KeyTable table = key_table(GCD_KIT_JSON_GUIDE, "## The report file");
+  ASSERT_GE(table.size(), 10U) << "the report file's key table was not found";
+  expect_keys_as_documented(results_to_json(sample_results()), table);
 }
 
 // Every figure in cycles is the one in ns times the clock, 3 GHz in sample_results().

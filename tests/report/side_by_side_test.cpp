@@ -8,6 +8,7 @@
 #include <string>
 
 #include "report/export.h"
+#include "tests/report/key_table.h"
 #include "tests/report/sample_results.h"
 
 namespace {
@@ -127,6 +128,13 @@ TEST(ReportNames, AreTheFileNamesWithTheFoldersThatTellThemApart) {
   };
   EXPECT_EQ(report_names({"x/a/report.json", "x/b/report.json", "c.json", "d.txt"}),
             (std::vector<std::string>{below("a"), below("b"), "c", "d.txt"}));
+}
+
+// The guide's table of the side-by-side file's keys against the file.
+TEST(SideBySide, WritesExactlyTheKeysTheGuideLists) {
+  expect_keys_as_documented(
+      side_by_side_json({{"one", sample_results()}, {"two", sample_results()}}),
+      key_table(GCD_KIT_JSON_GUIDE, "## The side-by-side file"));
 }
 
 }  // namespace

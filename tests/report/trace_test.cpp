@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tests/report/key_table.h"
+
 namespace {
 
 constexpr std::uint32_t word(std::int32_t value) { return static_cast<std::uint32_t>(value); }
@@ -155,6 +157,13 @@ TEST(TraceJson, KeepsEveryPass) {
   EXPECT_EQ(*strips[0].find("u_zeros")->get<double>(), 4);
   EXPECT_EQ(
       *kernels[0].find("divisions")->get<Json::Array>()->at(1).find("remainder")->get<double>(), 6);
+}
+
+// The guide's table of the trace file's keys against the file, on a pair that both divides
+// and strips.
+TEST(TraceJson, HasExactlyTheKeysTheGuideLists) {
+  expect_keys_as_documented(trace_json(trace_pair(48, 18)),
+                            key_table(GCD_KIT_JSON_GUIDE, "## The trace file"));
 }
 
 }  // namespace
