@@ -286,8 +286,8 @@ ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::s
                      std::size_t kept) {
   Launch launch = given;
   ProgramRun run;
-  int out[2];
-  int start[2];
+  int out[2] = {-1, -1};
+  int start[2] = {-1, -1};
   int in[2] = {-1, -1};
   const auto close_all = [&] {
     for (int* pair : {out, start, in}) {
@@ -299,7 +299,6 @@ ProgramRun run_child(const Launch& given, std::string_view input, std::chrono::s
       }
     }
   };
-  out[0] = out[1] = start[0] = start[1] = -1;
   if (!cloexec_pipe(out) || !cloexec_pipe(start) ||
       (launch.stdin_path == nullptr && !cloexec_pipe(in))) {
     run.code = static_cast<unsigned long>(errno);
