@@ -3,12 +3,15 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 
-#include "report/results.h"
-#include "report/safe_text.h"
-#include "report/trace.h"
+#include "report/figures/results.h"
+#include "report/words/safe_text.h"
 
 namespace {
+
+// The magnitude of the most negative signed 32-bit word.
+constexpr std::uint64_t MOST_NEGATIVE = 0x80000000U;
 
 struct KnownOption {
   const char* long_name;
@@ -350,4 +353,36 @@ Progress goes to standard error, the report to standard output.
 Exit status: 0 if all went well, 1 if a program failed or the kernels
 disagreed, 2 for a bad option or file.
 )";
+}
+
+std::optional<std::uint32_t> parse_trace_word(std::string_view text, std::string& error) {
+  std::string shown(1, '\'');
+  shown.append(safe_text(text, 40)).append(1, '\'');
+  std::string_view digits = text;
+  const bool negative = digits.starts_with('-');
+  if (negative || digits.starts_with('+')) {
+    digits.remove_prefix(1);
+  }
+  const bool hexadecimal = digits.starts_with("0x") || digits.starts_with("0X");
+  if (hexadecimal) {
+    digits.remove_prefix(2);
+  }
+  std::uint64_t magnitude = 0;
+  const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(),
+                                              magnitude, hexadecimal ? 16 : 10);
+  if (digits.empty() || end != digits.data() + digits.size() ||
+      (failure != std::errc{} && failure != std::errc::result_out_of_range)) {
+    error = shown +
+            " is no number: give a decimal one, with an optional sign, or a hexadecimal one "
+            "after 0x";
+    return std::nullopt;
+  }
+  if (failure == std::errc::result_out_of_range || (negative && magnitude > MOST_NEGATIVE) ||
+      (!negative && magnitude > UINT32_MAX)) {
+    error =
+        shown + " is outside both 32-bit ranges, signed and unsigned (-2147483648 to 4294967295)";
+    return std::nullopt;
+  }
+  const auto word = static_cast<std::uint32_t>(magnitude);
+  return negative ? 0U - word : word;
 }

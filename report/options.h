@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "study/study.h"
@@ -38,5 +39,11 @@ struct Options {
 // A whole number of digits only, in [low, high].
 [[nodiscard]] std::optional<unsigned> parse_number(const std::string& text, unsigned low,
                                                    unsigned high);
+
+// A word of --trace: decimal with an optional sign, or hexadecimal after 0x (a sign before it
+// too), from -2147483648 to 4294967295, read as the two's complement word; nullopt with the
+// reason in error.
+[[nodiscard]] std::optional<std::uint32_t> parse_trace_word(std::string_view text,
+                                                            std::string& error);
 
 [[nodiscard]] std::string usage();

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "report/machine.h"
-#include "report/machine_code.h"
-#include "report/mca.h"
-#include "report/message.h"
+#include "report/machine/machine_code.h"
+#include "report/machine/mca.h"
+#include "report/machine/processor.h"
+#include "report/run/message.h"
 
 namespace {
 

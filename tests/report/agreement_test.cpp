@@ -1,6 +1,6 @@
 // The report's three measurements of each kit kernel held against each other: figures made up
 // so that each phase's ns a pass is known by hand.
-#include "report/agreement.h"
+#include "report/figures/agreement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // What bounds a pass, as text: the figures of sample_results() give every sentence by hand.
-#include "report/bound_text.h"
+#include "report/text/bound_text.h"
 
 #include <gtest/gtest.h>
 

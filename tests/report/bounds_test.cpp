@@ -1,6 +1,6 @@
 // The latency bound of a pass: each instruction of a loop given its latency from the study's
 // measurements, and the chain they make; made-up measurements, so that each is known by hand.
-#include "report/bounds.h"
+#include "report/figures/bounds.h"
 
 #include <gtest/gtest.h>
 

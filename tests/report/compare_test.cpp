@@ -1,11 +1,10 @@
 // Comparing two fixed reports: the change of each figure and whether it is beyond the noise.
-#include "report/compare.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "report/export.h"
+#include "report/files/report_file.h"
+#include "report/text/compare_text.h"
 #include "tests/report/sample_results.h"
 
 namespace {

@@ -1,6 +1,4 @@
 // The report's files: inputs read only when they are small regular files, outputs checked.
-#include "report/files.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "report/files/paths.h"
 #include "tests/temp_folder.h"
 
 namespace {

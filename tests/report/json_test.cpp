@@ -1,5 +1,5 @@
 // JSON: the reader against good and bad text, and the results written and read back.
-#include "report/json.h"
+#include "report/files/json.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/export.h"
+#include "report/files/report_file.h"
 #include "study/stats.h"
 #include "tests/report/key_table.h"
 #include "tests/report/sample_results.h"

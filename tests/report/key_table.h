@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "report/json.h"
+#include "report/files/json.h"
 
 // A row of the table: a key and the keys of what it holds (per element of a list); a key
 // followed by keys in brackets holds an object, or a list of objects, with those keys.

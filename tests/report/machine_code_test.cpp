@@ -1,5 +1,5 @@
 // The kernels' loops found in objdump's disassembly: fixed texts, as objdump prints them.
-#include "report/machine_code.h"
+#include "report/machine/machine_code.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // llvm-mca's figures and words read from its output: fixed texts, as llvm-mca prints them.
-#include "report/mca.h"
+#include "report/machine/mca.h"
 
 #include <gtest/gtest.h>
 

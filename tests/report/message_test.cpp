@@ -1,5 +1,5 @@
 // Reading a program's one message.
-#include "report/message.h"
+#include "report/run/message.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The tools as the report runs them on the kernels: stand-ins that print fixed texts.
-#include "report/model.h"
+#include "report/machine/model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Text from a file, shown safely: escaped controls and bad bytes, kept letters, a cut.
-#include "report/safe_text.h"
+#include "report/words/safe_text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "report/results.h"
+#include "report/figures/results.h"
 #include "study/fit.h"
 
 // A virtual Intel machine at 3 GHz. Programs whose unsigned binary kernel takes half the time of

@@ -1,13 +1,15 @@
 // Reports side by side: three fixed report files, one of them written before the cycles (ns
 // only), one with fewer than 5 runs (no interval).
-#include "report/side_by_side.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "report/export.h"
+#include "report/files/paths.h"
+#include "report/files/report_file.h"
+#include "report/files/side_by_side_file.h"
+#include "report/picture/side_by_side_picture.h"
+#include "report/text/side_by_side_text.h"
 #include "tests/report/key_table.h"
 #include "tests/report/sample_results.h"
 

@@ -1,5 +1,5 @@
 // How the passes spread, as text: the figures of sample_results() give every line by hand.
-#include "report/spread_text.h"
+#include "report/text/spread_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,4 @@
 // The picture is well-formed XML with one line per kernel in each panel.
-#include "report/svg.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "report/utf8.h"
+#include "report/picture/report_picture.h"
+#include "report/words/utf8.h"
 #include "tests/report/sample_results.h"
 
 namespace {

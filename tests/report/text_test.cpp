@@ -1,13 +1,12 @@
 // The report's text: its verdicts, its warnings, the crossover and the width of its lines.
-#include "report/text.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 #include <string>
 
-#include "report/files.h"
+#include "report/files/paths.h"
+#include "report/text/report_text.h"
 #include "tests/report/sample_results.h"
 
 namespace {

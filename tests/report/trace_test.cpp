@@ -1,10 +1,13 @@
 // One pair traced pass by pass: the worked example and the edge words, by hand.
-#include "report/trace.h"
+#include "report/figures/trace.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "report/files/trace_file.h"
+#include "report/options.h"
+#include "report/text/trace_text.h"
 #include "tests/report/key_table.h"
 
 namespace {

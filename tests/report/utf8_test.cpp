@@ -1,5 +1,5 @@
 // Texts counted, cut and padded by characters, never inside one.
-#include "report/utf8.h"
+#include "report/words/utf8.h"
 
 #include <gtest/gtest.h>
 

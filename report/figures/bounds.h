@@ -1,0 +1,27 @@
+// What bounds a pass by latency alone: the longest chain of dependent instructions in each
+// kit kernel's loop, each instruction at the latency measured here (the division at its
+// latency on the kernel's own operands), and, where no machine code can be read, the steps
+// that Euclid's algorithm itself chains from one pass to the next.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/figures/results.h"
+#include "report/machine/machine_code.h"
+#include "report/machine/model.h"
+
+// The latency of an instruction of a kernel's loop from the study's measurements; a form not
+// measured here takes 1 cycle and is added to unmeasured (once).
+[[nodiscard]] double measured_latency(const DecodedInstruction& instruction,
+                                      const std::string& kernel, const Study& study,
+                                      std::vector<std::string>& unmeasured);
+
+// The bound of each loop's pass, where its loop carries a chain.
+[[nodiscard]] std::vector<KernelBound> latency_bounds(const std::vector<KernelLoop>& loops,
+                                                      const Study& study);
+
+// Where no machine code can be read: each Euclidean kernel's division on its own operands and
+// the move that makes its remainder the next divisor, the steps the algorithm chains itself.
+[[nodiscard]] std::vector<KernelBound> algorithm_bounds(const Study& study);

@@ -1,0 +1,108 @@
+// Finding figures in the results.
+#include "report/figures/results.h"
+
+#include <algorithm>
+#include <iterator>
+
+const BenchmarkRow* find_benchmark(const Results& results, std::string_view program) {
+  for (const BenchmarkRow& row : results.benchmarks) {
+    if (row.program == program) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+const KernelFigures* find_kernel(const Study& study, std::string_view name) {
+  for (const KernelFigures& kernel : study.kernels) {
+    if (kernel.name == name) {
+      return &kernel;
+    }
+  }
+  return nullptr;
+}
+
+const KernelModel* find_model(const Results& results, std::string_view kernel) {
+  if (!results.model) {
+    return nullptr;
+  }
+  for (const KernelModel& model : results.model->kernels) {
+    if (model.kernel == kernel) {
+      return &model;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<double> ns_per_pass(const KernelFigures& kernel) {
+  if (!kernel.passes_per_call) {
+    return std::nullopt;
+  }
+  return median(kernel.ns_per_call) / *kernel.passes_per_call;
+}
+
+std::optional<double> chain_cycles(const Results& results, std::string_view kernel) {
+  for (const KernelBound& bound : results.bounds) {
+    if (bound.kernel == kernel) {
+      return bound.cycles_per_pass;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<double> division_cycles(const Results& results, std::string_view kernel) {
+  for (const DividerFigures& divider : results.study.divider) {
+    if (divider.kernel == kernel) {
+      return divider.cycles;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string failed_cross_checks(const Results& results) {
+  std::string failed;
+  for (const CrossCheckRow& row : results.checks) {
+    if (row.errors != 0) {
+      failed += (failed.empty() ? "" : ", ") + row.program + ": " + std::to_string(row.errors) +
+                (row.errors == 1 ? " error" : " errors");
+    }
+  }
+  return failed;
+}
+
+std::size_t fewest_runs(const Results& results) {
+  std::size_t fewest = results.benchmarks.empty() ? 0 : results.benchmarks.front().runs_ms.size();
+  for (const BenchmarkRow& row : results.benchmarks) {
+    fewest = std::min(fewest, row.runs_ms.size());
+  }
+  return fewest;
+}
+
+std::optional<Estimate> binary_speedup(const Results& results, std::string_view euclid,
+                                       std::string_view binary) {
+  const BenchmarkRow* slow = find_benchmark(results, euclid);
+  const BenchmarkRow* fast = find_benchmark(results, binary);
+  if (slow == nullptr || fast == nullptr) {
+    return std::nullopt;
+  }
+  return ratio_estimate(slow->runs_ms, fast->runs_ms);
+}
+
+std::optional<ModelAgainstMeasure> against_measure(const Study& study, const std::string& kernel,
+                                                   double cycles_per_pass) {
+  const KernelFigures* measured = find_kernel(study, kernel);
+  const std::optional<double> ghz = study.ghz();
+  if (measured == nullptr || !measured->passes_per_call || !ghz || !study.mispredicted_branch_ns) {
+    return std::nullopt;
+  }
+  const double cycles_per_call = median(measured->ns_per_call) * *ghz;
+  const double model_per_call =
+      *measured->passes_per_call * cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
+  return ModelAgainstMeasure{*ns_per_pass(*measured) * *ghz, model_per_call, cycles_per_call,
+                             (model_per_call - cycles_per_call) / cycles_per_call};
+}
+
+std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
+                                                         const KernelModel& model) {
+  return against_measure(study, model.kernel, model.cycles_per_pass);
+}

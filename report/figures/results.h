@@ -1,0 +1,88 @@
+// Everything one report found: the machine, the programs' runs and the study. The text, the
+// JSON file and the comparison with an earlier report are all made from this.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/machine/model.h"
+#include "report/machine/processor.h"
+#include "report/run/kit.h"
+#include "report/run/programs.h"
+#include "study/stats.h"
+#include "study/study.h"
+
+// The most runs of each benchmark program, and repetitions of each timing in the study, that
+// a report takes and holds.
+inline constexpr unsigned MAX_RUNS = 1000;
+inline constexpr unsigned MAX_REPETITIONS = 100;
+
+// What bounds a kernel's pass by latency alone: its longest chain of dependent instructions.
+struct KernelBound {
+  std::string kernel;
+  double cycles_per_pass = 0;
+  std::string chain;  // each instruction with its latency: "mov %edx,%ecx (0.2) -> div %ecx (10.0)"
+  std::vector<std::string> unmeasured;  // instructions on it not measured here, 1 cycle each
+  unsigned branches = 0;                // that a pass of the loop runs; 0 where it was not read
+  bool from_machine_code = true;        // false: the steps of the algorithm itself
+};
+
+struct Results {
+  Machine machine;
+  std::uint32_t calls_per_run = 0;  // of each benchmark program
+  std::vector<CrossCheckRow> checks;
+  std::vector<BenchmarkRow> benchmarks;  // the first is the baseline of the ratios
+  Study study;
+  std::optional<ProcessorModel> model;  // where llvm-mca and objdump could be run
+  std::string model_left_out;           // why there is no model, where there is none
+  std::vector<KernelBound> bounds;      // by latency, per kit kernel where it could be found
+  std::string bounds_left_out;          // what has no bound, and why
+  std::vector<std::string> notes;       // what was left out of the study, and why
+};
+
+// The row of a benchmark program, or of a kernel, by name; nullptr if it was not measured.
+[[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
+[[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
+
+// The model of a kit kernel's loop, where the report has one; nullptr otherwise.
+[[nodiscard]] const KernelModel* find_model(const Results& results, std::string_view kernel);
+
+// The median ns of a call over its passes; none for a kernel whose passes were not counted.
+[[nodiscard]] std::optional<double> ns_per_pass(const KernelFigures& kernel);
+
+// A kernel's cycles per pass by a model or a bound, against the measurement: per pass, and
+// per call (the passes per call times the cycles per pass, plus one mispredicted exit); none
+// without the clock and the cost of a mispredicted branch, or for a kernel the study did not
+// count.
+struct ModelAgainstMeasure {
+  double measured_cycles_per_pass;
+  double model_cycles_per_call;
+  double measured_cycles_per_call;
+  double difference;  // of the model per call, as a share of the measured
+};
+[[nodiscard]] std::optional<ModelAgainstMeasure> against_measure(const Study& study,
+                                                                 const std::string& kernel,
+                                                                 double cycles_per_pass);
+[[nodiscard]] std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,
+                                                                       const KernelModel& model);
+
+// A kit kernel's latency bound, and a Euclidean kernel's division on its own operands, in
+// cycles; none where the report has none.
+[[nodiscard]] std::optional<double> chain_cycles(const Results& results, std::string_view kernel);
+[[nodiscard]] std::optional<double> division_cycles(const Results& results,
+                                                    std::string_view kernel);
+
+// The cross-checks that found errors, in words ("check_s: 3 errors"), "" where none did.
+[[nodiscard]] std::string failed_cross_checks(const Results& results);
+
+// The fewest runs of any benchmark program: what its intervals rest on.
+[[nodiscard]] std::size_t fewest_runs(const Results& results);
+
+// How many times as fast the binary program is as the Euclidean one: the ratio of their
+// medians, with its interval; none if either was not run.
+[[nodiscard]] std::optional<Estimate> binary_speedup(const Results& results,
+                                                     std::string_view euclid,
+                                                     std::string_view binary);

@@ -1,0 +1,65 @@
+// The figures of reports set side by side.
+#include "report/figures/side_by_side.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "report/run/kit.h"
+#include "study/stats.h"
+
+std::optional<double> ns_per_pass_of(const Results& results, const std::string& kernel) {
+  const KernelFigures* figures = find_kernel(results.study, kernel);
+  return figures != nullptr ? ns_per_pass(*figures) : std::nullopt;
+}
+
+std::optional<double> ratio_to_euclid(const Results& results, const std::string& kernel) {
+  const KernelFigures* figures = find_kernel(results.study, kernel);
+  const KernelFigures* euclid = find_kernel(results.study, "gcd_euclid_u");
+  if (figures == nullptr || euclid == nullptr) {
+    return std::nullopt;
+  }
+  return median(figures->ns_per_call) / median(euclid->ns_per_call);
+}
+
+std::optional<double> passes_per_bit(const Study& study, const std::string& kernel) {
+  for (const PassesPerBit& fit : study.passes_per_bit) {
+    if (fit.kernel == kernel) {
+      return fit.measured;
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> peers_of(const std::vector<NamedReport>& reports) {
+  std::vector<std::string> names;
+  for (const NamedReport& report : reports) {
+    for (const KernelFigures& kernel : report.results.study.kernels) {
+      const bool kit = std::find(std::begin(KIT_KERNELS), std::end(KIT_KERNELS), kernel.name) !=
+                       std::end(KIT_KERNELS);
+      if (!kit && std::find(names.begin(), names.end(), kernel.name) == names.end()) {
+        names.push_back(kernel.name);
+      }
+    }
+  }
+  return names;
+}
+
+std::vector<SpeedupPoint> sweep_speedup(const Study& study, const char* euclid,
+                                        const char* binary) {
+  std::vector<SpeedupPoint> points;
+  for (const SweepFigures& point : study.sweep) {
+    if (point.kernel != binary) {
+      continue;
+    }
+    for (const SweepFigures& other : study.sweep) {
+      if (other.kernel == euclid && other.bits == point.bits) {
+        const double slow = median(other.ns_per_call);
+        const double fast = median(point.ns_per_call);
+        if (slow >= SMALLEST_NS && fast >= SMALLEST_NS) {
+          points.push_back({point.bits, slow / fast});
+        }
+      }
+    }
+  }
+  return points;
+}

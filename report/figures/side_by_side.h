@@ -1,0 +1,40 @@
+// Reports read from their files, to be set side by side: the figures each one is compared by.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/figures/results.h"
+
+struct NamedReport {
+  std::string name;  // as a column's heading: the file's name, short
+  Results results;
+};
+
+// A kernel's ns per pass in one report; none where it was not measured or counted.
+[[nodiscard]] std::optional<double> ns_per_pass_of(const Results& results,
+                                                   const std::string& kernel);
+
+// A kernel's median time over gcd_euclid_u's; none where either was not measured.
+[[nodiscard]] std::optional<double> ratio_to_euclid(const Results& results,
+                                                    const std::string& kernel);
+
+// A kit kernel's fitted passes per bit; none where the sweep gave none.
+[[nodiscard]] std::optional<double> passes_per_bit(const Study& study, const std::string& kernel);
+
+// The peers any of the reports measured, in the order first seen.
+[[nodiscard]] std::vector<std::string> peers_of(const std::vector<NamedReport>& reports);
+
+// A sweep's binary speed-up is left out where either time is below this: near 0 ns the
+// ratio of two figures net of the loop is noise.
+inline constexpr double SMALLEST_NS = 1.0;
+
+struct SpeedupPoint {
+  unsigned bits;
+  double speedup;  // Euclid's median ns per call over binary's
+};
+
+// The binary speed-up at each size of a report's sweep, where both times are large enough.
+[[nodiscard]] std::vector<SpeedupPoint> sweep_speedup(const Study& study, const char* euclid,
+                                                      const char* binary);

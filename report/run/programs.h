@@ -1,0 +1,51 @@
+// Running the kit's programs: where each one is, and each run read for the one number its
+// message holds.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CrossCheckRow {
+  std::string program;
+  std::string under_test;
+  std::string reference;
+  std::uint32_t pairs;
+  std::int32_t errors;
+};
+
+struct BenchmarkRow {
+  std::string program;
+  std::vector<double> runs_ms;  // at least one run
+};
+
+// Each program's path, by its name.
+using ProgramPaths = std::map<std::string, std::string>;
+
+// Why a program cannot be run, or ran and failed: one line; usage where the fault is the
+// command line's (a name that is no program of the kit).
+struct ProgramFault {
+  std::string why;
+  bool usage = false;
+};
+
+// Where each program is: as given (NAME=PATH), else beside this executable (an installed
+// kit), else where the build put it, relative to this executable. Each must be a file that
+// can be started; nullopt with the fault where one is not.
+[[nodiscard]] std::optional<ProgramPaths> locate_programs(
+    const std::map<std::string, std::string>& given, ProgramFault& fault);
+
+// Called before each run, with what it runs: "running bench_binary_u (3 of 5)".
+using RunStep = std::function<void(const std::string& step)>;
+
+// The cross-checks once, then the benchmarks round by round, so that a slow spell of the
+// machine falls on all four alike; false with the fault where a program fails, runs past
+// the limit or prints anything but its message.
+[[nodiscard]] bool run_programs(const ProgramPaths& paths, unsigned runs,
+                                std::chrono::seconds limit, const RunStep& step,
+                                std::vector<CrossCheckRow>& checks,
+                                std::vector<BenchmarkRow>& benchmarks, ProgramFault& fault);

@@ -1,0 +1,385 @@
+// Rendering what bounds a pass.
+#include "report/text/bound_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "report/machine/mca.h"
+#include "report/words/layout.h"
+#include "report/words/utf8.h"
+#include "study/stats.h"
+
+namespace {
+
+// Where the model and the measurement part by more than this, the report says so.
+constexpr double MODEL_PARTS = 0.20;
+
+const KernelBound* bound_of(const Results& results, const std::string& kernel) {
+  for (const KernelBound& bound : results.bounds) {
+    if (bound.kernel == kernel) {
+      return &bound;
+    }
+  }
+  return nullptr;
+}
+
+std::string cell(const std::optional<double>& value, int decimals) {
+  return value ? fixed(*value, decimals) : "-";
+}
+
+// The latencies in two columns, as the chains timed them.
+void latency_table(std::string& out, const Latencies& latencies) {
+  const std::optional<double> ghz = latencies.ghz();
+  if (!ghz || latencies.forms.empty()) {
+    wrap(out, "No latencies timed here: " +
+                  (latencies.left_out.empty() ? std::string("no clock") : latencies.left_out) +
+                  ".");
+    return;
+  }
+  const InstructionLatency& carrier = latencies.forms.front();
+  wrap(out, "Latencies timed here, in cycles of the clock at " + with_unit(*ghz, 2, "GHz") + " (" +
+                fixed(*latencies.clock_before_ghz, 2) + " before, " +
+                fixed(*latencies.clock_after_ghz, 2) +
+                " after): each instruction in a chain where it waits for the one before, " +
+                std::to_string(100) + " a round, the fastest of " +
+                std::to_string(LATENCY_TIMINGS) + " timings; the \"" +
+                carrier.shown.substr(0, carrier.shown.find(" (")) + "\" (" +
+                fixed(carrier.cycles, 1) +
+                ") and \"add\" (1.0, the clock's own) that carry a division's or a count's "
+                "dependency on to the next link taken off.");
+  std::vector<std::string> cells;
+  std::vector<std::string> broken;
+  for (std::size_t i = 1; i < latencies.forms.size(); ++i) {
+    const InstructionLatency& form = latencies.forms[i];
+    char value[16];
+    std::snprintf(value, sizeof value, "%5s", form.plausible ? fixed(form.cycles, 1).c_str() : "-");
+    cells.push_back(padded(form.shown, 31) + value);
+    if (!form.plausible) {
+      broken.push_back(form.shown + " (" + fixed(form.cycles, 2) + ")");
+    }
+  }
+  const std::size_t rows = (cells.size() + 1) / 2;
+  for (std::size_t row = 0; row < rows; ++row) {
+    std::string line = "  " + padded(cells[row], 36);
+    if (row + rows < cells.size()) {
+      line += "  " + cells[row + rows];
+    }
+    while (!line.empty() && line.back() == ' ') {
+      line.pop_back();
+    }
+    out += line + "\n";
+  }
+  for (const std::string& form : broken) {
+    wrap(out, "Not used: " + form + ", below " + fixed(PLAUSIBLE_CYCLES, 1) +
+                  " cycles, is no latency of an arithmetic instruction (a broken chain, or a "
+                  "wrong clock).");
+  }
+  if (!latencies.left_out.empty()) {
+    wrap(out, "Not timed: " + latencies.left_out + ".");
+  }
+}
+
+std::string quotients(const QuotientGroup& group) {
+  if (group.high == UINT32_MAX) {
+    return std::to_string(group.low) + " or more";
+  }
+  return group.low == group.high ? std::to_string(group.low)
+                                 : std::to_string(group.low) + " to " + std::to_string(group.high);
+}
+
+double share(std::uint64_t part, std::uint64_t whole) {
+  return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
+// The divider's latency on each size of quotient, beside Gauss-Kuzmin's shares.
+void divider_table(std::string& out, const std::vector<DividerFigures>& divider) {
+  if (divider.empty() || divider.front().groups.empty()) {
+    return;
+  }
+  std::string counts;
+  for (const DividerFigures& figures : divider) {
+    counts +=
+        (counts.empty() ? "" : " and ") + std::to_string(figures.passes) + " of " + figures.kernel;
+  }
+  wrap(out,
+       "The divider on Euclid's own operands: the divisions of the passes on the programs' "
+       "first " +
+           std::to_string(divider.front().pairs) + " pairs (" + counts +
+           "), as the loops make them, timed as one chain in which each waits for the "
+           "remainder of the one before, and by the size of the quotient.");
+  std::string top = "  " + padded("", 12);
+  std::string bottom = "  " + padded("quotient", 12);
+  for (const DividerFigures& figures : divider) {
+    top += padded(figures.kernel, 18);
+    bottom += padded("  passes  cycles", 18);
+  }
+  out += top + "Gauss-\n" + bottom + "Kuzmin\n";
+  for (std::size_t g = 0; g < divider.front().groups.size(); ++g) {
+    const QuotientGroup& group = divider.front().groups[g];
+    std::string line = "  " + padded(quotients(group), 12);
+    for (const DividerFigures& figures : divider) {
+      const QuotientGroup& mine = figures.groups[g];
+      char cells[32];
+      std::snprintf(cells, sizeof cells, "%7.1f%% %7s  ", share(mine.passes, figures.passes) * 100,
+                    cell(mine.cycles, 1).c_str());
+      line += cells;
+    }
+    line += group.low == 0 ? "-" : fixed(gauss_kuzmin_share(group.low, group.high) * 100, 1) + "%";
+    out += line + "\n";
+  }
+  std::string all = "  " + padded("all", 12);
+  for (const DividerFigures& figures : divider) {
+    char cells[32];
+    std::snprintf(cells, sizeof cells, "%8s %7s  ", "", cell(figures.cycles, 1).c_str());
+    all += cells;
+  }
+  std::string unchained = "  " + padded("none waiting", 12);
+  for (const DividerFigures& figures : divider) {
+    char cells[32];
+    std::snprintf(cells, sizeof cells, "%8s %7s  ", "", cell(figures.unchained_cycles, 1).c_str());
+    unchained += cells;
+  }
+  for (std::string* line : {&all, &unchained}) {
+    while (!line->empty() && line->back() == ' ') {
+      line->pop_back();
+    }
+    out += *line + "\n";
+  }
+  // Why most divisions are short ones: the share of quotient 1 among those of 1 and more.
+  const DividerFigures& first = divider.front();
+  const std::uint64_t swaps = first.groups.front().passes;
+  const std::uint64_t ones = first.groups.size() > 1 ? first.groups[1].passes : 0;
+  wrap(out,
+       "\"None waiting\": the same divisions with none waiting for another, the divider's "
+       "throughput on them. Gauss-Kuzmin gives the share of a quotient among quotients of 1 or "
+       "more (that of q is "
+       "-log2(1 - 1/(q+1)^2)); a quotient of 0 is the pass that swaps a first word smaller "
+       "than the second (" +
+           fixed(share(swaps, first.passes) * 100, 1) + "% of " + first.kernel +
+           "'s passes). Most divisions are short ones: " +
+           fixed(share(ones, first.passes - swaps) * 100, 1) +
+           "% of the others have a quotient of 1 here, " +
+           fixed(gauss_kuzmin_share(1, 1) * 100, 1) + "% by the law.");
+  for (const DividerFigures& figures : divider) {
+    std::optional<double> low;
+    std::optional<double> high;
+    for (const QuotientGroup& group : figures.groups) {
+      if (group.cycles && group.low >= 1) {
+        low = low ? std::min(*low, *group.cycles) : *group.cycles;
+        high = high ? std::max(*high, *group.cycles) : *group.cycles;
+      }
+    }
+    if (!low || !high) {
+      continue;
+    }
+    const QuotientGroup& one = figures.groups[1];
+    const QuotientGroup& most = figures.groups.back();
+    if (*high - *low > DIVIDER_DEPENDS * *low && one.cycles && most.cycles) {
+      wrap(out, "The divider of " + figures.kernel + " takes longer on larger quotients here: " +
+                    with_unit(*one.cycles, 1, "cycles") + " for a quotient of 1, " +
+                    fixed(*most.cycles, 1) + " for " + quotients(most) + ".");
+    } else {
+      wrap(out, "The divider of " + figures.kernel +
+                    " takes about the same time on every size of "
+                    "quotient here (" +
+                    fixed(*low, 1) + " to " + with_unit(*high, 1, "cycles") + ").");
+    }
+  }
+}
+
+// The chain, the model and the measurement side by side, per pass and per call.
+void chain_table(std::string& out, const Results& results) {
+  const Study& study = results.study;
+  wrap(out,
+       "The chain of a pass: in each kit kernel's loop as linked into its program, the "
+       "longest chain of instructions that wait each for the one before, from one pass to "
+       "the next, each at its latency above (a division at its latency on the kernel's own "
+       "operands; one not timed here at 1 cycle, and named).");
+  append(out, "  %-14s %-22s %s\n", "", "cycles per pass", "cycles per call");
+  append(out, "  %-14s %6s %6s %8s  %7s %7s %8s\n", "kernel", "chain", "model", "measured", "chain",
+         "model", "measured");
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    const std::string kernel = program.kernel;
+    const KernelBound* bound = bound_of(results, kernel);
+    const KernelModel* model = find_model(results, kernel);
+    if (bound == nullptr && model == nullptr) {
+      continue;
+    }
+    const std::optional<ModelAgainstMeasure> by_chain =
+        bound != nullptr ? against_measure(study, kernel, bound->cycles_per_pass) : std::nullopt;
+    const std::optional<ModelAgainstMeasure> by_model =
+        model != nullptr ? model_against_measure(study, *model) : std::nullopt;
+    const std::optional<ModelAgainstMeasure>& any = by_chain ? by_chain : by_model;
+    append(out, "  %-14s %6s %6s %8s  %7s %7s %8s\n", kernel.c_str(),
+           bound != nullptr ? fixed(bound->cycles_per_pass, 1).c_str() : "-",
+           model != nullptr ? fixed(model->cycles_per_pass, 1).c_str() : "-",
+           any ? fixed(any->measured_cycles_per_pass, 1).c_str() : "-",
+           by_chain ? fixed(by_chain->model_cycles_per_call, 1).c_str() : "-",
+           by_model ? fixed(by_model->model_cycles_per_call, 1).c_str() : "-",
+           any ? fixed(any->measured_cycles_per_call, 1).c_str() : "-");
+  }
+  if (const std::optional<double> ghz = study.ghz(); ghz && study.mispredicted_branch_ns) {
+    wrap(out,
+         "Per call: the passes per call times the cycles per pass, plus one mispredicted "
+         "exit (" +
+             with_unit(*study.mispredicted_branch_ns * *ghz, 1, "cycles") + ", measured).");
+  }
+  for (const KernelBound& bound : results.bounds) {
+    wrap(out,
+         bound.kernel + (bound.from_machine_code ? ": " : ", the algorithm's own steps: ") +
+             bound.chain +
+             (bound.unmeasured.empty() ? ""
+                                       : "; not timed here: " + joined(bound.unmeasured, ", ")) +
+             ".");
+  }
+  for (const KernelBound& bound : results.bounds) {
+    const std::string sentence = chain_sentence(results, bound);
+    if (!sentence.empty()) {
+      wrap(out, sentence);
+    }
+  }
+  if (!results.bounds_left_out.empty()) {
+    const bool euclid_only = !results.bounds.empty();
+    wrap(out, std::string(euclid_only ? "The binary kernels have no chain here"
+                                      : "No chain of a pass here") +
+                  ": their machine code could not be read (" + results.bounds_left_out + ").");
+  }
+}
+
+// The model's own words, and where it parts from the measurement.
+void model_words(std::string& out, const Results& results) {
+  if (!results.model) {
+    wrap(out, "No model of the kernels' loops: " + results.model_left_out +
+                  " (llvm-mca of LLVM and objdump of binutils, where installed).");
+    return;
+  }
+  const ProcessorModel& model = *results.model;
+  wrap(out, "LLVM's model: llvm-mca -mcpu=" + model.cpu + " (" + model.tool +
+                ") on each kit kernel's loop, from the target of the loop's backward branch to "
+                "that branch; its figures and words as it gives them.");
+  std::vector<std::string> findings;
+  for (const KernelModel& kernel : model.kernels) {
+    wrap(out, kernel.kernel + ": " + kernel.bound + "; critical sequence " + kernel.critical + ".");
+    const std::optional<ModelAgainstMeasure> against = model_against_measure(results.study, kernel);
+    if (!against) {
+      continue;
+    }
+    const double measured_pass = against->measured_cycles_per_pass;
+    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
+      findings.push_back(
+          "Finding: the model and the measurement part for " + kernel.kernel +
+          ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +
+          fixed(kernel.cycles_per_pass / measured_pass, 1) + " times the " +
+          fixed(measured_pass, 1) + " measured here" +
+          (kernel.slowest.empty()
+               ? ""
+               : "; the longest latency on its critical sequence is " + kernel.slowest + ", " +
+                     with_unit(kernel.slowest_latency, 0, "cycles")) +
+          ".");
+    }
+  }
+  for (const std::string& finding : findings) {
+    wrap(out, finding);
+  }
+}
+
+// The processor's own counts, where the system gives them, with the clock checked by them.
+void counters_table(std::string& out, const Study& study) {
+  if (study.counters.empty()) {
+    wrap(out, "No hardware counters here (" + study.counters_left_out +
+                  "): many virtual machines give a process none.");
+    return;
+  }
+  append(out, "  Counted by the processor, user space, per call net of the loop:\n");
+  append(out, "  %-14s %8s %12s %8s %6s %13s\n", "kernel", "cycles", "instructions", "per pass",
+         "IPC", "branch misses");
+  std::vector<double> clock_checks;
+  for (const KernelCounters& counted : study.counters) {
+    const KernelFigures* measured = find_kernel(study, counted.kernel);
+    const double passes =
+        measured != nullptr && measured->passes_per_call ? *measured->passes_per_call : 0;
+    append(out, "  %-14s %8.1f %12.1f %8s %6.2f %13.2f\n", counted.kernel.c_str(), counted.cycles,
+           counted.instructions, passes > 0 ? fixed(counted.instructions / passes, 2).c_str() : "-",
+           counted.cycles > 0 ? counted.instructions / counted.cycles : 0.0, counted.branch_misses);
+    if (measured != nullptr && study.ghz()) {
+      clock_checks.push_back(counted.cycles / (median(measured->ns_per_call) * *study.ghz()));
+    }
+  }
+  if (!clock_checks.empty()) {
+    wrap(out, "The counted cycles are " + fixed(median(clock_checks) * 100, 1) +
+                  "% of ns times the clock measured by the chain of additions.");
+  }
+}
+
+}  // namespace
+
+std::string chain_sentence(const Results& results, const KernelBound& bound) {
+  const std::optional<ModelAgainstMeasure> against =
+      against_measure(results.study, bound.kernel, bound.cycles_per_pass);
+  if (!against) {
+    return "";
+  }
+  const double chain = against->model_cycles_per_call;
+  const double measured = against->measured_cycles_per_call;
+  const std::string figures = fixed(measured, 1) + " cycles a call against " + fixed(chain, 1);
+  if (std::fabs(measured - chain) <= CHAIN_EXPLAINS * chain) {
+    return bound.kernel + " is its chain: " + figures + " (within " +
+           fixed(CHAIN_EXPLAINS * 100, 0) + "%).";
+  }
+  if (measured < chain) {
+    return bound.kernel + " runs faster than its chain (" + figures +
+           "): a latency timed here is longer than on the kernel's own operands, or the core "
+           "runs apart what the chain takes to depend.";
+  }
+  std::string why = bound.kernel + " costs " + fixed((measured - chain) / chain * 100, 1) +
+                    "% more than its chain (" + figures +
+                    "): " + fixed((measured - chain) / measured * 100, 1) +
+                    "% of its call is not latency.";
+  if (const KernelModel* model = find_model(results, bound.kernel)) {
+    const std::optional<BoundShares> shares = bound_shares(model->bound);
+    if (shares && shares->backend >= 10) {
+      why += " The model names " +
+             (shares->resources >= shares->dependencies
+                  ? "port pressure (resource pressure " + fixed(shares->resources, 1) + "%)"
+                  : "register dependencies (" + fixed(shares->dependencies, 1) + "%)") +
+             ", and gives a pass " + with_unit(model->cycles_per_pass, 1, "cycles") + ".";
+    } else {
+      why +=
+          " The model finds no bottleneck of ports or dependencies, which leaves the front "
+          "end and the branches.";
+    }
+  }
+  for (const DividerFigures& divider : results.study.divider) {
+    if (divider.kernel == bound.kernel && divider.unchained_cycles) {
+      why += *divider.unchained_cycles < bound.cycles_per_pass
+                 ? " Its divisions take " + with_unit(*divider.unchained_cycles, 1, "cycles") +
+                       " each where none waits for another: the divider's throughput does not "
+                       "hold a pass back."
+                 : " Its divisions take " + with_unit(*divider.unchained_cycles, 1, "cycles") +
+                       " each even where none waits for another: the divider's throughput "
+                       "holds a pass back more than its latency.";
+    }
+  }
+  if (bound.branches > 0) {
+    why += " A pass of its loop runs " + std::to_string(bound.branches) +
+           (bound.branches == 1 ? " branch." : " branches.");
+  }
+  return why;
+}
+
+void bound_section(std::string& out, const Results& results) {
+  if (results.study.kernels.empty()) {
+    return;
+  }
+  append(out, "What bounds a pass? (latencies timed here, the chains they make, LLVM's model)\n");
+  latency_table(out, results.study.latencies);
+  divider_table(out, results.study.divider);
+  if (!results.bounds.empty() || results.model) {
+    chain_table(out, results);
+  }
+  model_words(out, results);
+  counters_table(out, results.study);
+  out += '\n';
+}

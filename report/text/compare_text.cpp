@@ -1,0 +1,176 @@
+// The comparison table.
+#include "report/text/compare_text.h"
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <tuple>
+#include <vector>
+
+#include "report/words/layout.h"
+#include "report/words/safe_text.h"
+#include "study/stats.h"
+
+namespace {
+
+struct Row {
+  std::string figure;
+  std::optional<Estimate> old_value;
+  Estimate new_value;
+  bool one_figure = false;  // measured as one figure, never with an interval
+};
+
+void append_row(std::string& out, const Row& row) {
+  char line[160];
+  if (!row.old_value) {
+    std::snprintf(line, sizeof line, "  %-28s %9s %9.2f %9s\n", row.figure.c_str(), "-",
+                  row.new_value.value, "-");
+  } else {
+    const double change =
+        row.old_value->value != 0 ? row.new_value.value / row.old_value->value : 0.0;
+    const bool both = row.new_value.has_interval && row.old_value->has_interval;
+    std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9.3f  %s\n", row.figure.c_str(),
+                  row.old_value->value, row.new_value.value, change,
+                  row.one_figure                             ? "one figure"
+                  : !both                                    ? "-"
+                  : row.new_value.apart_from(*row.old_value) ? "apart"
+                                                             : "within noise");
+  }
+  out += line;
+}
+
+// The median of a figure's samples in a report, with its interval; none if it lacks it.
+std::optional<Estimate> median_of(const std::vector<double>* samples) {
+  return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
+}
+
+// The same in cycles: the samples times the report's clock.
+std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz) {
+  if (samples == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<double> cycles;
+  for (const double ns : *samples) {
+    cycles.push_back(ns * ghz);
+  }
+  return median_estimate(cycles);
+}
+
+std::string clock_text(const Study& study) {
+  char text[48];
+  if (const std::optional<double> ghz = study.ghz()) {
+    std::snprintf(text, sizeof text, "%.2f GHz", *ghz);
+    return text;
+  }
+  return "not measured";
+}
+
+// Figures made on other pairs or with fewer repetitions are not the same measurement.
+void settings_note(std::string& out, const Results& now, const Results& old) {
+  const StudySettings& a = old.study.settings;
+  const StudySettings& b = now.study.settings;
+  const std::tuple<const char*, double, double> settings[] = {
+      {"calls per benchmark run", old.calls_per_run, now.calls_per_run},
+      {"pairs timed in process", a.drawn_pairs, b.drawn_pairs},
+      {"repetitions in process", a.repetitions, b.repetitions},
+      {"pairs per size in the sweep", static_cast<double>(a.sweep_pairs),
+       static_cast<double>(b.sweep_pairs)},
+  };
+  std::string differences;
+  char line[160];
+  for (const auto& [name, before, after] : settings) {
+    if (before != after) {
+      std::snprintf(line, sizeof line, "    %-28s %10.0f old, %10.0f new\n", name, before, after);
+      differences += line;
+    }
+  }
+  if (!differences.empty()) {
+    out += "  The two reports were made with other settings; figures compare less well:\n" +
+           differences;
+  }
+}
+
+}  // namespace
+
+std::string format_comparison(const Results& now, const Results& old, const std::string& old_name) {
+  std::vector<Row> rows;
+  for (const BenchmarkRow& row : now.benchmarks) {
+    const BenchmarkRow* before = find_benchmark(old, row.program);
+    rows.push_back({row.program + " msec", median_of(before ? &before->runs_ms : nullptr),
+                    median_estimate(row.runs_ms)});
+  }
+  for (const auto& [label, euclid, binary] :
+       {std::tuple{"binary speed-up, unsigned", "bench_euclid_u", "bench_binary_u"},
+        std::tuple{"binary speed-up, signed", "bench_euclid_s", "bench_binary_s"}}) {
+    if (const std::optional<Estimate> new_value = binary_speedup(now, euclid, binary)) {
+      rows.push_back({label, binary_speedup(old, euclid, binary), *new_value});
+    }
+  }
+  // Cycles where both reports know their clock: a change of clock alone moves ns, not cycles.
+  const std::optional<double> old_ghz = old.study.ghz();
+  const std::optional<double> new_ghz = now.study.ghz();
+  for (const KernelFigures& kernel : now.study.kernels) {
+    const KernelFigures* before = find_kernel(old.study, kernel.name);
+    const std::vector<double>* old_samples = before ? &before->ns_per_call : nullptr;
+    rows.push_back(
+        {kernel.name + " ns/call", median_of(old_samples), median_estimate(kernel.ns_per_call)});
+    if (old_ghz && new_ghz) {
+      rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
+                      *cycles_of(&kernel.ns_per_call, *new_ghz)});
+    }
+  }
+
+  // What bounds a pass: single figures, with no interval of their own.
+  const auto single = [](const std::optional<double>& value) {
+    return value ? std::optional<Estimate>(Estimate{*value, *value, *value, false}) : std::nullopt;
+  };
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    if (const std::optional<double> division = division_cycles(now, program.kernel)) {
+      rows.push_back({std::string(program.kernel) + " division cyc",
+                      single(division_cycles(old, program.kernel)), *single(division), true});
+    }
+  }
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    if (const std::optional<double> chain = chain_cycles(now, program.kernel)) {
+      rows.push_back({std::string(program.kernel) + " chain cyc/pass",
+                      single(chain_cycles(old, program.kernel)), *single(chain), true});
+    }
+  }
+
+  std::string out = "Against an earlier report: " + safe_text(old_name, 60) + "\n";
+  out += "  (" + old.machine.processor + ", " + old.machine.compiler + ", " +
+         old.machine.build_type + " build" +
+         (old.machine.flags.empty() ? "" : ": " + old.machine.flags) + ")\n";
+  out += "  clock: " + clock_text(old.study) + " then, " + clock_text(now.study) + " now" +
+         (old_ghz && new_ghz ? "\n" : "; kernels compared in ns only\n");
+  settings_note(out, now, old);
+  if (const std::string failed = failed_cross_checks(old); !failed.empty()) {
+    wrap(out, "Its cross-checks found errors (" + failed +
+                  "): its kernels disagreed, so its figures time kernels that do not compute the "
+                  "same thing.");
+  }
+  char line[160];
+  std::snprintf(line, sizeof line, "  %-28s %9s %9s %9s  %s\n", "figure", "old", "new", "new/old",
+                "95% intervals");
+  out += line;
+  bool dashes = false;
+  bool one_figures = false;
+  for (const Row& row : rows) {
+    append_row(out, row);
+    one_figures = one_figures || (row.old_value && row.one_figure);
+    dashes = dashes || (row.old_value && !row.one_figure &&
+                        !(row.new_value.has_interval && row.old_value->has_interval));
+  }
+  if (dashes) {
+    out +=
+        "  - : no 95% interval on one side (fewer than 5 runs or repetitions), so no telling\n"
+        "  a change from the noise.\n";
+  }
+  if (one_figures) {
+    out +=
+        "  one figure: a division or a chain is one figure of each report, with no interval;\n"
+        "  a change of a few percent may be the noise.\n";
+  }
+  out += '\n';
+  return out;
+}

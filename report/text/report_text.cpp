@@ -1,0 +1,523 @@
+// Rendering the results as text.
+#include "report/text/report_text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <span>
+
+#include "report/figures/agreement.h"
+#include "report/files/paths.h"
+#include "report/text/bound_text.h"
+#include "report/text/spread_text.h"
+#include "report/words/layout.h"
+#include "report/words/safe_text.h"
+#include "study/fit.h"
+#include "study/stats.h"
+
+namespace {
+
+// A difference from a constant beyond this is a finding worth words.
+constexpr double FAR_FROM_THEORY = 0.05;
+// Runs that spread more than this (of their median) are called noisy.
+constexpr double NOISY = 0.10;
+
+// " (0.519-0.530)", " (-)" where there is none (too few repetitions), or nothing (the
+// baseline, whose ratio is 1 by definition).
+std::string interval_text(const Estimate& estimate, bool shown, int decimals) {
+  if (!shown) {
+    return "";
+  }
+  if (!estimate.has_interval) {
+    return " (-)";
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, " (%.*f-%.*f)", decimals, estimate.low, decimals, estimate.high);
+  return text;
+}
+
+// "0.524 (0.519-0.530)".
+std::string ratio_text(const Estimate& ratio, bool with_interval) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", ratio.value);
+  return text + interval_text(ratio, with_interval, 3);
+}
+
+// Splits "gcd_euclid_u" into "gcd_" and "euclid_u" for a two-line column heading.
+std::pair<std::string, std::string> heading(const std::string& name) {
+  const std::size_t cut = name.find('_');
+  if (cut == std::string::npos) {
+    return {"", name};
+  }
+  return {name.substr(0, cut + 1), name.substr(cut + 1)};
+}
+
+std::optional<double> sweep_ns(const Study& study, const std::string& kernel, unsigned bits) {
+  for (const SweepFigures& point : study.sweep) {
+    if (point.kernel == kernel && point.bits == bits) {
+      return median(point.ns_per_call);
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> sweep_kernels(const Study& study) {
+  std::vector<std::string> names;
+  for (const SweepFigures& point : study.sweep) {
+    if (std::find(names.begin(), names.end(), point.kernel) == names.end()) {
+      names.push_back(point.kernel);
+    }
+  }
+  return names;
+}
+
+// Why a table shows dashes for its intervals, once: what few repetitions give is no 95%
+// interval.
+void no_interval_note(std::string& out, std::size_t repetitions, const char* option) {
+  if (repetitions < BOOTSTRAP_MIN_SAMPLES) {
+    wrap(out, "No intervals (-): with " + std::to_string(repetitions) + " " +
+                  (repetitions == 1 ? "repetition" : "repetitions") +
+                  " a bootstrap of the median is no 95% interval (with 2 it is only the range "
+                  "of the two); " +
+                  option + " " + std::to_string(BOOTSTRAP_MIN_SAMPLES) + " or more gives one.");
+  }
+}
+
+// How far the clock moved between its two measurements, as a share of the first.
+constexpr double CLOCK_MOVED = 0.05;
+
+void machine_section(std::string& out, const Results& results) {
+  const Machine& machine = results.machine;
+  append(out, "GCD kit report\n");
+  append(out, "  processor  %s\n", machine.processor.c_str());
+  if (machine.x86) {
+    append(out, "             %s, family %u, model %u, stepping %u\n", machine.x86->vendor.c_str(),
+           machine.x86->family, machine.x86->model, machine.x86->stepping);
+  }
+  if (machine.virtual_machine) {
+    if (*machine.virtual_machine) {
+      const std::string under = machine.hypervisor.empty() ? "" : " (" + machine.hypervisor + ")";
+      append(out, "  machine    virtual%s: its timings share a host with other machines\n",
+             under.c_str());
+    } else {
+      append(out, "  machine    not virtual (no hypervisor bit)\n");
+    }
+  }
+  const Study& study = results.study;
+  if (const std::optional<double> ghz = study.ghz()) {
+    append(out, "  clock      %.2f GHz, measured here (%.2f before the study, %.2f after)\n", *ghz,
+           *study.clock_before_ghz, *study.clock_after_ghz);
+  } else {
+    append(out, "  clock      not measured on this processor: figures in ns only\n");
+  }
+  append(out, "  compiler   %s, %s build%s\n", machine.compiler.c_str(), machine.build_type.c_str(),
+         machine.flags.empty() ? "" : (": " + machine.flags).c_str());
+  if (study.ghz()) {
+    const double moved =
+        (*study.clock_after_ghz - *study.clock_before_ghz) / *study.clock_before_ghz;
+    if (std::fabs(moved) > CLOCK_MOVED) {
+      wrap(out, "The clock moved by " + fixed(moved * 100, 1) + "% during the report (" +
+                    with_unit(*study.clock_before_ghz, 2, "GHz") + " before the study, " +
+                    with_unit(*study.clock_after_ghz, 2, "GHz") +
+                    " after): turbo or power limits at work. Cycles use the mean of the two, "
+                    "and are as uncertain as the clock.");
+    }
+  }
+  out += '\n';
+}
+
+void cross_check_section(std::string& out, const Results& results) {
+  append(out, "Do the two algorithms agree? (the cross-check programs)\n");
+  for (const CrossCheckRow& row : results.checks) {
+    append(out, "  %-8s %s against %s on %u pairs: %d errors\n", row.program.c_str(),
+           row.under_test.c_str(), row.reference.c_str(), row.pairs, row.errors);
+  }
+  out += '\n';
+}
+
+// "binary is 1.85 times as fast as Euclid (1.83-1.87)", from the programs' runs.
+std::string verdict(const Results& results, const char* euclid, const char* binary) {
+  const std::optional<Estimate> times = binary_speedup(results, euclid, binary);
+  if (!times) {
+    return "not measured";
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "binary is %.2f times as fast as Euclid%s", times->value,
+                interval_text(*times, times->has_interval, 2).c_str());
+  return text;
+}
+
+void benchmark_section(std::string& out, const Results& results) {
+  if (results.benchmarks.empty()) {
+    return;
+  }
+  const BenchmarkRow& baseline = results.benchmarks.front();
+  append(out, "Which is faster here? (the benchmark programs, msec for %u calls)\n",
+         results.calls_per_run);
+  append(out, "  %-15s %4s %7s %6s %6s %7s  ratio to %s\n", "program", "runs", "median", "min",
+         "max", "ns/call", baseline.program.c_str());
+  std::vector<const BenchmarkRow*> noisy;
+  for (const BenchmarkRow& row : results.benchmarks) {
+    const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
+    const double middle = median(row.runs_ms);
+    const Estimate ratio = ratio_estimate(row.runs_ms, baseline.runs_ms);
+    append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s\n", row.program.c_str(),
+           static_cast<unsigned>(row.runs_ms.size()), middle, *low, *high,
+           middle * 1e6 / results.calls_per_run, ratio_text(ratio, &row != &baseline).c_str());
+    if (spread(row.runs_ms) > NOISY) {
+      noisy.push_back(&row);
+    }
+  }
+  append(out, "  Unsigned: %s.\n", verdict(results, "bench_euclid_u", "bench_binary_u").c_str());
+  append(out, "  Signed:   %s.\n", verdict(results, "bench_euclid_s", "bench_binary_s").c_str());
+  no_interval_note(out, fewest_runs(results), "--runs");
+  for (const BenchmarkRow* row : noisy) {
+    append(out,
+           "  Noisy: the runs of %s spread by %.1f%% of their median, more than\n"
+           "  10%%: the machine was busy. Run it again with more runs (--runs 15).\n",
+           row->program.c_str(), spread(row->runs_ms) * 100);
+  }
+  out += '\n';
+}
+
+void kernel_table(std::string& out, const Study& study, const KernelFigures& baseline) {
+  const std::optional<double> ghz = study.ghz();
+  if (ghz) {
+    append(out, "  %-14s %-22s %s\n", "", "per call", "per pass");
+    append(out, "  %-14s %6s %7s %7s %5s %7s  ratio to gcd_euclid_u\n", "kernel", "ns", "cycles",
+           "passes", "ns", "cycles");
+  } else {
+    append(out, "  %-14s %7s %11s %7s  ratio to gcd_euclid_u\n", "kernel", "ns/call", "passes/call",
+           "ns/pass");
+  }
+  for (const KernelFigures& kernel : study.kernels) {
+    const double ns = median(kernel.ns_per_call);
+    const std::string ratio =
+        ratio_text(ratio_estimate(kernel.ns_per_call, baseline.ns_per_call), &kernel != &baseline);
+    const std::optional<double> passes = kernel.passes_per_call;
+    const std::optional<double> per_pass = ns_per_pass(kernel);
+    if (ghz) {
+      append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", kernel.name.c_str(), ns, ns * *ghz,
+             passes ? fixed(*passes, 3).c_str() : "-", per_pass ? fixed(*per_pass, 2).c_str() : "-",
+             per_pass ? fixed(*per_pass * *ghz, 2).c_str() : "-", ratio.c_str());
+    } else {
+      append(out, "  %-14s %7.1f %11s %7s  %s\n", kernel.name.c_str(), ns,
+             passes ? fixed(*passes, 3).c_str() : "-", per_pass ? fixed(*per_pass, 2).c_str() : "-",
+             ratio.c_str());
+    }
+  }
+}
+
+// What one mispredicted branch is, and what share of each kit kernel's call the one at the
+// exit of its loop takes.
+void mispredict_paragraph(std::string& out, const Study& study) {
+  if (!study.mispredicted_branch_ns) {
+    return;
+  }
+  const double branch_ns = *study.mispredicted_branch_ns;
+  const std::optional<double> ghz = study.ghz();
+  std::string text = "A mispredicted branch costs " +
+                     (ghz ? with_unit(branch_ns * *ghz, 1, "cycles") + " here (" +
+                                with_unit(branch_ns, 2, "ns") + "; "
+                          : with_unit(branch_ns, 2, "ns") + " here (") +
+                     "a branch on random bytes against the same branch on alternating ones). Each "
+                     "call ends its loop with one that cannot be predicted:";
+  std::vector<std::string> shares;
+  for (const KernelFigures& kernel : study.kernels) {
+    if (kernel.passes_per_call) {
+      shares.push_back(fixed(branch_ns / median(kernel.ns_per_call) * 100, 1) + "% of " +
+                       (!shares.empty() ? ""
+                        : ghz           ? "the cycles per call of "
+                                        : "the time per call of ") +
+                       kernel.name);
+    }
+  }
+  for (std::size_t i = 0; i < shares.size(); ++i) {
+    text += (i == 0 ? " " : i + 1 == shares.size() ? " and " : ", ") + shares[i];
+  }
+  wrap(out, text + ".");
+}
+
+// The three phases that measure each kit kernel, held against each other: one sentence where
+// they agree, one finding per phase that stands apart.
+void agreement_paragraph(std::string& out, const Results& results) {
+  const std::vector<Agreement> agreements = phases_agree(results);
+  if (agreements.empty()) {
+    return;
+  }
+  const auto figures_of = [](const Agreement& agreement, std::optional<Phase> first) {
+    std::string text;
+    std::vector<PhaseFigure> ordered = agreement.figures;
+    std::stable_partition(ordered.begin(), ordered.end(),
+                          [&](const PhaseFigure& figure) { return figure.phase == first; });
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+      text += (i == 0                    ? ""
+               : i + 1 == ordered.size() ? " and "
+                                         : ", ") +
+              fixed(ordered[i].ns_per_pass.value, 2) + " by " + phase_name(ordered[i].phase);
+    }
+    return text;
+  };
+  bool any = false;
+  for (const Phase phase : {Phase::programs, Phase::study, Phase::sweep}) {
+    std::string kernels;
+    for (const Agreement& agreement : agreements) {
+      if (agreement.apart == phase) {
+        kernels +=
+            (kernels.empty() ? "" : "; ") + agreement.kernel + " " + figures_of(agreement, phase);
+      }
+    }
+    if (!kernels.empty()) {
+      any = true;
+      std::string stands = phase_name(phase);
+      stands[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(stands[0])));
+      wrap(out, "Finding: the report's own measurements part: ns a pass of " + kernels + ". " +
+                    stands +
+                    " stands apart, by more than the intervals and the known difference of the "
+                    "phases allow: something else ran on the machine then, or the clock changed. "
+                    "Run the report again on a quiet machine.");
+    }
+  }
+  for (const Agreement& agreement : agreements) {
+    if (agreement.all_part) {
+      any = true;
+      wrap(out, "Finding: the report's own measurements of " + agreement.kernel +
+                    " part, by more than their intervals and the known difference of the phases "
+                    "allow: ns a pass of " +
+                    figures_of(agreement, std::nullopt) +
+                    ". The machine was busy; run the report again on a quiet one.");
+    }
+  }
+  if (!any) {
+    wrap(out,
+         "The programs, the study on their pairs and the sweep at 32 bits agree on each kit "
+         "kernel's ns a pass, within their intervals and " +
+             fixed(PHASES_MAY_PART * 100, 0) + "% (" + fixed(SWEEP_MAY_PART * 100, 0) +
+             "% for the sweep, which times other pairs in another loop).");
+  }
+}
+
+void kernel_section(std::string& out, const Results& results) {
+  const Study& study = results.study;
+  const KernelFigures* baseline = find_kernel(study, "gcd_euclid_u");
+  if (study.kernels.empty() || baseline == nullptr) {
+    return;
+  }
+  const std::optional<double> ghz = study.ghz();
+  append(out, "Why? (the kernels in this process, on the programs' first %u pairs)\n",
+         study.settings.drawn_pairs);
+  kernel_table(out, study, *baseline);
+  no_interval_note(out, study.settings.repetitions, "--repetitions");
+  wrap(out, "ns are medians of " + std::to_string(study.settings.repetitions) +
+                " repetitions, net of the programs' loop itself (two draws and the call of an "
+                "empty kernel: " +
+                with_unit(median(study.loop_ns_per_call), 1, "ns") + " per call)" +
+                (ghz ? "; cycles are ns times the clock, " + with_unit(*ghz, 2, "GHz.") : "."));
+  // The answer to "why", in one sentence per signedness.
+  for (const auto& [euclid_name, binary_name] :
+       {std::pair{"gcd_euclid_u", "gcd_binary_u"}, std::pair{"gcd_euclid_s", "gcd_binary_s"}}) {
+    const KernelFigures* euclid = find_kernel(study, euclid_name);
+    const KernelFigures* binary = find_kernel(study, binary_name);
+    if (euclid == nullptr || binary == nullptr || !ns_per_pass(*euclid) || !ns_per_pass(*binary)) {
+      continue;
+    }
+    const double euclid_pass = *ns_per_pass(*euclid);
+    const double binary_pass = *ns_per_pass(*binary);
+    const std::string cost = ghz ? "the cycles of a pass (" + fixed(binary_pass * *ghz, 1) +
+                                       " against " + fixed(euclid_pass * *ghz, 1) + ")"
+                                 : "the cost of a pass (" + with_unit(binary_pass, 2, "ns") +
+                                       " against " + with_unit(euclid_pass, 2, "ns") + ")";
+    wrap(out, std::string(binary_name) + " makes " +
+                  fixed(*binary->passes_per_call / *euclid->passes_per_call, 2) +
+                  " times as many passes as " + euclid_name + ", at " +
+                  fixed(binary_pass / euclid_pass, 2) + " of " + cost + ".");
+  }
+  mispredict_paragraph(out, study);
+  agreement_paragraph(out, results);
+  for (const std::string& note : results.notes) {
+    wrap(out, note + ".");
+  }
+  out += '\n';
+}
+
+// One table of the sweep, every 4 bits, one column per kernel that has the figure.
+void sweep_table(std::string& out, const std::vector<std::string>& kernels,
+                 const std::function<std::optional<double>(const std::string&, unsigned)>& figure,
+                 int decimals) {
+  std::string top = "      ";
+  std::string bottom = "  bits";
+  for (const std::string& kernel : kernels) {
+    const auto [first, second] = heading(kernel);
+    append(top, " %8s", first.c_str());
+    append(bottom, " %8s", second.c_str());
+  }
+  out += top + "\n" + bottom + "\n";
+  for (unsigned bits = 4; bits <= 32; bits += 4) {
+    std::string row;
+    bool any = false;
+    append(row, "  %4u", bits);
+    for (const std::string& kernel : kernels) {
+      const std::optional<double> value = figure(kernel, bits);
+      any = any || value.has_value();
+      if (value) {
+        append(row, " %8.*f", decimals, *value);
+      } else {
+        append(row, " %8s", "-");
+      }
+    }
+    if (any) {
+      out += row + "\n";
+    }
+  }
+}
+
+void sweep_section(std::string& out, const Study& study) {
+  if (study.sweep.empty()) {
+    return;
+  }
+  const std::vector<std::string> all = sweep_kernels(study);
+  append(out, "When? (ns per call against operand size: %u uniform pairs per size)\n",
+         static_cast<unsigned>(study.settings.sweep_pairs));
+  sweep_table(
+      out, all,
+      [&](const std::string& kernel, unsigned bits) { return sweep_ns(study, kernel, bits); }, 1);
+  append(out,
+         "  gcd_binary_u is the faster of the unsigned kernels %s;\n"
+         "  gcd_binary_s the faster of the signed ones %s.\n\n",
+         crossover(study, "gcd_euclid_u", "gcd_binary_u").c_str(),
+         crossover(study, "gcd_euclid_s", "gcd_binary_s").c_str());
+
+  std::vector<std::string> counted;
+  for (const std::string& kernel : all) {
+    for (const SweepFigures& point : study.sweep) {
+      if (point.kernel == kernel && point.passes_per_call) {
+        counted.push_back(kernel);
+        break;
+      }
+    }
+  }
+  append(out, "  Passes per call against operand size\n");
+  sweep_table(
+      out, counted,
+      [&](const std::string& kernel, unsigned bits) -> std::optional<double> {
+        for (const SweepFigures& point : study.sweep) {
+          if (point.kernel == kernel && point.bits == bits) {
+            return point.passes_per_call;
+          }
+        }
+        return std::nullopt;
+      },
+      2);
+  out += '\n';
+}
+
+void theory_section(std::string& out, const Study& study) {
+  if (study.passes_per_bit.empty()) {
+    return;
+  }
+  append(out, "Theory: passes per bit (least squares over %u to 32 bits)\n",
+         study.settings.fit_from_bits);
+  append(out, "  %-14s %9s %7s %11s\n", "kernel", "measured", "theory", "difference");
+  std::vector<std::string> findings;
+  for (const PassesPerBit& fit : study.passes_per_bit) {
+    const double difference = (fit.measured - fit.theory) / fit.theory;
+    append(out, "  %-14s %9.4f %7.4f %+10.1f%%\n", fit.kernel.c_str(), fit.measured, fit.theory,
+           difference * 100);
+    if (std::fabs(difference) > FAR_FROM_THEORY) {
+      char finding[256];
+      std::snprintf(finding, sizeof finding,
+                    "  Finding: %s lands %.1f%% from its constant: its loop does not make the\n"
+                    "  passes of the textbook algorithm, or the sweep is too small to tell.\n",
+                    fit.kernel.c_str(), std::fabs(difference) * 100);
+      findings.emplace_back(finding);
+    }
+  }
+  append(out,
+         "  Euclid: 12 (ln 2)^2 / pi^2 = %.4f division steps per bit (Heilbronn 1969,\n"
+         "  Dixon 1970; Knuth, TAOCP vol. 2, 4.5.3). Binary: Brent's constant %.4f\n"
+         "  subtract-and-shift steps per bit (Brent 1976; Knuth, TAOCP vol. 2, 4.5.2).\n",
+         EUCLID_PASSES_PER_BIT, BINARY_PASSES_PER_BIT);
+  for (const std::string& finding : findings) {
+    out += finding;
+  }
+  out += '\n';
+}
+
+}  // namespace
+
+std::string crossover(const Study& study, const std::string& euclid, const std::string& binary) {
+  // The smallest size from which on binary is faster at every size of the sweep.
+  unsigned from = 0;  // none
+  bool measured = false;
+  for (const SweepFigures& point : study.sweep) {
+    if (point.kernel != binary) {
+      continue;
+    }
+    const std::optional<double> slow = sweep_ns(study, euclid, point.bits);
+    if (!slow) {
+      continue;
+    }
+    measured = true;
+    const bool faster = median(point.ns_per_call) < *slow;
+    if (!faster) {
+      from = 0;
+    } else if (from == 0) {
+      from = point.bits;
+    }
+  }
+  if (!measured) {
+    return "(not measured)";
+  }
+  if (from == 0) {
+    return "at no size";
+  }
+  if (from == study.settings.sweep_from_bits) {
+    return "at every size";
+  }
+  return "from " + std::to_string(from) + " bits on";
+}
+
+std::string format_report(const Results& results) {
+  std::string out;
+  machine_section(out, results);
+  cross_check_section(out, results);
+  benchmark_section(out, results);
+  kernel_section(out, results);
+  bound_section(out, results);
+  sweep_section(out, results.study);
+  theory_section(out, results.study);
+  spread_section(out, results.study);
+  return out;
+}
+
+std::string format_files(const std::map<std::string, std::string>& program_paths,
+                         const std::vector<WrittenFile>& files, const std::string& working_folder) {
+  std::vector<std::string> folders;
+  for (const auto& [name, path] : program_paths) {
+    const std::u8string parent = file_path(path).parent_path().u8string();
+    const std::string folder =
+        shown_path(std::string(parent.begin(), parent.end()), working_folder);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(safe_text(folder, 200));
+    }
+  }
+  std::string out = "Where things are\n";
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    append(out, "  %-9s %s\n", i == 0 ? "programs" : "", folders[i].c_str());
+  }
+  for (const WrittenFile& file : files) {
+    out += format_written(file, working_folder);
+  }
+  return out;
+}
+
+std::string format_written(const WrittenFile& file, const std::string& working_folder) {
+  std::string line;
+  append(line, "  %-9s %s%s\n", file.label.c_str(),
+         safe_text(shown_path(file.path, working_folder), 200).c_str(),
+         file.error.empty() ? "" : (" (not written: " + file.error + ")").c_str());
+  return line;
+}

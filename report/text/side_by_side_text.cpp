@@ -1,0 +1,257 @@
+// Several reports in one table.
+#include "report/text/side_by_side_text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "report/machine/mca.h"
+#include "report/run/kit.h"
+#include "report/words/layout.h"
+#include "report/words/utf8.h"
+#include "study/fit.h"
+#include "study/stats.h"
+
+namespace {
+
+constexpr std::size_t WIDTH = 80;
+constexpr std::size_t LABEL = 26;  // the label column, after two blanks
+constexpr std::size_t CELL = 16;   // a report's column, after one blank
+
+// "1.23 (1.19-1.28)", or "1.23 (-)" with no interval.
+std::string with_interval(const Estimate& estimate) {
+  return fixed(estimate.value, 2) + (estimate.has_interval ? " (" + fixed(estimate.low, 2) + "-" +
+                                                                 fixed(estimate.high, 2) + ")"
+                                                           : " (-)");
+}
+
+// The model's bound in two words, from its bottleneck analysis: the larger of its resource
+// pressure ("ports") and its register dependencies ("deps"), as the model gives them.
+std::string short_bound(const std::string& bound) {
+  const std::optional<BoundShares> shares = bound_shares(bound);
+  if (!shares || shares->backend < 10) {
+    return "no bound";
+  }
+  return shares->dependencies >= shares->resources ? "deps " + fixed(shares->dependencies, 0) + "%"
+                                                   : "ports " + fixed(shares->resources, 0) + "%";
+}
+
+// A cell's text on as many lines of the column's width as it needs, broken at blanks; a word
+// longer than the column is cut, after whole characters.
+std::vector<std::string> cell_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(' ', start);
+    end = end == std::string::npos ? text.size() : end;
+    std::string word = text.substr(start, end - start);
+    if (characters(word) > CELL) {
+      word = std::string(first_characters(word, CELL - 3)) + "...";
+    }
+    if (!line.empty() && characters(line) + 1 + characters(word) > CELL) {
+      lines.push_back(line);
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  lines.push_back(line);
+  return lines;
+}
+
+struct Row {
+  std::string label;
+  std::vector<std::string> cells;  // one per report; empty for a heading row
+};
+
+std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
+  std::vector<Row> rows;
+  const auto add = [&](const std::string& label, const auto& cell) {
+    Row row{label, {}};
+    for (const NamedReport& report : reports) {
+      row.cells.push_back(cell(report.results));
+    }
+    rows.push_back(row);
+  };
+  Row names{"report", {}};
+  for (const NamedReport& report : reports) {
+    names.cells.push_back(report.name);
+  }
+  rows.push_back(names);
+  add("processor", [](const Results& r) { return r.machine.processor; });
+  add("machine", [](const Results& r) -> std::string {
+    if (!r.machine.virtual_machine) {
+      return "-";
+    }
+    return *r.machine.virtual_machine
+               ? "virtual" + (r.machine.hypervisor.empty() ? "" : " (" + r.machine.hypervisor + ")")
+               : "not virtual";
+  });
+  add("clock", [](const Results& r) {
+    return r.study.ghz() ? fixed(*r.study.ghz(), 2) + " GHz" : std::string("-");
+  });
+  add("compiler", [](const Results& r) { return r.machine.compiler; });
+  add("build", [](const Results& r) {
+    return r.machine.build_type + (r.machine.flags.empty() ? "" : ", " + r.machine.flags);
+  });
+  add("cross-checks", [](const Results& r) {
+    const std::string failed = failed_cross_checks(r);
+    return failed.empty() ? std::string(r.checks.empty() ? "-" : "0 errors") : failed;
+  });
+  add("runs, repetitions", [](const Results& r) {
+    return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
+  });
+  rows.push_back({"", {}});
+  for (const auto& [label, euclid_program, binary_program] :
+       {std::tuple{"binary speed-up, unsigned", "bench_euclid_u", "bench_binary_u"},
+        std::tuple{"binary speed-up, signed", "bench_euclid_s", "bench_binary_s"}}) {
+    const char* euclid = euclid_program;  // no lambda captures a structured binding
+    const char* binary = binary_program;  // in clang++ 14
+    add(label, [&](const Results& r) {
+      const std::optional<Estimate> speedup = binary_speedup(r, euclid, binary);
+      return speedup ? with_interval(*speedup) : std::string("-");
+    });
+  }
+  rows.push_back({"cycles per pass", {}});
+  for (const char* kernel : KIT_KERNELS) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const std::optional<double> ns = ns_per_pass_of(r, kernel);
+      if (!ns) {
+        return "-";
+      }
+      return r.study.ghz() ? fixed(*ns * *r.study.ghz(), 1) : fixed(*ns, 2) + " ns";
+    });
+  }
+  rows.push_back({"division on its operands", {}});
+  for (const char* kernel : {"gcd_euclid_u", "gcd_euclid_s"}) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const std::optional<double> cycles = division_cycles(r, kernel);
+      return cycles ? fixed(*cycles, 1) + " cycles" : std::string("-");
+    });
+  }
+  rows.push_back({"chain / measured pass", {}});
+  for (const char* kernel : KIT_KERNELS) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const std::optional<double> chain = chain_cycles(r, kernel);
+      const std::optional<double> ns = ns_per_pass_of(r, kernel);
+      if (!chain || !ns || !r.study.ghz()) {
+        return "-";
+      }
+      return fixed(*chain, 1) + " / " + fixed(*ns * *r.study.ghz(), 1);
+    });
+  }
+  rows.push_back({"passes per call", {}});
+  for (const char* kernel : KIT_KERNELS) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const KernelFigures* figures = find_kernel(r.study, kernel);
+      return figures != nullptr && figures->passes_per_call ? fixed(*figures->passes_per_call, 3)
+                                                            : "-";
+    });
+  }
+  rows.push_back({"passes per bit (theory)", {}});
+  for (const char* kernel : KIT_KERNELS) {
+    const double theory = std::string(kernel).find("euclid") != std::string::npos
+                              ? EUCLID_PASSES_PER_BIT
+                              : BINARY_PASSES_PER_BIT;
+    add(std::string("  ") + kernel + " (" + fixed(theory, 4) + ")", [&](const Results& r) {
+      const std::optional<double> fitted = passes_per_bit(r.study, kernel);
+      return fitted ? fixed(*fitted, 4) : std::string("-");
+    });
+  }
+  rows.push_back({"ratio to gcd_euclid_u", {}});
+  for (const std::string& peer : peers_of(reports)) {
+    add("  " + peer, [&](const Results& r) {
+      const std::optional<double> ratio = ratio_to_euclid(r, peer);
+      return ratio ? fixed(*ratio, 3) : std::string("-");
+    });
+  }
+  const bool any_model = std::any_of(reports.begin(), reports.end(), [](const NamedReport& report) {
+    return report.results.model.has_value();
+  });
+  if (!any_model) {
+    return rows;
+  }
+  add("model (llvm-mca -mcpu)",
+      [](const Results& r) { return r.model ? r.model->cpu : std::string("-"); });
+  for (const char* kernel : KIT_KERNELS) {
+    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+      const KernelModel* model = find_model(r, kernel);
+      return model != nullptr ? fixed(model->cycles_per_pass, 1) + ", " + short_bound(model->bound)
+                              : "-";
+    });
+  }
+  return rows;
+}
+
+void print_block(std::string& out, const std::vector<Row>& rows, std::size_t first,
+                 std::size_t last) {
+  for (const Row& row : rows) {
+    if (row.cells.empty()) {
+      out += row.label.empty() ? "\n" : "  " + row.label + "\n";
+      continue;
+    }
+    std::vector<std::vector<std::string>> lines;
+    std::size_t height = 1;
+    for (std::size_t i = first; i < last; ++i) {
+      lines.push_back(cell_lines(row.cells[i]));
+      height = std::max(height, lines.back().size());
+    }
+    for (std::size_t line = 0; line < height; ++line) {
+      std::string text(2, ' ');
+      text += padded(line == 0 ? row.label : "", LABEL);
+      for (const std::vector<std::string>& cell : lines) {
+        text += ' ';
+        text += padded(line < cell.size() ? cell[line] : "", CELL);
+      }
+      while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+      }
+      out += text + "\n";
+    }
+  }
+}
+
+}  // namespace
+
+std::string format_side_by_side(const std::vector<NamedReport>& reports) {
+  const std::vector<Row> rows = rows_of(reports);
+  const std::size_t per_block = (WIDTH - 2 - LABEL) / (CELL + 1);
+  std::string out = "Side by side: " + std::to_string(reports.size()) + " reports\n";
+  for (std::size_t first = 0; first < reports.size(); first += per_block) {
+    print_block(out, rows, first, std::min(first + per_block, reports.size()));
+    out += "\n";
+  }
+  std::vector<std::string> notes;
+  for (const NamedReport& report : reports) {
+    const Results& results = report.results;
+    if (!results.study.ghz()) {
+      notes.push_back(report.name +
+                      " has no clock (a report from before the cycles, or from a "
+                      "processor the clock cannot be measured on): its passes are "
+                      "in ns.");
+    }
+    if (const std::string failed = failed_cross_checks(results); !failed.empty()) {
+      notes.push_back(report.name + ": its cross-checks found errors (" + failed +
+                      "): its binary and Euclidean kernels disagree, so its figures time kernels "
+                      "that do not compute the same thing.");
+    }
+    const std::size_t runs = fewest_runs(results);
+    if (runs < BOOTSTRAP_MIN_SAMPLES) {
+      notes.push_back(report.name + " has " + std::to_string(runs) +
+                      (runs == 1 ? " run" : " runs") + " of each benchmark: below " +
+                      std::to_string(BOOTSTRAP_MIN_SAMPLES) +
+                      " a bootstrap of the median is no 95% interval, so its speed-ups show none "
+                      "(-).");
+    }
+  }
+  for (const std::string& note : notes) {
+    wrap(out, note);
+  }
+  if (!notes.empty()) {
+    out += "\n";
+  }
+  return out;
+}

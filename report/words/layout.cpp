@@ -1,0 +1,60 @@
+// Words for a terminal of 80 columns.
+#include "report/words/layout.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+
+#include "report/words/utf8.h"
+
+void wrap(std::string& out, const std::string& text) {
+  constexpr std::size_t WIDTH = 78;  // after the two blanks
+  const std::size_t first_line = out.size();
+  std::size_t line_start = 0;  // in text
+  std::size_t last_break = std::string::npos;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == ' ') {
+      const std::size_t length =
+          characters(std::string_view(text).substr(line_start, i - line_start));
+      if (length > WIDTH && last_break != std::string::npos && last_break > line_start) {
+        out.append("  ").append(text, line_start, last_break - line_start).append("\n");
+        line_start = last_break + 1;
+      }
+      last_break = i;
+    }
+  }
+  if (line_start < text.size()) {
+    out.append("  ").append(text, line_start, std::string::npos).append("\n");
+  }
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(first_line), out.end(), GLUE, ' ');
+}
+
+void append(std::string& out, const char* format, ...) {
+  char line[512];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (length > 0) {
+    out.append(line, std::min(static_cast<std::size_t>(length), sizeof line - 1));
+  }
+}
+
+std::string joined(const std::vector<std::string>& texts, const char* separator) {
+  std::string out;
+  for (const std::string& text : texts) {
+    out += (out.empty() ? "" : separator) + text;
+  }
+  return out;
+}
+
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string with_unit(double value, int decimals, const char* unit) {
+  return fixed(value, decimals) + GLUE + unit;
+}
