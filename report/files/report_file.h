@@ -7,9 +7,9 @@
 #include "report/figures/results.h"
 #include "report/files/json.h"
 
-// Keys: "machine", "settings", "cross_checks", "benchmarks", "kernels", "sweep",
-// "passes_per_bit", "notes"; times in msec (the programs) and ns per call (the study), with
-// every repetition's figure beside the median.
+// The report's sections, in the order report_file.cpp lists them (sections/ holds each one's
+// writer and reader; docs/json.md its keys): times in msec (the programs) and ns per call (the
+// study), with every repetition's figure beside the median.
 [[nodiscard]] Json results_to_json(const Results& results);
 
 // A figure and its 95% interval, {"value", "low", "high"}, the ends null where there is none.

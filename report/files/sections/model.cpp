@@ -1,0 +1,87 @@
+// LLVM's model and the processor's counters: "model", "model_kernels", "counters".
+#include "report/files/sections/section.h"
+#include "report/machine/mca.h"
+
+void write_model(const Results& results, Json::Object& report) {
+  Json::Array model_kernels;
+  if (results.model) {
+    for (const KernelModel& kernel : results.model->kernels) {
+      const std::optional<ModelAgainstMeasure> against =
+          model_against_measure(results.study, kernel);
+      const auto measured = [&](double ModelAgainstMeasure::*figure) {
+        return against ? Json(rounded((*against).*figure)) : Json(nullptr);
+      };
+      model_kernels.emplace_back(Json::Object{
+          {"kernel", kernel.kernel},
+          {"cycles_per_pass", rounded(kernel.cycles_per_pass)},
+          {"block_rthroughput", rounded(kernel.block_rthroughput)},
+          {"bound", kernel.bound},
+          {"critical_sequence", kernel.critical},
+          {"measured_cycles_per_pass", measured(&ModelAgainstMeasure::measured_cycles_per_pass)},
+          {"cycles_per_call", measured(&ModelAgainstMeasure::model_cycles_per_call)},
+          {"measured_cycles_per_call", measured(&ModelAgainstMeasure::measured_cycles_per_call)},
+          {"difference", measured(&ModelAgainstMeasure::difference)},
+      });
+    }
+  }
+  report.emplace_back(
+      "model", Json::Object{{"cpu", results.model ? Json(results.model->cpu) : Json(nullptr)},
+                            {"tool", results.model ? Json(results.model->tool) : Json(nullptr)}});
+  report.emplace_back("model_kernels", std::move(model_kernels));
+}
+
+void read_model(Reader& read, const Json& report, Results& results) {
+  const Json& model = read.member(report, "model");
+  if (model.find("cpu") == nullptr || model.find("cpu")->get<std::nullptr_t>() != nullptr) {
+    return;
+  }
+  ProcessorModel processor{read.text(model, "cpu", 40), read.text(model, "tool"), {}};
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "model_kernels")) {
+    processor.kernels.push_back({read.kernel(row, "kernel", "model_kernels", false),
+                                 read.number(row, "cycles_per_pass", 0, MAX_NS),
+                                 read.number(row, "block_rthroughput", 0, MAX_NS),
+                                 read.text(row, "bound", 400),
+                                 read.text(row, "critical_sequence", 600), "", 0});
+    if (!bound_shares(processor.kernels.back().bound)) {
+      read.fail("\"model_kernels\" gives " + processor.kernels.back().kernel +
+                " a bound whose shares are not all from 0 to 100%");
+    }
+    names.push_back(processor.kernels.back().kernel);
+  }
+  read.once_each(names, "model_kernels");
+  results.model = processor;
+}
+
+void write_counters(const Results& results, Json::Object& report) {
+  const Study& study = results.study;
+  Json::Array counters;
+  for (const KernelCounters& counted : study.counters) {
+    const KernelFigures* kernel = find_kernel(study, counted.kernel);
+    const double passes =
+        kernel != nullptr && kernel->passes_per_call ? *kernel->passes_per_call : 0;
+    counters.emplace_back(Json::Object{
+        {"kernel", counted.kernel},
+        {"cycles_per_call", rounded(counted.cycles)},
+        {"instructions_per_call", rounded(counted.instructions)},
+        {"instructions_per_pass",
+         passes > 0 ? Json(rounded(counted.instructions / passes)) : Json(nullptr)},
+        {"instructions_per_cycle",
+         counted.cycles > 0 ? Json(rounded(counted.instructions / counted.cycles)) : Json(nullptr)},
+        {"branch_misses_per_call", rounded(counted.branch_misses)},
+    });
+  }
+  report.emplace_back("counters", std::move(counters));
+}
+
+void read_counters(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "counters")) {
+    results.study.counters.push_back({read.kernel(row, "kernel", "counters", false),
+                                      read.number(row, "cycles_per_call", -MAX_NS, MAX_NS),
+                                      read.number(row, "instructions_per_call", -MAX_NS, MAX_NS),
+                                      read.number(row, "branch_misses_per_call", -MAX_NS, MAX_NS)});
+    names.push_back(results.study.counters.back().kernel);
+  }
+  read.once_each(names, "counters");
+}

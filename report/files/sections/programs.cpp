@@ -1,0 +1,103 @@
+// The settings and the programs' runs: "settings", "cross_checks", "benchmarks".
+#include <algorithm>
+#include <iterator>
+
+#include "report/files/sections/section.h"
+
+namespace {
+
+bool is_benchmark(const std::string& program) {
+  return std::any_of(std::begin(BENCHMARK_PROGRAMS), std::end(BENCHMARK_PROGRAMS),
+                     [&](const BenchmarkProgram& known) { return program == known.program; });
+}
+
+bool is_cross_check(const std::string& program) {
+  return std::any_of(std::begin(CROSS_CHECK_PROGRAMS), std::end(CROSS_CHECK_PROGRAMS),
+                     [&](const CrossCheckProgram& known) { return program == known.program; });
+}
+
+}  // namespace
+
+void write_settings(const Results& results, Json::Object& report) {
+  const StudySettings& settings = results.study.settings;
+  report.emplace_back("settings", Json::Object{{"calls_per_run", results.calls_per_run},
+                                               {"drawn_pairs", settings.drawn_pairs},
+                                               {"repetitions", settings.repetitions},
+                                               {"sweep_pairs", settings.sweep_pairs},
+                                               {"sweep_from_bits", settings.sweep_from_bits},
+                                               {"sweep_step_bits", settings.sweep_step_bits},
+                                               {"fit_from_bits", settings.fit_from_bits},
+                                               {"seed", static_cast<double>(settings.seed)}});
+}
+
+void read_settings(Reader& read, const Json& report, Results& results) {
+  const Json& settings = read.member(report, "settings");
+  results.calls_per_run = read.whole<std::uint32_t>(settings, "calls_per_run", 1, UINT32_MAX);
+  StudySettings& study = results.study.settings;
+  study.drawn_pairs = read.whole<std::uint32_t>(settings, "drawn_pairs", 1, UINT32_MAX);
+  study.repetitions = read.whole<unsigned>(settings, "repetitions", 1, MAX_REPETITIONS);
+  study.sweep_pairs = read.whole<std::size_t>(settings, "sweep_pairs", 1, UINT32_MAX);
+  study.sweep_from_bits = read.whole<unsigned>(settings, "sweep_from_bits", 1, 32);
+  study.sweep_step_bits = read.whole<unsigned>(settings, "sweep_step_bits", 1, 32);
+  study.fit_from_bits = read.whole<unsigned>(settings, "fit_from_bits", 1, 32);
+}
+
+void write_cross_checks(const Results& results, Json::Object& report) {
+  Json::Array checks;
+  for (const CrossCheckRow& row : results.checks) {
+    checks.emplace_back(Json::Object{{"program", row.program},
+                                     {"under_test", row.under_test},
+                                     {"reference", row.reference},
+                                     {"pairs", row.pairs},
+                                     {"errors", row.errors}});
+  }
+  report.emplace_back("cross_checks", std::move(checks));
+}
+
+void read_cross_checks(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "cross_checks")) {
+    CrossCheckRow check{read.name(row, "program"), read.name(row, "under_test"),
+                        read.name(row, "reference"),
+                        read.whole<std::uint32_t>(row, "pairs", 1, UINT32_MAX), 0};
+    check.errors = read.whole<std::int32_t>(row, "errors", 0, check.pairs);
+    if (!is_cross_check(check.program)) {
+      read.fail("\"cross_checks\" names " + check.program + ", no cross-check of the kit");
+    }
+    names.push_back(check.program);
+    results.checks.push_back(check);
+  }
+  read.once_each(names, "cross_checks");
+}
+
+void write_benchmarks(const Results& results, Json::Object& report) {
+  Json::Array benchmarks;
+  for (const BenchmarkRow& row : results.benchmarks) {
+    const double middle = median(row.runs_ms);
+    const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
+    benchmarks.emplace_back(Json::Object{
+        {"program", row.program},
+        {"runs_ms", numbers(row.runs_ms)},
+        {"median_ms", rounded(middle)},
+        {"min_ms", *low},
+        {"max_ms", *high},
+        {"ns_per_call", rounded(middle * 1e6 / results.calls_per_run)},
+        {"ratio", estimate_json(ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms))}});
+  }
+  report.emplace_back("benchmarks", std::move(benchmarks));
+}
+
+void read_benchmarks(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.filled_array(report, "benchmarks")) {
+    results.benchmarks.push_back(
+        {read.name(row, "program"),
+         read.numbers(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS, MAX_RUNS)});
+    if (!is_benchmark(results.benchmarks.back().program)) {
+      read.fail("\"benchmarks\" names " + results.benchmarks.back().program +
+                ", no benchmark of the kit");
+    }
+    names.push_back(results.benchmarks.back().program);
+  }
+  read.once_each(names, "benchmarks");
+}

@@ -1,0 +1,167 @@
+// What every section's pair shares: the reader's checks and the writer's figures.
+#include "report/files/sections/section.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "report/words/safe_text.h"
+
+namespace {
+
+std::string shown(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+}  // namespace
+
+const Json& Reader::member(const Json& object, const char* key) {
+  static const Json NONE;
+  const Json* found = object.find(key);
+  if (found == nullptr) {
+    fail(std::string("no \"") + key + "\"");
+    return NONE;
+  }
+  return *found;
+}
+
+const Json::Array& Reader::array(const Json& object, const char* key) {
+  static const Json::Array EMPTY;
+  const Json::Array* found = member(object, key).get<Json::Array>();
+  if (found == nullptr) {
+    fail(std::string("\"") + key + "\" is not a list");
+    return EMPTY;
+  }
+  return *found;
+}
+
+const Json::Array& Reader::filled_array(const Json& object, const char* key) {
+  const Json::Array& found = array(object, key);
+  if (found.empty()) {
+    fail(std::string("\"") + key + "\" is empty");
+  }
+  return found;
+}
+
+std::string Reader::text(const Json& object, const char* key, std::size_t max_characters) {
+  const std::string* found = member(object, key).get<std::string>();
+  if (found == nullptr) {
+    fail(std::string("\"") + key + "\" is not a text");
+    return "";
+  }
+  return safe_text(*found, max_characters);
+}
+
+std::string Reader::name(const Json& object, const char* key) {
+  const std::string* found = member(object, key).get<std::string>();
+  const bool plain = found != nullptr && !found->empty() && found->size() <= 40 &&
+                     std::all_of(found->begin(), found->end(), [](char c) {
+                       return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+                     });
+  if (!plain) {
+    fail(std::string("\"") + key + "\" is not a name of letters, digits and '_'");
+    return "";
+  }
+  return *found;
+}
+
+double Reader::number(const Json& object, const char* key, double low, double high) {
+  return in_range(member(object, key), key, low, high);
+}
+
+std::optional<double> Reader::optional_number(const Json& object, const char* key, double low,
+                                              double high) {
+  const Json& value = member(object, key);
+  if (value.get<std::nullptr_t>() != nullptr) {
+    return std::nullopt;
+  }
+  return in_range(value, key, low, high);
+}
+
+std::optional<bool> Reader::optional_flag(const Json& object, const char* key) {
+  const Json& value = member(object, key);
+  if (value.get<std::nullptr_t>() != nullptr) {
+    return std::nullopt;
+  }
+  if (const bool* flag = value.get<bool>()) {
+    return *flag;
+  }
+  fail(std::string("\"") + key + "\" is neither true, false nor null");
+  return std::nullopt;
+}
+
+std::vector<double> Reader::numbers(const Json& object, const char* key, double low, double high,
+                                    std::size_t max_count) {
+  std::vector<double> values;
+  const Json::Array& items = filled_array(object, key);
+  if (items.size() > max_count) {
+    fail(std::string("\"") + key + "\" holds " + std::to_string(items.size()) +
+         " figures, more than the " + std::to_string(max_count) + " a report can have");
+    return values;
+  }
+  for (const Json& item : items) {
+    values.push_back(in_range(item, key, low, high));
+  }
+  return values;
+}
+
+std::string Reader::kernel(const Json& object, const char* key, const char* list, bool peers) {
+  std::string found = name(object, key);
+  if (!found.empty() && !(peers ? is_known_kernel(found) : is_kit_kernel(found))) {
+    fail(std::string("\"") + list + "\" names " + found + ", no " +
+         (peers ? "kernel or peer" : "kernel") + " of the kit");
+  }
+  return found;
+}
+
+void Reader::fail(const std::string& what) {
+  if (error.empty()) {
+    error = what;
+  }
+}
+
+void Reader::once_each(std::vector<std::string> names, const char* list) {
+  std::sort(names.begin(), names.end());
+  const auto twice = std::adjacent_find(names.begin(), names.end());
+  if (twice != names.end()) {
+    std::string what = "\"";
+    fail(what.append(list).append("\" names ").append(*twice).append(" twice"));
+  }
+}
+
+double Reader::in_range(const Json& value, const char* key, double low, double high) {
+  const double* found = value.get<double>();
+  if (found == nullptr) {
+    fail(std::string("\"") + key + "\" holds something that is not a number");
+    return low;
+  }
+  if (!(*found >= low && *found <= high)) {
+    fail(std::string("\"") + key + "\" holds " + shown(*found) + ", not a figure from " +
+         shown(low) + " to " + shown(high));
+    return low;
+  }
+  return *found;
+}
+
+double rounded(double value) { return std::round(value * 1000) / 1000; }
+
+Json numbers(const std::vector<double>& values) {
+  Json::Array array;
+  for (const double value : values) {
+    array.emplace_back(rounded(value));
+  }
+  return array;
+}
+
+Json optional_number(const std::optional<double>& value) {
+  return value ? Json(rounded(*value)) : Json(nullptr);
+}
+
+Json optional_text(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
+
+Json cycles(const std::optional<double>& ghz, double ns) {
+  return ghz ? Json(rounded(ns * *ghz)) : Json(nullptr);
+}

@@ -1,0 +1,127 @@
+// A section of the report file: the keys one part of the results takes, written and read by
+// one pair of functions. report_file.cpp lists every pair, in the order the file holds them.
+// Each reader checks every figure against what a report of this kit can hold, and makes
+// every text safe to show.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/figures/results.h"
+#include "report/files/json.h"
+#include "report/files/report_file.h"
+
+// Limits of what a report can hold: a benchmark run is over 0 ms (the programs refuse to
+// report 0) and within the longest time limit, a day; a kernel's time per call is far below a
+// millisecond, and, net of the loop timed beside it, may come out at or below 0 where the
+// noise of a small or busy run is larger than a fast kernel.
+inline constexpr double MAX_MS = 86'400'000;
+inline constexpr double MAX_NS = 1e6;
+inline constexpr double MAX_PASSES = 1000;
+// A report notes what it left out: a handful of lines.
+inline constexpr std::size_t MAX_NOTES = 32;
+// A latency, a chain of a pass or a division is a few dozen cycles; and a processor has a few
+// dozen forms that chains time.
+inline constexpr double MAX_CYCLES = 1e4;
+inline constexpr std::size_t MAX_LATENCIES = 64;
+inline constexpr double SMALLEST_POSITIVE = 1e-9;
+// A clock that no processor runs at is a mistake of the file.
+inline constexpr double MIN_GHZ = 0.01;
+inline constexpr double MAX_GHZ = 100;
+
+// Reading: each helper records the first thing wrong and returns a neutral value, so that
+// the reader can go on and report one clear error at the end.
+class Reader {
+ public:
+  explicit Reader(bool cycles_format) : with_cycles(cycles_format) {}
+
+  const bool
+      with_cycles;  // the file's format has the clock, the cycles and the machine's signature
+  std::string error;
+
+  const Json& member(const Json& object, const char* key);
+  const Json::Array& array(const Json& object, const char* key);
+  const Json::Array& filled_array(const Json& object, const char* key);
+  std::string text(const Json& object, const char* key, std::size_t max_characters = 100);
+  // A program's or kernel's name: letters, digits and '_' only.
+  std::string name(const Json& object, const char* key);
+  double number(const Json& object, const char* key, double low, double high);
+  std::optional<double> optional_number(const Json& object, const char* key, double low,
+                                        double high);
+  std::optional<bool> optional_flag(const Json& object, const char* key);
+  // At most max_count numbers, each in [low, high].
+  std::vector<double> numbers(const Json& object, const char* key, double low, double high,
+                              std::size_t max_count);
+  // A kernel's name: one of the kit's four, or (where peers may stand) one of the peers.
+  std::string kernel(const Json& object, const char* key, const char* list, bool peers);
+  // A whole number in [low, high].
+  template <class T>
+  T whole(const Json& object, const char* key, double low, double high);
+  void fail(const std::string& what);
+  // Each name once in a list: a second row of one program would make its figures ambiguous.
+  void once_each(std::vector<std::string> names, const char* list);
+
+ private:
+  double in_range(const Json& value, const char* key, double low, double high);
+};
+
+template <class T>
+T Reader::whole(const Json& object, const char* key, double low, double high) {
+  const double value = number(object, key, low, high);
+  if (value != std::floor(value)) {
+    fail(std::string("\"") + key + "\" is not a whole number");
+    return 0;
+  }
+  return static_cast<T>(value);
+}
+
+// Writing: figures to a thousandth (more digits would only be noise), and null where a figure
+// is missing.
+[[nodiscard]] double rounded(double value);
+[[nodiscard]] Json numbers(const std::vector<double>& values);
+[[nodiscard]] Json optional_number(const std::optional<double>& value);
+[[nodiscard]] Json optional_text(const std::string& text);
+// Cycles for a time in ns, where the clock is known.
+[[nodiscard]] Json cycles(const std::optional<double>& ghz, double ns);
+
+// One section's pair: the writer appends its keys to the report's object, the reader takes
+// them back into the results.
+using SectionWriter = void (*)(const Results& results, Json::Object& report);
+using SectionReader = void (*)(Reader& read, const Json& report, Results& results);
+
+// The pairs, one per section (report_file.cpp lists them).
+void write_machine(const Results& results, Json::Object& report);
+void read_machine(Reader& read, const Json& report, Results& results);
+void write_clock(const Results& results, Json::Object& report);
+void read_clock(Reader& read, const Json& report, Results& results);
+void write_settings(const Results& results, Json::Object& report);
+void read_settings(Reader& read, const Json& report, Results& results);
+void write_cross_checks(const Results& results, Json::Object& report);
+void read_cross_checks(Reader& read, const Json& report, Results& results);
+void write_benchmarks(const Results& results, Json::Object& report);
+void read_benchmarks(Reader& read, const Json& report, Results& results);
+void write_loops(const Results& results, Json::Object& report);
+void read_loops(Reader& read, const Json& report, Results& results);
+void write_kernels(const Results& results, Json::Object& report);
+void read_kernels(Reader& read, const Json& report, Results& results);
+void write_sweep(const Results& results, Json::Object& report);
+void read_sweep(Reader& read, const Json& report, Results& results);
+void write_passes_per_bit(const Results& results, Json::Object& report);
+void read_passes_per_bit(Reader& read, const Json& report, Results& results);
+void write_model(const Results& results, Json::Object& report);
+void read_model(Reader& read, const Json& report, Results& results);
+void write_counters(const Results& results, Json::Object& report);
+void read_counters(Reader& read, const Json& report, Results& results);
+void write_latencies(const Results& results, Json::Object& report);
+void read_latencies(Reader& read, const Json& report, Results& results);
+void write_divider(const Results& results, Json::Object& report);
+void read_divider(Reader& read, const Json& report, Results& results);
+void write_latency_bounds(const Results& results, Json::Object& report);
+void read_latency_bounds(Reader& read, const Json& report, Results& results);
+void write_spread(const Results& results, Json::Object& report);
+void read_spread(Reader& read, const Json& report, Results& results);
+void write_notes(const Results& results, Json::Object& report);
+void read_notes(Reader& read, const Json& report, Results& results);

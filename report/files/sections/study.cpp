@@ -1,0 +1,101 @@
+// The study on the programs' pairs and the sweep: "loop_ns_per_call", "kernels", "sweep",
+// "passes_per_bit".
+#include <cmath>
+
+#include "report/files/sections/section.h"
+
+void write_loops(const Results& results, Json::Object& report) {
+  report.emplace_back("loop_ns_per_call",
+                      Json::Object{{"programs_loop", numbers(results.study.loop_ns_per_call)},
+                                   {"sweep_loop", numbers(results.study.sweep_loop_ns_per_call)}});
+}
+
+void read_loops(Reader& read, const Json& report, Results& results) {
+  const Json& loops = read.member(report, "loop_ns_per_call");
+  results.study.loop_ns_per_call = read.numbers(loops, "programs_loop", 0, MAX_NS, MAX_REPETITIONS);
+  results.study.sweep_loop_ns_per_call =
+      read.numbers(loops, "sweep_loop", 0, MAX_NS, MAX_REPETITIONS);
+}
+
+void write_kernels(const Results& results, Json::Object& report) {
+  const Study& study = results.study;
+  const std::optional<double> ghz = study.ghz();
+  const KernelFigures* euclid = find_kernel(study, "gcd_euclid_u");
+  const std::vector<double> baseline =
+      euclid != nullptr ? euclid->ns_per_call : std::vector<double>{};
+  Json::Array kernels;
+  for (const KernelFigures& kernel : study.kernels) {
+    const double ns = median(kernel.ns_per_call);
+    const std::optional<double> per_pass = ns_per_pass(kernel);
+    kernels.emplace_back(Json::Object{
+        {"name", kernel.name},
+        {"ns_per_call", rounded(ns)},
+        {"ns_per_call_runs", numbers(kernel.ns_per_call)},
+        {"passes_per_call", optional_number(kernel.passes_per_call)},
+        {"ns_per_pass", per_pass ? Json(rounded(*per_pass)) : Json(nullptr)},
+        {"cycles_per_call", cycles(ghz, ns)},
+        {"cycles_per_pass", per_pass ? cycles(ghz, *per_pass) : Json(nullptr)},
+        {"ratio_to_gcd_euclid_u", estimate_json(ratio_estimate(kernel.ns_per_call, baseline))}});
+  }
+  report.emplace_back("kernels", std::move(kernels));
+}
+
+void read_kernels(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.filled_array(report, "kernels")) {
+    results.study.kernels.push_back(
+        {read.kernel(row, "name", "kernels", true),
+         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
+         read.optional_number(row, "passes_per_call", SMALLEST_POSITIVE, MAX_PASSES)});
+    names.push_back(results.study.kernels.back().name);
+  }
+  read.once_each(names, "kernels");
+}
+
+void write_sweep(const Results& results, Json::Object& report) {
+  const std::optional<double> ghz = results.study.ghz();
+  Json::Array sweep;
+  for (const SweepFigures& point : results.study.sweep) {
+    sweep.emplace_back(Json::Object{{"kernel", point.kernel},
+                                    {"bits", point.bits},
+                                    {"ns_per_call", rounded(median(point.ns_per_call))},
+                                    {"ns_per_call_runs", numbers(point.ns_per_call)},
+                                    {"cycles_per_call", cycles(ghz, median(point.ns_per_call))},
+                                    {"passes_per_call", optional_number(point.passes_per_call)}});
+  }
+  report.emplace_back("sweep", std::move(sweep));
+}
+
+void read_sweep(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "sweep")) {
+    results.study.sweep.push_back(
+        {read.kernel(row, "kernel", "sweep", true), read.whole<unsigned>(row, "bits", 1, 32),
+         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
+         read.optional_number(row, "passes_per_call", 0, MAX_PASSES)});
+    names.push_back(results.study.sweep.back().kernel + " at " +
+                    std::to_string(results.study.sweep.back().bits) + " bits");
+  }
+  read.once_each(names, "sweep");
+}
+
+void write_passes_per_bit(const Results& results, Json::Object& report) {
+  Json::Array fits;
+  for (const PassesPerBit& fit : results.study.passes_per_bit) {
+    fits.emplace_back(Json::Object{{"kernel", fit.kernel},
+                                   {"measured", std::round(fit.measured * 1e5) / 1e5},
+                                   {"theory", std::round(fit.theory * 1e5) / 1e5}});
+  }
+  report.emplace_back("passes_per_bit", std::move(fits));
+}
+
+void read_passes_per_bit(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "passes_per_bit")) {
+    results.study.passes_per_bit.push_back({read.kernel(row, "kernel", "passes_per_bit", false),
+                                            read.number(row, "measured", 0, MAX_PASSES),
+                                            read.number(row, "theory", 0, MAX_PASSES)});
+    names.push_back(results.study.passes_per_bit.back().kernel);
+  }
+  read.once_each(names, "passes_per_bit");
+}
