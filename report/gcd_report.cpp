@@ -17,6 +17,7 @@
 #include "report/figures/bounds.h"
 #include "report/figures/results.h"
 #include "report/figures/trace.h"
+#include "report/figures/work_out.h"
 #include "report/files/outputs.h"
 #include "report/files/paths.h"
 #include "report/files/report_file.h"
@@ -306,6 +307,7 @@ int main(int argc, char** argv) {
   run_the_programs(inputs, options, progress, results);
   study_the_kernels(options, progress, results);
   read_the_machine_code(inputs, options, progress, results);
+  work_out(results);
   const bool all_written = write_and_print(inputs, options, results);
   fail_where_the_kernels_disagree(results);
   return all_written ? 0 : 1;

@@ -19,22 +19,8 @@
 inline constexpr double PHASES_MAY_PART = 0.10;
 inline constexpr double SWEEP_MAY_PART = 0.20;
 
-enum class Phase { programs, study, sweep };
-
 // "the programs", "the study on the programs' pairs", "the sweep at 32 bits".
 [[nodiscard]] const char* phase_name(Phase phase);
-
-struct PhaseFigure {
-  Phase phase;
-  Estimate ns_per_pass;  // with the 95% interval where there is one
-};
-
-struct Agreement {
-  std::string kernel;
-  std::vector<PhaseFigure> figures;  // the phases that measured it
-  std::optional<Phase> apart;        // the one phase that parts from the two others, which agree
-  bool all_part = false;             // no two of the three (or the two) agree
-};
 
 // Whether two figures agree: the gap between their intervals (0 where they overlap) within
 // the share given of their mean.

@@ -22,6 +22,24 @@ const KernelFigures* find_kernel(const Study& study, std::string_view name) {
   return nullptr;
 }
 
+const KernelCost* find_cost(const Results& results, std::string_view kernel) {
+  for (const KernelCost& cost : results.worked_out.kernels) {
+    if (cost.kernel == kernel) {
+      return &cost;
+    }
+  }
+  return nullptr;
+}
+
+const KernelBoundFigures* find_bound_figures(const Results& results, std::string_view kernel) {
+  for (const KernelBoundFigures& figures : results.worked_out.bounds) {
+    if (figures.kernel == kernel) {
+      return &figures;
+    }
+  }
+  return nullptr;
+}
+
 const KernelModel* find_model(const Results& results, std::string_view kernel) {
   if (!results.model) {
     return nullptr;

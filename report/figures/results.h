@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "report/figures/worked_out.h"
 #include "report/machine/model.h"
 #include "report/machine/processor.h"
 #include "report/run/kit.h"
@@ -41,11 +42,18 @@ struct Results {
   std::vector<KernelBound> bounds;      // by latency, per kit kernel where it could be found
   std::string bounds_left_out;          // what has no bound, and why
   std::vector<std::string> notes;       // what was left out of the study, and why
+  WorkedOut worked_out;                 // from all of the above, by work_out()
 };
 
 // The row of a benchmark program, or of a kernel, by name; nullptr if it was not measured.
 [[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
 [[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
+
+// A kernel's worked-out cost, and a kit kernel's chain and model against its call; nullptr
+// where there is none.
+[[nodiscard]] const KernelCost* find_cost(const Results& results, std::string_view kernel);
+[[nodiscard]] const KernelBoundFigures* find_bound_figures(const Results& results,
+                                                           std::string_view kernel);
 
 // The model of a kit kernel's loop, where the report has one; nullptr otherwise.
 [[nodiscard]] const KernelModel* find_model(const Results& results, std::string_view kernel);
@@ -57,12 +65,6 @@ struct Results {
 // per call (the passes per call times the cycles per pass, plus one mispredicted exit); none
 // without the clock and the cost of a mispredicted branch, or for a kernel the study did not
 // count.
-struct ModelAgainstMeasure {
-  double measured_cycles_per_pass;
-  double model_cycles_per_call;
-  double measured_cycles_per_call;
-  double difference;  // of the model per call, as a share of the measured
-};
 [[nodiscard]] std::optional<ModelAgainstMeasure> against_measure(const Study& study,
                                                                  const std::string& kernel,
                                                                  double cycles_per_pass);

@@ -8,17 +8,21 @@
 #include "study/stats.h"
 
 std::optional<double> ns_per_pass_of(const Results& results, const std::string& kernel) {
-  const KernelFigures* figures = find_kernel(results.study, kernel);
-  return figures != nullptr ? ns_per_pass(*figures) : std::nullopt;
+  const KernelCost* cost = find_cost(results, kernel);
+  return cost != nullptr ? cost->ns_per_pass : std::nullopt;
+}
+
+std::optional<double> cycles_per_pass_of(const Results& results, const std::string& kernel) {
+  const KernelCost* cost = find_cost(results, kernel);
+  return cost != nullptr ? cost->cycles_per_pass : std::nullopt;
 }
 
 std::optional<double> ratio_to_euclid(const Results& results, const std::string& kernel) {
-  const KernelFigures* figures = find_kernel(results.study, kernel);
-  const KernelFigures* euclid = find_kernel(results.study, "gcd_euclid_u");
-  if (figures == nullptr || euclid == nullptr) {
+  const KernelCost* cost = find_cost(results, kernel);
+  if (cost == nullptr || find_cost(results, "gcd_euclid_u") == nullptr) {
     return std::nullopt;
   }
-  return median(figures->ns_per_call) / median(euclid->ns_per_call);
+  return cost->ratio_to_euclid.value;
 }
 
 std::optional<double> passes_per_bit(const Study& study, const std::string& kernel) {

@@ -16,6 +16,10 @@ struct NamedReport {
 [[nodiscard]] std::optional<double> ns_per_pass_of(const Results& results,
                                                    const std::string& kernel);
 
+// The same in cycles; none also where the report has no clock.
+[[nodiscard]] std::optional<double> cycles_per_pass_of(const Results& results,
+                                                       const std::string& kernel);
+
 // A kernel's median time over gcd_euclid_u's; none where either was not measured.
 [[nodiscard]] std::optional<double> ratio_to_euclid(const Results& results,
                                                     const std::string& kernel);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "report/figures/work_out.h"
 #include "report/files/paths.h"
 #include "report/files/sections/section.h"
 #include "report/words/safe_text.h"
@@ -85,6 +86,7 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
     error = read.error;
     return std::nullopt;
   }
+  work_out(results);
   return results;
 }
 

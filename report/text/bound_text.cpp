@@ -207,10 +207,11 @@ void chain_table(std::string& out, const Results& results) {
     if (bound == nullptr && model == nullptr) {
       continue;
     }
+    const KernelBoundFigures* figures = find_bound_figures(results, kernel);
     const std::optional<ModelAgainstMeasure> by_chain =
-        bound != nullptr ? against_measure(study, kernel, bound->cycles_per_pass) : std::nullopt;
+        figures != nullptr ? figures->by_chain : std::nullopt;
     const std::optional<ModelAgainstMeasure> by_model =
-        model != nullptr ? model_against_measure(study, *model) : std::nullopt;
+        figures != nullptr ? figures->by_model : std::nullopt;
     const std::optional<ModelAgainstMeasure>& any = by_chain ? by_chain : by_model;
     append(out, "  %-14s %6s %6s %8s  %7s %7s %8s\n", kernel.c_str(),
            bound != nullptr ? fixed(bound->cycles_per_pass, 1).c_str() : "-",
@@ -262,10 +263,11 @@ void model_words(std::string& out, const Results& results) {
   std::vector<std::string> findings;
   for (const KernelModel& kernel : model.kernels) {
     wrap(out, kernel.kernel + ": " + kernel.bound + "; critical sequence " + kernel.critical + ".");
-    const std::optional<ModelAgainstMeasure> against = model_against_measure(results.study, kernel);
-    if (!against) {
+    const KernelBoundFigures* figures = find_bound_figures(results, kernel.kernel);
+    if (figures == nullptr || !figures->by_model) {
       continue;
     }
+    const std::optional<ModelAgainstMeasure>& against = figures->by_model;
     const double measured_pass = against->measured_cycles_per_pass;
     if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
       findings.push_back(
@@ -316,8 +318,9 @@ void counters_table(std::string& out, const Study& study) {
 }  // namespace
 
 std::string chain_sentence(const Results& results, const KernelBound& bound) {
-  const std::optional<ModelAgainstMeasure> against =
-      against_measure(results.study, bound.kernel, bound.cycles_per_pass);
+  const KernelBoundFigures* worked_out = find_bound_figures(results, bound.kernel);
+  const ModelAgainstMeasure* against =
+      worked_out != nullptr && worked_out->by_chain ? &*worked_out->by_chain : nullptr;
   if (!against) {
     return "";
   }

@@ -7,20 +7,14 @@
 #include <tuple>
 #include <vector>
 
+#include "report/figures/comparison.h"
 #include "report/words/layout.h"
 #include "report/words/safe_text.h"
 #include "study/stats.h"
 
 namespace {
 
-struct Row {
-  std::string figure;
-  std::optional<Estimate> old_value;
-  Estimate new_value;
-  bool one_figure = false;  // measured as one figure, never with an interval
-};
-
-void append_row(std::string& out, const Row& row) {
+void append_row(std::string& out, const ComparedFigure& row) {
   char line[160];
   if (!row.old_value) {
     std::snprintf(line, sizeof line, "  %-28s %9s %9.2f %9s\n", row.figure.c_str(), "-",
@@ -37,23 +31,6 @@ void append_row(std::string& out, const Row& row) {
                                                              : "within noise");
   }
   out += line;
-}
-
-// The median of a figure's samples in a report, with its interval; none if it lacks it.
-std::optional<Estimate> median_of(const std::vector<double>* samples) {
-  return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
-}
-
-// The same in cycles: the samples times the report's clock.
-std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz) {
-  if (samples == nullptr) {
-    return std::nullopt;
-  }
-  std::vector<double> cycles;
-  for (const double ns : *samples) {
-    cycles.push_back(ns * ghz);
-  }
-  return median_estimate(cycles);
 }
 
 std::string clock_text(const Study& study) {
@@ -93,50 +70,9 @@ void settings_note(std::string& out, const Results& now, const Results& old) {
 }  // namespace
 
 std::string format_comparison(const Results& now, const Results& old, const std::string& old_name) {
-  std::vector<Row> rows;
-  for (const BenchmarkRow& row : now.benchmarks) {
-    const BenchmarkRow* before = find_benchmark(old, row.program);
-    rows.push_back({row.program + " msec", median_of(before ? &before->runs_ms : nullptr),
-                    median_estimate(row.runs_ms)});
-  }
-  for (const auto& [label, euclid, binary] :
-       {std::tuple{"binary speed-up, unsigned", "bench_euclid_u", "bench_binary_u"},
-        std::tuple{"binary speed-up, signed", "bench_euclid_s", "bench_binary_s"}}) {
-    if (const std::optional<Estimate> new_value = binary_speedup(now, euclid, binary)) {
-      rows.push_back({label, binary_speedup(old, euclid, binary), *new_value});
-    }
-  }
-  // Cycles where both reports know their clock: a change of clock alone moves ns, not cycles.
+  const std::vector<ComparedFigure> rows = compared_figures(now, old);
   const std::optional<double> old_ghz = old.study.ghz();
   const std::optional<double> new_ghz = now.study.ghz();
-  for (const KernelFigures& kernel : now.study.kernels) {
-    const KernelFigures* before = find_kernel(old.study, kernel.name);
-    const std::vector<double>* old_samples = before ? &before->ns_per_call : nullptr;
-    rows.push_back(
-        {kernel.name + " ns/call", median_of(old_samples), median_estimate(kernel.ns_per_call)});
-    if (old_ghz && new_ghz) {
-      rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
-                      *cycles_of(&kernel.ns_per_call, *new_ghz)});
-    }
-  }
-
-  // What bounds a pass: single figures, with no interval of their own.
-  const auto single = [](const std::optional<double>& value) {
-    return value ? std::optional<Estimate>(Estimate{*value, *value, *value, false}) : std::nullopt;
-  };
-  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
-    if (const std::optional<double> division = division_cycles(now, program.kernel)) {
-      rows.push_back({std::string(program.kernel) + " division cyc",
-                      single(division_cycles(old, program.kernel)), *single(division), true});
-    }
-  }
-  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
-    if (const std::optional<double> chain = chain_cycles(now, program.kernel)) {
-      rows.push_back({std::string(program.kernel) + " chain cyc/pass",
-                      single(chain_cycles(old, program.kernel)), *single(chain), true});
-    }
-  }
-
   std::string out = "Against an earlier report: " + safe_text(old_name, 60) + "\n";
   out += "  (" + old.machine.processor + ", " + old.machine.compiler + ", " +
          old.machine.build_type + " build" +
@@ -155,7 +91,7 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   out += line;
   bool dashes = false;
   bool one_figures = false;
-  for (const Row& row : rows) {
+  for (const ComparedFigure& row : rows) {
     append_row(out, row);
     one_figures = one_figures || (row.old_value && row.one_figure);
     dashes = dashes || (row.old_value && !row.one_figure &&

@@ -139,8 +139,7 @@ void cross_check_section(std::string& out, const Results& results) {
 }
 
 // "binary is 1.85 times as fast as Euclid (1.83-1.87)", from the programs' runs.
-std::string verdict(const Results& results, const char* euclid, const char* binary) {
-  const std::optional<Estimate> times = binary_speedup(results, euclid, binary);
+std::string verdict(const std::optional<Estimate>& times) {
   if (!times) {
     return "not measured";
   }
@@ -154,37 +153,36 @@ void benchmark_section(std::string& out, const Results& results) {
   if (results.benchmarks.empty()) {
     return;
   }
-  const BenchmarkRow& baseline = results.benchmarks.front();
+  const WorkedOut& worked_out = results.worked_out;
   append(out, "Which is faster here? (the benchmark programs, msec for %u calls)\n",
          results.calls_per_run);
   append(out, "  %-15s %4s %7s %6s %6s %7s  ratio to %s\n", "program", "runs", "median", "min",
-         "max", "ns/call", baseline.program.c_str());
-  std::vector<const BenchmarkRow*> noisy;
-  for (const BenchmarkRow& row : results.benchmarks) {
-    const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
-    const double middle = median(row.runs_ms);
-    const Estimate ratio = ratio_estimate(row.runs_ms, baseline.runs_ms);
-    append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s\n", row.program.c_str(),
-           static_cast<unsigned>(row.runs_ms.size()), middle, *low, *high,
-           middle * 1e6 / results.calls_per_run, ratio_text(ratio, &row != &baseline).c_str());
-    if (spread(row.runs_ms) > NOISY) {
-      noisy.push_back(&row);
+         "max", "ns/call", results.benchmarks.front().program.c_str());
+  std::vector<const ProgramCost*> noisy;
+  for (std::size_t i = 0; i < results.benchmarks.size(); ++i) {
+    const ProgramCost& cost = worked_out.programs[i];
+    append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s\n", cost.program.c_str(),
+           static_cast<unsigned>(results.benchmarks[i].runs_ms.size()), cost.median_ms, cost.min_ms,
+           cost.max_ms, cost.ns_per_call, ratio_text(cost.ratio, i != 0).c_str());
+    if (cost.spread > NOISY) {
+      noisy.push_back(&cost);
     }
   }
-  append(out, "  Unsigned: %s.\n", verdict(results, "bench_euclid_u", "bench_binary_u").c_str());
-  append(out, "  Signed:   %s.\n", verdict(results, "bench_euclid_s", "bench_binary_s").c_str());
+  append(out, "  Unsigned: %s.\n", verdict(worked_out.unsigned_speedup).c_str());
+  append(out, "  Signed:   %s.\n", verdict(worked_out.signed_speedup).c_str());
   no_interval_note(out, fewest_runs(results), "--runs");
-  for (const BenchmarkRow* row : noisy) {
+  for (const ProgramCost* cost : noisy) {
     append(out,
            "  Noisy: the runs of %s spread by %.1f%% of their median, more than\n"
            "  10%%: the machine was busy. Run it again with more runs (--runs 15).\n",
-           row->program.c_str(), spread(row->runs_ms) * 100);
+           cost->program.c_str(), cost->spread * 100);
   }
   out += '\n';
 }
 
-void kernel_table(std::string& out, const Study& study, const KernelFigures& baseline) {
-  const std::optional<double> ghz = study.ghz();
+void kernel_table(std::string& out, const Results& results) {
+  const Study& study = results.study;
+  const bool ghz = study.ghz().has_value();
   if (ghz) {
     append(out, "  %-14s %-22s %s\n", "", "per call", "per pass");
     append(out, "  %-14s %6s %7s %7s %5s %7s  ratio to gcd_euclid_u\n", "kernel", "ns", "cycles",
@@ -193,20 +191,18 @@ void kernel_table(std::string& out, const Study& study, const KernelFigures& bas
     append(out, "  %-14s %7s %11s %7s  ratio to gcd_euclid_u\n", "kernel", "ns/call", "passes/call",
            "ns/pass");
   }
-  for (const KernelFigures& kernel : study.kernels) {
-    const double ns = median(kernel.ns_per_call);
-    const std::string ratio =
-        ratio_text(ratio_estimate(kernel.ns_per_call, baseline.ns_per_call), &kernel != &baseline);
-    const std::optional<double> passes = kernel.passes_per_call;
-    const std::optional<double> per_pass = ns_per_pass(kernel);
+  for (std::size_t i = 0; i < study.kernels.size(); ++i) {
+    const KernelCost& cost = results.worked_out.kernels[i];
+    const std::string ratio = ratio_text(cost.ratio_to_euclid, cost.kernel != "gcd_euclid_u");
+    const std::optional<double> passes = study.kernels[i].passes_per_call;
+    const std::string per_pass = cost.ns_per_pass ? fixed(*cost.ns_per_pass, 2) : "-";
     if (ghz) {
-      append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", kernel.name.c_str(), ns, ns * *ghz,
-             passes ? fixed(*passes, 3).c_str() : "-", per_pass ? fixed(*per_pass, 2).c_str() : "-",
-             per_pass ? fixed(*per_pass * *ghz, 2).c_str() : "-", ratio.c_str());
+      append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", cost.kernel.c_str(), cost.ns_per_call,
+             *cost.cycles_per_call, passes ? fixed(*passes, 3).c_str() : "-", per_pass.c_str(),
+             cost.cycles_per_pass ? fixed(*cost.cycles_per_pass, 2).c_str() : "-", ratio.c_str());
     } else {
-      append(out, "  %-14s %7.1f %11s %7s  %s\n", kernel.name.c_str(), ns,
-             passes ? fixed(*passes, 3).c_str() : "-", per_pass ? fixed(*per_pass, 2).c_str() : "-",
-             ratio.c_str());
+      append(out, "  %-14s %7.1f %11s %7s  %s\n", cost.kernel.c_str(), cost.ns_per_call,
+             passes ? fixed(*passes, 3).c_str() : "-", per_pass.c_str(), ratio.c_str());
     }
   }
 }
@@ -244,7 +240,7 @@ void mispredict_paragraph(std::string& out, const Study& study) {
 // The three phases that measure each kit kernel, held against each other: one sentence where
 // they agree, one finding per phase that stands apart.
 void agreement_paragraph(std::string& out, const Results& results) {
-  const std::vector<Agreement> agreements = phases_agree(results);
+  const std::vector<Agreement>& agreements = results.worked_out.agreements;
   if (agreements.empty()) {
     return;
   }
@@ -309,7 +305,7 @@ void kernel_section(std::string& out, const Results& results) {
   const std::optional<double> ghz = study.ghz();
   append(out, "Why? (the kernels in this process, on the programs' first %u pairs)\n",
          study.settings.drawn_pairs);
-  kernel_table(out, study, *baseline);
+  kernel_table(out, results);
   no_interval_note(out, study.settings.repetitions, "--repetitions");
   wrap(out, "ns are medians of " + std::to_string(study.settings.repetitions) +
                 " repetitions, net of the programs' loop itself (two draws and the call of an "
@@ -374,7 +370,8 @@ void sweep_table(std::string& out, const std::vector<std::string>& kernels,
   }
 }
 
-void sweep_section(std::string& out, const Study& study) {
+void sweep_section(std::string& out, const Results& results) {
+  const Study& study = results.study;
   if (study.sweep.empty()) {
     return;
   }
@@ -387,8 +384,8 @@ void sweep_section(std::string& out, const Study& study) {
   append(out,
          "  gcd_binary_u is the faster of the unsigned kernels %s;\n"
          "  gcd_binary_s the faster of the signed ones %s.\n\n",
-         crossover(study, "gcd_euclid_u", "gcd_binary_u").c_str(),
-         crossover(study, "gcd_euclid_s", "gcd_binary_s").c_str());
+         crossover_text(results.worked_out.unsigned_crossover).c_str(),
+         crossover_text(results.worked_out.signed_crossover).c_str());
 
   std::vector<std::string> counted;
   for (const std::string& kernel : all) {
@@ -448,36 +445,17 @@ void theory_section(std::string& out, const Study& study) {
 
 }  // namespace
 
-std::string crossover(const Study& study, const std::string& euclid, const std::string& binary) {
-  // The smallest size from which on binary is faster at every size of the sweep.
-  unsigned from = 0;  // none
-  bool measured = false;
-  for (const SweepFigures& point : study.sweep) {
-    if (point.kernel != binary) {
-      continue;
-    }
-    const std::optional<double> slow = sweep_ns(study, euclid, point.bits);
-    if (!slow) {
-      continue;
-    }
-    measured = true;
-    const bool faster = median(point.ns_per_call) < *slow;
-    if (!faster) {
-      from = 0;
-    } else if (from == 0) {
-      from = point.bits;
-    }
-  }
-  if (!measured) {
+std::string crossover_text(const Crossover& crossover) {
+  if (!crossover.measured) {
     return "(not measured)";
   }
-  if (from == 0) {
+  if (crossover.from_bits == 0) {
     return "at no size";
   }
-  if (from == study.settings.sweep_from_bits) {
+  if (crossover.every_size) {
     return "at every size";
   }
-  return "from " + std::to_string(from) + " bits on";
+  return "from " + std::to_string(crossover.from_bits) + " bits on";
 }
 
 std::string format_report(const Results& results) {
@@ -487,7 +465,7 @@ std::string format_report(const Results& results) {
   benchmark_section(out, results);
   kernel_section(out, results);
   bound_section(out, results);
-  sweep_section(out, results.study);
+  sweep_section(out, results);
   theory_section(out, results.study);
   spread_section(out, results.study);
   return out;

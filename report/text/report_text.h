@@ -13,9 +13,8 @@
 [[nodiscard]] std::string format_report(const Results& results);
 
 // The operand size from which on the binary kernel is the faster one, in words: "from 6 bits
-// on", "at every size", or "at no size"; from the sweep's medians.
-[[nodiscard]] std::string crossover(const Study& study, const std::string& euclid,
-                                    const std::string& binary);
+// on", "at every size", or "at no size".
+[[nodiscard]] std::string crossover_text(const Crossover& crossover);
 
 // The report's last lines: the folders of the programs, and the files it wrote, each shown
 // relative to the working folder where it lies below it.

@@ -105,13 +105,12 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
     return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
   });
   rows.push_back({"", {}});
-  for (const auto& [label, euclid_program, binary_program] :
-       {std::tuple{"binary speed-up, unsigned", "bench_euclid_u", "bench_binary_u"},
-        std::tuple{"binary speed-up, signed", "bench_euclid_s", "bench_binary_s"}}) {
-    const char* euclid = euclid_program;  // no lambda captures a structured binding
-    const char* binary = binary_program;  // in clang++ 14
+  for (const auto& [label, signedness] :
+       {std::pair{"binary speed-up, unsigned", &WorkedOut::unsigned_speedup},
+        std::pair{"binary speed-up, signed", &WorkedOut::signed_speedup}}) {
+    const auto speedup_of = signedness;  // no lambda captures a structured binding in clang++ 14
     add(label, [&](const Results& r) {
-      const std::optional<Estimate> speedup = binary_speedup(r, euclid, binary);
+      const std::optional<Estimate>& speedup = r.worked_out.*speedup_of;
       return speedup ? with_interval(*speedup) : std::string("-");
     });
   }
@@ -119,10 +118,11 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
   for (const char* kernel : KIT_KERNELS) {
     add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
       const std::optional<double> ns = ns_per_pass_of(r, kernel);
+      const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
       if (!ns) {
         return "-";
       }
-      return r.study.ghz() ? fixed(*ns * *r.study.ghz(), 1) : fixed(*ns, 2) + " ns";
+      return cycles ? fixed(*cycles, 1) : fixed(*ns, 2) + " ns";
     });
   }
   rows.push_back({"division on its operands", {}});
@@ -136,11 +136,11 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
   for (const char* kernel : KIT_KERNELS) {
     add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
       const std::optional<double> chain = chain_cycles(r, kernel);
-      const std::optional<double> ns = ns_per_pass_of(r, kernel);
-      if (!chain || !ns || !r.study.ghz()) {
+      const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
+      if (!chain || !cycles) {
         return "-";
       }
-      return fixed(*chain, 1) + " / " + fixed(*ns * *r.study.ghz(), 1);
+      return fixed(*chain, 1) + " / " + fixed(*cycles, 1);
     });
   }
   rows.push_back({"passes per call", {}});

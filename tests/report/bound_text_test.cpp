@@ -80,13 +80,13 @@ TEST(ChainSentence, SaysWhetherTheDividersThroughputHoldsAPassBack) {
   Results results = sample_results();
   results.bounds[0].cycles_per_pass = 10.0;
   results.model.reset();
-  EXPECT_EQ(chain_sentence(results, results.bounds[0]),
+  EXPECT_EQ(chain_sentence(worked(results), results.bounds[0]),
             "gcd_euclid_u costs 17.4% more than its chain (240.0 cycles a call against 204.4): "
             "14.8% of its call is not latency. Its divisions take 6.0\x1f"
             "cycles each where none waits for another: the divider's throughput does not hold a "
             "pass back. A pass of its loop runs 1 branch.");
   results.study.divider[0].unchained_cycles = 11.0;
-  EXPECT_NE(chain_sentence(results, results.bounds[0])
+  EXPECT_NE(chain_sentence(worked(results), results.bounds[0])
                 .find("even where none waits for another: the divider's throughput holds a pass "
                       "back more than its latency."),
             std::string::npos);
@@ -105,7 +105,7 @@ TEST(BoundSection, NamesTheAlgorithmsOwnStepsWhereNoMachineCodeIsRead) {
                      0,
                      false}};
   results.bounds_left_out = "objdump not found: could not be started: No such file or directory";
-  expect_whole(section(results),
+  expect_whole(section(worked(results)),
                {"  gcd_euclid_u, the algorithm's own steps: the division on its operands (10.5)\n"
                 "  -> the move of its remainder to the divisor (0.2).\n",
                 "  The binary kernels have no chain here: their machine code could not be read\n"

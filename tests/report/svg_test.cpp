@@ -113,7 +113,7 @@ TEST(XmlFault, FindsTheFaultsItLooksFor) {
 TEST(DrawSvg, DrawsOnlyCharactersXmlAllows) {
   Results results = sample_results();
   results.machine.processor = "Evil\xef\xbf\xbe\xef\xbf\xbf CPU\x01\xff \xc3\xa9";
-  const std::string svg = draw_svg(results);
+  const std::string svg = draw_svg(worked(results));
   EXPECT_EQ(xml_fault(svg), "");
   // Each forbidden character and bad byte stands as U+FFFD; the letters stay.
   EXPECT_NE(svg.find("Evil\xef\xbf\xbd\xef\xbf\xbd CPU\xef\xbf\xbd\xef\xbf\xbd \xc3\xa9"),
@@ -123,7 +123,7 @@ TEST(DrawSvg, DrawsOnlyCharactersXmlAllows) {
 TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
   Results results = sample_results();
   results.machine.processor = "A&B <fast> \"CPU\"";  // must be escaped, not break the XML
-  const std::string svg = draw_svg(results);
+  const std::string svg = draw_svg(worked(results));
   EXPECT_EQ(xml_fault(svg), "");
   EXPECT_TRUE(svg.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns="));
   EXPECT_EQ(count(svg, "<script"), 0U);
@@ -186,7 +186,7 @@ TEST(DrawSvg, PutsCyclesBesideNsAtTheClock) {
   }
   Results no_clock = sample_results();
   no_clock.study.clock_before_ghz.reset();
-  EXPECT_EQ(draw_svg(no_clock).find("right-axis"), std::string::npos);
+  EXPECT_EQ(draw_svg(worked(no_clock)).find("right-axis"), std::string::npos);
 }
 
 }  // namespace

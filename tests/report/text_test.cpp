@@ -82,7 +82,7 @@ TEST(FormatReport, SpeaksInNsWhereTheClockIsUnknown) {
   results.study.latencies = {};
   results.study.divider.clear();
   results.bounds.clear();
-  const std::string text = format_report(results);
+  const std::string text = format_report(worked(results));
   expect_whole(
       text,
       {
@@ -109,7 +109,7 @@ TEST(FormatReport, ShowsNoIntervalBelowFiveRuns) {
   for (KernelFigures& kernel : results.study.kernels) {
     kernel.ns_per_call.resize(4);
   }
-  const std::string text = format_report(results);
+  const std::string text = format_report(worked(results));
   expect_whole(
       text,
       {
@@ -131,12 +131,12 @@ TEST(FormatReport, SaysSoWhenTheClockMoved) {
   results.study.clock_before_ghz = 3.2;
   results.study.clock_after_ghz = 2.8;
   EXPECT_TRUE(
-      contains(format_report(results),
+      contains(format_report(worked(results)),
                "  The clock moved by -12.5% during the report (3.20 GHz before the study,\n"
                "  2.80 GHz after): turbo or power limits at work. Cycles use the mean of the\n"
                "  two, and are as uncertain as the clock.\n"));
   results.study.clock_after_ghz = 3.05;  // 4.7%
-  EXPECT_FALSE(contains(format_report(results), "The clock moved"));
+  EXPECT_FALSE(contains(format_report(worked(results)), "The clock moved"));
 }
 
 // The model against the measurement, by hand: gcd_euclid_u's pass 80 ns / 19 at 3 GHz is
@@ -165,7 +165,7 @@ TEST(FormatReport, SetsTheModelBesideTheMeasurement) {
   without.model_left_out = "llvm-mca not found: could not be started: No such file or directory";
   without.study.counters.clear();
   without.study.counters_left_out = "perf_event_open for cycles: No such file or directory";
-  const std::string notes = format_report(without);
+  const std::string notes = format_report(worked(without));
   EXPECT_TRUE(
       contains(notes,
                "  No model of the kernels' loops: llvm-mca not found: could not be started: No\n"
@@ -188,7 +188,7 @@ TEST(FormatReport, NamesAProgramWhoseRunsSpreadMoreThanATenth) {
   Results results = sample_results();
   results.benchmarks[1].runs_ms = {780, 790, 870, 785, 775};  // (870 - 775) / 785 > 0.1
   results.benchmarks[2].runs_ms = {400, 430, 395, 402, 398};  // (430 - 395) / 400 < 0.1
-  const std::string text = format_report(results);
+  const std::string text = format_report(worked(results));
   EXPECT_TRUE(
       contains(text,
                "  Noisy: the runs of bench_euclid_s spread by 12.1% of their median, more than\n"
@@ -201,7 +201,7 @@ TEST(FormatReport, NamesAProgramWhoseRunsSpreadMoreThanATenth) {
 TEST(FormatReport, SaysSoWhenAKernelLandsFarFromItsConstant) {
   Results results = sample_results();
   results.study.passes_per_bit[1].measured = 0.80;
-  const std::string text = format_report(results);
+  const std::string text = format_report(worked(results));
   EXPECT_TRUE(
       contains(text,
                "  Finding: gcd_binary_u lands 13.3% from its constant: its loop does not make the\n"
@@ -210,18 +210,18 @@ TEST(FormatReport, SaysSoWhenAKernelLandsFarFromItsConstant) {
 }
 
 TEST(Crossover, IsTheSizeFromWhichOnBinaryStaysFaster) {
-  const Study study = sample_results().study;
-  EXPECT_EQ(crossover(study, "gcd_euclid_u", "gcd_binary_u"), "from 7 bits on");
-  EXPECT_EQ(crossover(study, "gcd_euclid_s", "gcd_binary_s"), "at every size");
-  EXPECT_EQ(crossover(study, "gcd_binary_s", "gcd_euclid_s"), "at no size");
+  Results results = sample_results();
+  EXPECT_EQ(crossover_text(results.worked_out.unsigned_crossover), "from 7 bits on");
+  EXPECT_EQ(crossover_text(results.worked_out.signed_crossover), "at every size");
+  EXPECT_EQ(crossover_text(Crossover{}), "(not measured)");
+  EXPECT_EQ(crossover_text(Crossover{true, 0, false}), "at no size");
   // A size where binary is slower again moves the crossover past it.
-  Study later = study;
-  for (SweepFigures& point : later.sweep) {
+  for (SweepFigures& point : results.study.sweep) {
     if (point.kernel == "gcd_binary_s" && point.bits == 20) {
       point.ns_per_call = {100, 100, 100};
     }
   }
-  EXPECT_EQ(crossover(later, "gcd_euclid_s", "gcd_binary_s"), "from 21 bits on");
+  EXPECT_EQ(crossover_text(worked(results).worked_out.signed_crossover), "from 21 bits on");
 }
 
 // Paths in this system's own spelling, below an absolute folder of its own.

@@ -106,23 +106,24 @@ void read_divider(Reader& read, const Json& report, Results& results) {
 void write_latency_bounds(const Results& results, Json::Object& report) {
   Json::Array bounds;
   for (const KernelBound& bound : results.bounds) {
-    const std::optional<ModelAgainstMeasure> against =
-        against_measure(results.study, bound.kernel, bound.cycles_per_pass);
+    const KernelBoundFigures* figures = find_bound_figures(results, bound.kernel);
+    const ModelAgainstMeasure* against =
+        figures != nullptr && figures->by_chain ? &*figures->by_chain : nullptr;
     Json::Array unmeasured;
     for (const std::string& form : bound.unmeasured) {
       unmeasured.emplace_back(form);
     }
-    bounds.emplace_back(
-        Json::Object{{"kernel", bound.kernel},
-                     {"cycles_per_pass", rounded(bound.cycles_per_pass)},
-                     {"chain", bound.chain},
-                     {"unmeasured", std::move(unmeasured)},
-                     {"branches", bound.branches},
-                     {"from_machine_code", bound.from_machine_code},
-                     {"cycles_per_call",
-                      against ? Json(rounded(against->model_cycles_per_call)) : Json(nullptr)},
-                     {"measured_cycles_per_call",
-                      against ? Json(rounded(against->measured_cycles_per_call)) : Json(nullptr)}});
+    bounds.emplace_back(Json::Object{
+        {"kernel", bound.kernel},
+        {"cycles_per_pass", rounded(bound.cycles_per_pass)},
+        {"chain", bound.chain},
+        {"unmeasured", std::move(unmeasured)},
+        {"branches", bound.branches},
+        {"from_machine_code", bound.from_machine_code},
+        {"cycles_per_call",
+         against != nullptr ? Json(rounded(against->model_cycles_per_call)) : Json(nullptr)},
+        {"measured_cycles_per_call",
+         against != nullptr ? Json(rounded(against->measured_cycles_per_call)) : Json(nullptr)}});
   }
   report.emplace_back("latency_bounds", std::move(bounds));
 }

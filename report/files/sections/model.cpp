@@ -6,10 +6,11 @@ void write_model(const Results& results, Json::Object& report) {
   Json::Array model_kernels;
   if (results.model) {
     for (const KernelModel& kernel : results.model->kernels) {
-      const std::optional<ModelAgainstMeasure> against =
-          model_against_measure(results.study, kernel);
+      const KernelBoundFigures* figures = find_bound_figures(results, kernel.kernel);
+      const ModelAgainstMeasure* against =
+          figures != nullptr && figures->by_model ? &*figures->by_model : nullptr;
       const auto measured = [&](double ModelAgainstMeasure::*figure) {
-        return against ? Json(rounded((*against).*figure)) : Json(nullptr);
+        return against != nullptr ? Json(rounded(against->*figure)) : Json(nullptr);
       };
       model_kernels.emplace_back(Json::Object{
           {"kernel", kernel.kernel},

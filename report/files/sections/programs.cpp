@@ -72,17 +72,15 @@ void read_cross_checks(Reader& read, const Json& report, Results& results) {
 
 void write_benchmarks(const Results& results, Json::Object& report) {
   Json::Array benchmarks;
-  for (const BenchmarkRow& row : results.benchmarks) {
-    const double middle = median(row.runs_ms);
-    const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
-    benchmarks.emplace_back(Json::Object{
-        {"program", row.program},
-        {"runs_ms", numbers(row.runs_ms)},
-        {"median_ms", rounded(middle)},
-        {"min_ms", *low},
-        {"max_ms", *high},
-        {"ns_per_call", rounded(middle * 1e6 / results.calls_per_run)},
-        {"ratio", estimate_json(ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms))}});
+  for (std::size_t i = 0; i < results.benchmarks.size(); ++i) {
+    const ProgramCost& cost = results.worked_out.programs[i];
+    benchmarks.emplace_back(Json::Object{{"program", cost.program},
+                                         {"runs_ms", numbers(results.benchmarks[i].runs_ms)},
+                                         {"median_ms", rounded(cost.median_ms)},
+                                         {"min_ms", cost.min_ms},
+                                         {"max_ms", cost.max_ms},
+                                         {"ns_per_call", rounded(cost.ns_per_call)},
+                                         {"ratio", estimate_json(cost.ratio)}});
   }
   report.emplace_back("benchmarks", std::move(benchmarks));
 }

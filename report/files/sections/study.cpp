@@ -18,24 +18,19 @@ void read_loops(Reader& read, const Json& report, Results& results) {
 }
 
 void write_kernels(const Results& results, Json::Object& report) {
-  const Study& study = results.study;
-  const std::optional<double> ghz = study.ghz();
-  const KernelFigures* euclid = find_kernel(study, "gcd_euclid_u");
-  const std::vector<double> baseline =
-      euclid != nullptr ? euclid->ns_per_call : std::vector<double>{};
   Json::Array kernels;
-  for (const KernelFigures& kernel : study.kernels) {
-    const double ns = median(kernel.ns_per_call);
-    const std::optional<double> per_pass = ns_per_pass(kernel);
-    kernels.emplace_back(Json::Object{
-        {"name", kernel.name},
-        {"ns_per_call", rounded(ns)},
-        {"ns_per_call_runs", numbers(kernel.ns_per_call)},
-        {"passes_per_call", optional_number(kernel.passes_per_call)},
-        {"ns_per_pass", per_pass ? Json(rounded(*per_pass)) : Json(nullptr)},
-        {"cycles_per_call", cycles(ghz, ns)},
-        {"cycles_per_pass", per_pass ? cycles(ghz, *per_pass) : Json(nullptr)},
-        {"ratio_to_gcd_euclid_u", estimate_json(ratio_estimate(kernel.ns_per_call, baseline))}});
+  for (std::size_t i = 0; i < results.study.kernels.size(); ++i) {
+    const KernelFigures& kernel = results.study.kernels[i];
+    const KernelCost& cost = results.worked_out.kernels[i];
+    kernels.emplace_back(
+        Json::Object{{"name", kernel.name},
+                     {"ns_per_call", rounded(cost.ns_per_call)},
+                     {"ns_per_call_runs", numbers(kernel.ns_per_call)},
+                     {"passes_per_call", optional_number(kernel.passes_per_call)},
+                     {"ns_per_pass", optional_number(cost.ns_per_pass)},
+                     {"cycles_per_call", optional_number(cost.cycles_per_call)},
+                     {"cycles_per_pass", optional_number(cost.cycles_per_pass)},
+                     {"ratio_to_gcd_euclid_u", estimate_json(cost.ratio_to_euclid)}});
   }
   report.emplace_back("kernels", std::move(kernels));
 }

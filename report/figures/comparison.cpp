@@ -1,0 +1,71 @@
+// The figures of two reports, side by side.
+#include "report/figures/comparison.h"
+
+namespace {
+
+// The median of a figure's samples in a report, with its interval; none if it lacks it.
+std::optional<Estimate> median_of(const std::vector<double>* samples) {
+  return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
+}
+
+// The same in cycles: the samples times the report's clock.
+std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz) {
+  if (samples == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<double> cycles;
+  for (const double ns : *samples) {
+    cycles.push_back(ns * ghz);
+  }
+  return median_estimate(cycles);
+}
+
+}  // namespace
+
+std::vector<ComparedFigure> compared_figures(const Results& now, const Results& old) {
+  std::vector<ComparedFigure> rows;
+  for (const BenchmarkRow& row : now.benchmarks) {
+    const BenchmarkRow* before = find_benchmark(old, row.program);
+    rows.push_back({row.program + " msec", median_of(before ? &before->runs_ms : nullptr),
+                    median_estimate(row.runs_ms)});
+  }
+  for (const auto& [label, speedup] :
+       {std::pair{"binary speed-up, unsigned", &WorkedOut::unsigned_speedup},
+        std::pair{"binary speed-up, signed", &WorkedOut::signed_speedup}}) {
+    if (const std::optional<Estimate>& new_value = now.worked_out.*speedup) {
+      rows.push_back({label, old.worked_out.*speedup, *new_value});
+    }
+  }
+  // Cycles where both reports know their clock: a change of clock alone moves ns, not cycles.
+  const std::optional<double> old_ghz = old.study.ghz();
+  const std::optional<double> new_ghz = now.study.ghz();
+  for (const KernelFigures& kernel : now.study.kernels) {
+    const KernelFigures* before = find_kernel(old.study, kernel.name);
+    const std::vector<double>* old_samples = before ? &before->ns_per_call : nullptr;
+    rows.push_back(
+        {kernel.name + " ns/call", median_of(old_samples), median_estimate(kernel.ns_per_call)});
+    if (old_ghz && new_ghz) {
+      rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
+                      *cycles_of(&kernel.ns_per_call, *new_ghz)});
+    }
+  }
+
+  // What bounds a pass: single figures, with no interval of their own.
+  const auto single = [](const std::optional<double>& value) {
+    return value ? std::optional<Estimate>(Estimate{*value, *value, *value, false}) : std::nullopt;
+  };
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    if (const std::optional<double> division = division_cycles(now, program.kernel)) {
+      rows.push_back({std::string(program.kernel) + " division cyc",
+                      single(division_cycles(old, program.kernel)), *single(division), true});
+    }
+  }
+  for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+    if (const std::optional<double> chain = chain_cycles(now, program.kernel)) {
+      rows.push_back({std::string(program.kernel) + " chain cyc/pass",
+                      single(chain_cycles(old, program.kernel)), *single(chain), true});
+    }
+  }
+
+  return rows;
+}
