@@ -11,10 +11,6 @@
 // which costs more; within it, the call is its chain.
 inline constexpr double CHAIN_EXPLAINS = 0.10;
 
-// Where the divider's latencies on two sizes of quotient part by more than this, the report
-// says that the divider takes longer on larger quotients.
-inline constexpr double DIVIDER_DEPENDS = 0.10;
-
 void bound_section(std::string& out, const Results& results);
 
 // The sentence that says what the measurement of a kernel's call shows against its chain:

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 
 #include "report/machine/mca.h"
@@ -67,22 +68,42 @@ struct Row {
   std::vector<std::string> cells;  // one per report; empty for a heading row
 };
 
-std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
+// The table's rows, built one by one: each row a label and a cell per report.
+struct Table {
+  const std::vector<NamedReport>& reports;
   std::vector<Row> rows;
-  const auto add = [&](const std::string& label, const auto& cell) {
+
+  void heading(const std::string& label) { rows.push_back({label, {}}); }
+  template <class Cell>
+  void add(const std::string& label, const Cell& cell) {
     Row row{label, {}};
     for (const NamedReport& report : reports) {
       row.cells.push_back(cell(report.results));
     }
     rows.push_back(row);
-  };
+  }
+  // Under a heading, a row per kernel: cell(results, kernel).
+  template <class Cell>
+  void per_kernel(const std::string& label, const std::vector<const char*>& kernels,
+                  const Cell& cell) {
+    heading(label);
+    for (const char* kernel : kernels) {
+      add(std::string("  ") + kernel, [&](const Results& r) { return cell(r, kernel); });
+    }
+  }
+};
+
+const std::vector<const char*> KIT(std::begin(KIT_KERNELS), std::end(KIT_KERNELS));
+
+// The reports' names, machines and builds, and what their figures rest on.
+void machine_rows(Table& table) {
   Row names{"report", {}};
-  for (const NamedReport& report : reports) {
+  for (const NamedReport& report : table.reports) {
     names.cells.push_back(report.name);
   }
-  rows.push_back(names);
-  add("processor", [](const Results& r) { return r.machine.processor; });
-  add("machine", [](const Results& r) -> std::string {
+  table.rows.push_back(names);
+  table.add("processor", [](const Results& r) { return r.machine.processor; });
+  table.add("machine", [](const Results& r) -> std::string {
     if (!r.machine.virtual_machine) {
       return "-";
     }
@@ -90,100 +111,112 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
                ? "virtual" + (r.machine.hypervisor.empty() ? "" : " (" + r.machine.hypervisor + ")")
                : "not virtual";
   });
-  add("clock", [](const Results& r) {
+  table.add("clock", [](const Results& r) {
     return r.study.ghz() ? fixed(*r.study.ghz(), 2) + " GHz" : std::string("-");
   });
-  add("compiler", [](const Results& r) { return r.machine.compiler; });
-  add("build", [](const Results& r) {
+  table.add("compiler", [](const Results& r) { return r.machine.compiler; });
+  table.add("build", [](const Results& r) {
     return r.machine.build_type + (r.machine.flags.empty() ? "" : ", " + r.machine.flags);
   });
-  add("cross-checks", [](const Results& r) {
+  table.add("cross-checks", [](const Results& r) {
     const std::string failed = failed_cross_checks(r);
     return failed.empty() ? std::string(r.checks.empty() ? "-" : "0 errors") : failed;
   });
-  add("runs, repetitions", [](const Results& r) {
+  table.add("runs, repetitions", [](const Results& r) {
     return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
   });
-  rows.push_back({"", {}});
+  table.heading("");
+}
+
+void speedup_rows(Table& table) {
   for (const auto& [label, signedness] :
        {std::pair{"binary speed-up, unsigned", &WorkedOut::unsigned_speedup},
         std::pair{"binary speed-up, signed", &WorkedOut::signed_speedup}}) {
     const auto speedup_of = signedness;  // no lambda captures a structured binding in clang++ 14
-    add(label, [&](const Results& r) {
+    table.add(label, [&](const Results& r) {
       const std::optional<Estimate>& speedup = r.worked_out.*speedup_of;
       return speedup ? with_interval(*speedup) : std::string("-");
     });
   }
-  rows.push_back({"cycles per pass", {}});
-  for (const char* kernel : KIT_KERNELS) {
-    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
-      const std::optional<double> ns = ns_per_pass_of(r, kernel);
-      const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
-      if (!ns) {
-        return "-";
-      }
-      return cycles ? fixed(*cycles, 1) : fixed(*ns, 2) + " ns";
-    });
-  }
-  rows.push_back({"division on its operands", {}});
-  for (const char* kernel : {"gcd_euclid_u", "gcd_euclid_s"}) {
-    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
-      const std::optional<double> cycles = division_cycles(r, kernel);
-      return cycles ? fixed(*cycles, 1) + " cycles" : std::string("-");
-    });
-  }
-  rows.push_back({"chain / measured pass", {}});
-  for (const char* kernel : KIT_KERNELS) {
-    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
-      const std::optional<double> chain = chain_cycles(r, kernel);
-      const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
-      if (!chain || !cycles) {
-        return "-";
-      }
-      return fixed(*chain, 1) + " / " + fixed(*cycles, 1);
-    });
-  }
-  rows.push_back({"passes per call", {}});
-  for (const char* kernel : KIT_KERNELS) {
-    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
-      const KernelFigures* figures = find_kernel(r.study, kernel);
-      return figures != nullptr && figures->passes_per_call ? fixed(*figures->passes_per_call, 3)
-                                                            : "-";
-    });
-  }
-  rows.push_back({"passes per bit (theory)", {}});
-  for (const char* kernel : KIT_KERNELS) {
+}
+
+// Each kit kernel's pass: its cycles, what bounds it, and how many a call makes.
+void pass_rows(Table& table) {
+  table.per_kernel("cycles per pass", KIT, [](const Results& r, const char* kernel) {
+    const std::optional<double> ns = ns_per_pass_of(r, kernel);
+    const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
+    if (!ns) {
+      return std::string("-");
+    }
+    return cycles ? fixed(*cycles, 1) : fixed(*ns, 2) + " ns";
+  });
+  table.per_kernel("division on its operands", {"gcd_euclid_u", "gcd_euclid_s"},
+                   [](const Results& r, const char* kernel) {
+                     const std::optional<double> cycles = division_cycles(r, kernel);
+                     return cycles ? fixed(*cycles, 1) + " cycles" : std::string("-");
+                   });
+  table.per_kernel("chain / measured pass", KIT, [](const Results& r, const char* kernel) {
+    const std::optional<double> chain = chain_cycles(r, kernel);
+    const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
+    if (!chain || !cycles) {
+      return std::string("-");
+    }
+    return fixed(*chain, 1) + " / " + fixed(*cycles, 1);
+  });
+  table.per_kernel("passes per call", KIT, [](const Results& r, const char* kernel) {
+    const KernelFigures* figures = find_kernel(r.study, kernel);
+    return figures != nullptr && figures->passes_per_call ? fixed(*figures->passes_per_call, 3)
+                                                          : std::string("-");
+  });
+  table.heading("passes per bit (theory)");
+  for (const char* kernel : KIT) {
     const double theory = std::string(kernel).find("euclid") != std::string::npos
                               ? EUCLID_PASSES_PER_BIT
                               : BINARY_PASSES_PER_BIT;
-    add(std::string("  ") + kernel + " (" + fixed(theory, 4) + ")", [&](const Results& r) {
+    table.add(std::string("  ") + kernel + " (" + fixed(theory, 4) + ")", [&](const Results& r) {
       const std::optional<double> fitted = passes_per_bit(r.study, kernel);
       return fitted ? fixed(*fitted, 4) : std::string("-");
     });
   }
-  rows.push_back({"ratio to gcd_euclid_u", {}});
-  for (const std::string& peer : peers_of(reports)) {
-    add("  " + peer, [&](const Results& r) {
+}
+
+void peer_rows(Table& table) {
+  table.heading("ratio to gcd_euclid_u");
+  for (const std::string& peer : peers_of(table.reports)) {
+    table.add("  " + peer, [&](const Results& r) {
       const std::optional<double> ratio = ratio_to_euclid(r, peer);
       return ratio ? fixed(*ratio, 3) : std::string("-");
     });
   }
-  const bool any_model = std::any_of(reports.begin(), reports.end(), [](const NamedReport& report) {
-    return report.results.model.has_value();
-  });
+}
+
+// LLVM's model, where any report has one.
+void model_rows(Table& table) {
+  const bool any_model =
+      std::any_of(table.reports.begin(), table.reports.end(),
+                  [](const NamedReport& report) { return report.results.model.has_value(); });
   if (!any_model) {
-    return rows;
+    return;
   }
-  add("model (llvm-mca -mcpu)",
-      [](const Results& r) { return r.model ? r.model->cpu : std::string("-"); });
-  for (const char* kernel : KIT_KERNELS) {
-    add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
+  table.add("model (llvm-mca -mcpu)",
+            [](const Results& r) { return r.model ? r.model->cpu : std::string("-"); });
+  for (const char* kernel : KIT) {
+    table.add(std::string("  ") + kernel, [&](const Results& r) -> std::string {
       const KernelModel* model = find_model(r, kernel);
       return model != nullptr ? fixed(model->cycles_per_pass, 1) + ", " + short_bound(model->bound)
                               : "-";
     });
   }
-  return rows;
+}
+
+std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
+  Table table{reports, {}};
+  machine_rows(table);
+  speedup_rows(table);
+  pass_rows(table);
+  peer_rows(table);
+  model_rows(table);
+  return table.rows;
 }
 
 void print_block(std::string& out, const std::vector<Row>& rows, std::size_t first,
