@@ -2,9 +2,11 @@
 #include "report/figures/side_by_side.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 
 #include "report/run/kit.h"
+#include "report/words/utf8.h"
 #include "study/stats.h"
 
 std::optional<double> ns_per_pass_of(const Results& results, const std::string& kernel) {
@@ -66,4 +68,31 @@ std::vector<SpeedupPoint> sweep_speedup(const Study& study, const char* euclid,
     }
   }
   return points;
+}
+
+std::vector<std::string> report_names(const std::vector<std::string>& paths) {
+  std::vector<std::filesystem::path> whole;
+  for (const std::string& path : paths) {
+    whole.push_back(file_path(path).lexically_normal());
+  }
+  std::vector<std::string> names(paths.size());
+  for (std::size_t depth = 1; depth <= 8; ++depth) {
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+      std::vector<std::filesystem::path> parts(whole[i].begin(), whole[i].end());
+      std::filesystem::path tail;
+      for (std::size_t j = parts.size() > depth ? parts.size() - depth : 0; j < parts.size(); ++j) {
+        tail /= parts[j];
+      }
+      names[i] = utf8_of(tail);
+      if (names[i].ends_with(".json")) {
+        names[i].resize(names[i].size() - 5);  // every report is one
+      }
+    }
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) {
+      break;
+    }
+  }
+  return names;
 }

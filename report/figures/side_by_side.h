@@ -12,6 +12,10 @@ struct NamedReport {
   Results results;
 };
 
+// Short names for the report files: each file's name without ".json", with as many of its
+// folders before it as it takes to tell two files of the same name apart.
+[[nodiscard]] std::vector<std::string> report_names(const std::vector<std::string>& paths);
+
 // A kernel's ns per pass in one report; none where it was not measured or counted.
 [[nodiscard]] std::optional<double> ns_per_pass_of(const Results& results,
                                                    const std::string& kernel);

@@ -1,7 +1,6 @@
 // Checking and reading the report's files, with std::filesystem on every platform.
 #include "report/files/paths.h"
 
-#include <algorithm>
 #include <fstream>
 #include <system_error>
 
@@ -93,31 +92,4 @@ std::string shown_path(const std::string& path, const std::string& folder) {
   const bool is_below = !below.empty() && *below.begin() != "..";
   const std::string text = utf8_of(is_below ? below : whole);
   return text.empty() ? "." : text;
-}
-
-std::vector<std::string> report_names(const std::vector<std::string>& paths) {
-  std::vector<std::filesystem::path> whole;
-  for (const std::string& path : paths) {
-    whole.push_back(file_path(path).lexically_normal());
-  }
-  std::vector<std::string> names(paths.size());
-  for (std::size_t depth = 1; depth <= 8; ++depth) {
-    for (std::size_t i = 0; i < whole.size(); ++i) {
-      std::vector<std::filesystem::path> parts(whole[i].begin(), whole[i].end());
-      std::filesystem::path tail;
-      for (std::size_t j = parts.size() > depth ? parts.size() - depth : 0; j < parts.size(); ++j) {
-        tail /= parts[j];
-      }
-      names[i] = utf8_of(tail);
-      if (names[i].ends_with(".json")) {
-        names[i].resize(names[i].size() - 5);  // every report is one
-      }
-    }
-    std::vector<std::string> sorted = names;
-    std::sort(sorted.begin(), sorted.end());
-    if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) {
-      break;
-    }
-  }
-  return names;
 }

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "report/words/utf8.h"
 
@@ -30,7 +29,3 @@ inline constexpr std::uintmax_t MAX_REPORT_FILE_BYTES = std::uintmax_t{16} << 20
 // where it lies below it, so that the report's last lines stay short; else absolute. Both
 // without "." and ".." steps.
 [[nodiscard]] std::string shown_path(const std::string& path, const std::string& folder);
-
-// Short names for the report files: each file's name without ".json", with as many of its
-// folders before it as it takes to tell two files of the same name apart.
-[[nodiscard]] std::vector<std::string> report_names(const std::vector<std::string>& paths);

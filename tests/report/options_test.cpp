@@ -186,4 +186,25 @@ TEST(ParseOptions, TurnsThePictureOff) {
   EXPECT_TRUE(options->svg_given);
 }
 
+TEST(ParseTraceWord, TakesDecimalAndHexadecimalWordsInEitherRange) {
+  std::string error;
+  EXPECT_EQ(parse_trace_word("48", error), 48U);
+  EXPECT_EQ(parse_trace_word("+48", error), 48U);
+  EXPECT_EQ(parse_trace_word("-1", error), 0xFFFFFFFFU);
+  EXPECT_EQ(parse_trace_word("-2147483648", error), 0x80000000U);
+  EXPECT_EQ(parse_trace_word("4294967295", error), 0xFFFFFFFFU);
+  EXPECT_EQ(parse_trace_word("0x80000000", error), 0x80000000U);
+  EXPECT_EQ(parse_trace_word("-0x10", error), 0xFFFFFFF0U);
+  for (const char* bad : {"", "-", "0x", "12x", " 12", "1e3", "0x1g", "--1"}) {
+    EXPECT_FALSE(parse_trace_word(bad, error)) << bad;
+    EXPECT_NE(error.find("is no number"), std::string::npos) << error;
+  }
+  for (const char* far : {"4294967296", "-2147483649", "0x100000000", "99999999999999999999999"}) {
+    EXPECT_FALSE(parse_trace_word(far, error)) << far;
+    EXPECT_EQ(error, std::string(1, '\'').append(far).append(
+                         "' is outside both 32-bit ranges, signed and unsigned (-2147483648 to "
+                         "4294967295)"));
+  }
+}
+
 }  // namespace

@@ -1,4 +1,6 @@
 // The report's text: its verdicts, its warnings, the crossover and the width of its lines.
+#include "report/text/report_text.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "report/files/paths.h"
-#include "report/text/report_text.h"
 #include "tests/report/sample_results.h"
 
 namespace {
@@ -209,19 +210,11 @@ TEST(FormatReport, SaysSoWhenAKernelLandsFarFromItsConstant) {
       << text;
 }
 
-TEST(Crossover, IsTheSizeFromWhichOnBinaryStaysFaster) {
-  Results results = sample_results();
-  EXPECT_EQ(crossover_text(results.worked_out.unsigned_crossover), "from 7 bits on");
-  EXPECT_EQ(crossover_text(results.worked_out.signed_crossover), "at every size");
+TEST(CrossoverText, SaysFromWhichSizeOnBinaryIsFaster) {
   EXPECT_EQ(crossover_text(Crossover{}), "(not measured)");
   EXPECT_EQ(crossover_text(Crossover{true, 0, false}), "at no size");
-  // A size where binary is slower again moves the crossover past it.
-  for (SweepFigures& point : results.study.sweep) {
-    if (point.kernel == "gcd_binary_s" && point.bits == 20) {
-      point.ns_per_call = {100, 100, 100};
-    }
-  }
-  EXPECT_EQ(crossover_text(worked(results).worked_out.signed_crossover), "from 21 bits on");
+  EXPECT_EQ(crossover_text(Crossover{true, 1, true}), "at every size");
+  EXPECT_EQ(crossover_text(Crossover{true, 7, false}), "from 7 bits on");
 }
 
 // Paths in this system's own spelling, below an absolute folder of its own.

@@ -1,4 +1,6 @@
 // The report's files: inputs read only when they are small regular files, outputs checked.
+#include "report/files/paths.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +10,6 @@
 #include <fstream>
 #include <string>
 
-#include "report/files/paths.h"
 #include "tests/temp_folder.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // The picture is well-formed XML with one line per kernel in each panel.
+#include "report/picture/report_picture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "report/picture/report_picture.h"
 #include "report/words/utf8.h"
 #include "tests/report/sample_results.h"
 

@@ -1,16 +1,13 @@
 // Reports side by side: three fixed report files, one of them written before the cycles (ns
 // only), one with fewer than 5 runs (no interval).
+#include "report/text/side_by_side_text.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "report/files/paths.h"
 #include "report/files/report_file.h"
-#include "report/files/side_by_side_file.h"
-#include "report/picture/side_by_side_picture.h"
-#include "report/text/side_by_side_text.h"
-#include "tests/report/key_table.h"
 #include "tests/report/sample_results.h"
 
 namespace {
@@ -76,16 +73,6 @@ TEST(SideBySide, NamesAReportWhoseCrossChecksFailedAndCutsByCharacters) {
   EXPECT_FALSE(contains(table, "\x1b"));
 }
 
-// The table's data keeps what tells builds apart, and what the cross-checks found.
-TEST(SideBySide, KeepsEachReportsFlagsAndCrossChecksInItsData) {
-  NamedReport cycles = load("cycles.json");
-  cycles.results.machine.flags = "-O3 -march=native";
-  const Json json = side_by_side_json({cycles, load("hostile.json")});
-  const Json::Array& reports = *json.find("reports")->get<Json::Array>();
-  EXPECT_EQ(*reports[0].find("flags")->get<std::string>(), "-O3 -march=native");
-  EXPECT_EQ(*reports[1].find("cross_check_errors")->find("check_s")->get<double>(), 3);
-}
-
 // The division on its operands and each chain against its measured pass, where a report has
 // them (sample_results(): 10.5 cycles; 12.0 against 80 / 19 ns at 3 GHz, 12.6).
 TEST(SideBySide, SetsTheDivisionAndEachChainBesideTheMeasuredPass) {
@@ -118,25 +105,6 @@ TEST(SideBySide, WrapsColumnsIntoBlocksOfEightyColumns) {
     EXPECT_LE(end - start, 80U) << table.substr(start, end - start);
     start = end + 1;
   }
-}
-
-TEST(ReportNames, AreTheFileNamesWithTheFoldersThatTellThemApart) {
-  EXPECT_EQ(report_names({"a/gxx.json", "b/clang.json"}),
-            (std::vector<std::string>{"gxx", "clang"}));
-  // In the system's own spelling of a path: a\report on Windows.
-  const auto below = [](const char* folder) {
-    const std::u8string text = (std::filesystem::path(folder) / "report").u8string();
-    return std::string(text.begin(), text.end());
-  };
-  EXPECT_EQ(report_names({"x/a/report.json", "x/b/report.json", "c.json", "d.txt"}),
-            (std::vector<std::string>{below("a"), below("b"), "c", "d.txt"}));
-}
-
-// The guide's table of the side-by-side file's keys against the file.
-TEST(SideBySide, WritesExactlyTheKeysTheGuideLists) {
-  expect_keys_as_documented(
-      side_by_side_json({{"one", sample_results()}, {"two", sample_results()}}),
-      key_table(GCD_KIT_JSON_GUIDE, "## The side-by-side file"));
 }
 
 }  // namespace

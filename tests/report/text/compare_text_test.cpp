@@ -1,10 +1,11 @@
 // Comparing two fixed reports: the change of each figure and whether it is beyond the noise.
+#include "report/text/compare_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "report/files/report_file.h"
-#include "report/text/compare_text.h"
 #include "tests/report/sample_results.h"
 
 namespace {

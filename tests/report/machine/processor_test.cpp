@@ -1,10 +1,10 @@
 // Naming the processor from /proc/cpuinfo, on x86 and on ARM Linux, which has no model name.
+#include "report/machine/processor.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string_view>
-
-#include "report/machine/processor.h"
 
 namespace {
 
