@@ -131,4 +131,19 @@ TEST(TheGuide, HasNoBrokenLink) {
   }
 }
 
+// Every page of the guide is one a newcomer can find: linked from the README's "Read on".
+TEST(TheGuide, ListsEveryPageUnderReadOn) {
+  const fs::path source = GCD_KIT_SOURCE_DIR;
+  const std::string readme = content_of(source / "README.md");
+  const std::size_t read_on = readme.find("\n## Read on\n");
+  ASSERT_NE(read_on, std::string::npos) << "README.md has no \"Read on\"";
+  const std::string listed = readme.substr(read_on);
+  for (const auto& entry : fs::directory_iterator(source / "docs")) {
+    if (entry.path().extension() == ".md") {
+      const std::string link = "](docs/" + entry.path().filename().string() + ")";
+      EXPECT_NE(listed.find(link), std::string::npos) << entry.path().filename() << " is not listed";
+    }
+  }
+}
+
 }  // namespace
