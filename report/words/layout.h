@@ -2,14 +2,22 @@
 // wrapped into indented lines. Shared by the report's texts.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 // Joins a number to its unit in a text for wrap(): a line never ends between the two.
 inline constexpr char GLUE = '\x1f';
 
+// The format checks of the printf that runs: mingw's own, which knows %zu, where it is one.
+#ifdef __MINGW_PRINTF_FORMAT
+#define GCD_KIT_PRINTF __MINGW_PRINTF_FORMAT
+#else
+#define GCD_KIT_PRINTF printf
+#endif
+
 // Appends printf-style formatted text (at most a line of 511 characters).
-[[gnu::format(printf, 2, 3)]] void append(std::string& out, const char* format, ...);
+[[gnu::format(GCD_KIT_PRINTF, 2, 3)]] void append(std::string& out, const char* format, ...);
 
 // The value with so many decimals: "3.10".
 [[nodiscard]] std::string fixed(double value, int decimals);
