@@ -211,13 +211,15 @@ void run_the_programs(const Inputs& inputs, const Options& options, Progress& pr
   results.machine = this_machine();
   results.calls_per_run = ITERATION_COUNT;
   ProgramFault fault;
+  PhaseWatcher watch("programs", programs_watch_source());
   if (!run_programs(
           inputs.programs, options.runs, std::chrono::seconds{options.timeout_s},
-          [&progress](const std::string& step) { progress.step(step); }, results.checks,
+          [&progress](const std::string& step) { progress.step(step); }, watch, results.checks,
           results.benchmarks, fault)) {
     progress.finish();
     fail(fault.why);
   }
+  results.programs_watch = watch.finish();
 }
 
 // The kernels in this process, and the peers beside them.

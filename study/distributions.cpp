@@ -4,8 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "kernels/binary.h"
-#include "kernels/euclid.h"
+#include "kernels/observed.h"
 #include "study/divider.h"
 
 namespace {
@@ -73,16 +72,7 @@ std::vector<PassDistribution> pass_distributions(std::span<const Pair> pairs) {
     for (const Pair& pair : pairs) {
       std::uint32_t passes = 0;
       const Observer observer{&distribution, &passes};
-      const std::string_view name = kernel;
-      if (name == "gcd_euclid_u") {
-        static_cast<void>(euclid_u(pair.first, pair.second, observer));
-      } else if (name == "gcd_euclid_s") {
-        static_cast<void>(euclid_s(pair.first, pair.second, observer));
-      } else if (name == "gcd_binary_u") {
-        static_cast<void>(binary_u(pair.first, pair.second, observer));
-      } else {
-        static_cast<void>(binary_s(pair.first, pair.second, observer));
-      }
+      static_cast<void>(observed_kernel(kernel, pair.first, pair.second, observer));
       count(distribution.passes, passes);
       if (!euclid && passes == 0) {
         ++distribution.no_pass;

@@ -22,3 +22,9 @@ struct Line {
 // or all x are equal.
 [[nodiscard]] std::optional<Line> least_squares(std::span<const double> x,
                                                 std::span<const double> y);
+
+// The line that makes the weighted sum of squared departures least, each point (x[i], y[i])
+// counting w[i] times; none if fewer than two points of weight, or all of them at one x.
+[[nodiscard]] std::optional<Line> weighted_least_squares(std::span<const double> x,
+                                                         std::span<const double> y,
+                                                         std::span<const double> w);

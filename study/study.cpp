@@ -39,6 +39,70 @@ struct SizedPairs {
   }
 };
 
+// Runs one repetition, watched where it is kept (not the warm-up).
+template <class Timing>
+void watch_kept(PhaseWatcher& watch, unsigned repetition, const Timing& timing) {
+  if (repetition > 0) {
+    watch.begin_repetition();
+  }
+  timing();
+  if (repetition > 0) {
+    watch.end_repetition();
+  }
+}
+
+// ns per call of the kernel on the table, net of the empty kernel on the same table, the table
+// brought into the cache first.
+double net_ns_per_call(gcd_kernel kernel, std::span<const Pair> table) {
+  static_cast<void>(ns_per_call_on_pairs(empty_kernel, table));
+  const double loop = ns_per_call_on_pairs(empty_kernel, table);
+  return ns_per_call_on_pairs(kernel, table) - loop;
+}
+
+// Each kit kernel's calls on the programs' first pairs, by their kind and in their own order,
+// in the table loop; repetitions outermost, as for the kernels.
+std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kernels,
+                                          std::span<const Pair> drawn, unsigned total,
+                                          const StudyProgress& progress, PhaseWatcher& watch) {
+  const std::span<const Pair> sample =
+      drawn.first(std::min<std::size_t>(drawn.size(), GROUPED_PAIRS));
+  std::vector<const StudiedKernel*> kit;
+  std::vector<CallTimings> timings;
+  std::vector<std::vector<std::vector<Pair>>> tables;  // per kit kernel, per group
+  for (const StudiedKernel& kernel : kernels) {
+    if (kernel.passes == nullptr) {
+      continue;
+    }
+    kit.push_back(&kernel);
+    CallTimings timing{kernel.name, sample.size(), {}, {}};
+    tables.emplace_back();
+    for (const CallGroup& group : group_calls(kernel.name, sample)) {
+      timing.groups.push_back({group.passes, group.exit, group.pairs.size(), {}});
+      tables.back().push_back(timed_table(group.pairs));
+    }
+    timings.push_back(std::move(timing));
+  }
+  for (unsigned repetition = 0; repetition < total; ++repetition) {
+    progress("timing the kernels' calls by their kind (" + std::to_string(repetition + 1) + " of " +
+             std::to_string(total) + ")");
+    watch_kept(watch, repetition, [&] {
+      for (std::size_t k = 0; k < kit.size(); ++k) {
+        const double own = net_ns_per_call(kit[k]->kernel, sample);
+        if (repetition > 0) {
+          timings[k].own_order_ns_per_call.push_back(own);
+        }
+        for (std::size_t g = 0; g < tables[k].size(); ++g) {
+          const double ns = net_ns_per_call(kit[k]->kernel, tables[k][g]);
+          if (repetition > 0) {
+            timings[k].groups[g].ns_per_call.push_back(ns);
+          }
+        }
+      }
+    });
+  }
+  return timings;
+}
+
 }  // namespace
 
 void check_against_euclid(const StudiedKernel& peer, std::span<const Pair> pairs) {
@@ -67,7 +131,7 @@ std::vector<StudiedKernel> studied_kernels() {
 }
 
 std::size_t study_steps(const StudySettings& settings) {
-  return 8 + 2 * (1 + std::size_t{settings.repetitions});
+  return 8 + 3 * (1 + std::size_t{settings.repetitions});
 }
 
 std::vector<std::vector<double>> events_per_call(const std::vector<StudiedKernel>& kernels,
@@ -100,7 +164,7 @@ std::vector<std::vector<double>> events_per_call(const std::vector<StudiedKernel
 }
 
 Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& settings,
-                const StudyProgress& progress) {
+                const StudyProgress& progress, const WatchSource& source) {
   Study study;
   study.settings = settings;
   progress("measuring the clock");
@@ -137,23 +201,32 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
   // Repetition 0 warms up caches, predictors and clocks and is not kept. Each repetition
   // times the loop alone next to the kernels, and every figure kept is net of it.
   const unsigned total = settings.repetitions + 1;
+  PhaseWatcher study_watch("study", source);
   for (unsigned repetition = 0; repetition < total; ++repetition) {
     progress("timing on the programs' pairs (" + std::to_string(repetition + 1) + " of " +
              std::to_string(total) + ")");
-    const double loop = ns_per_call_on_drawn_pairs(empty_kernel, settings.drawn_pairs);
-    for (std::size_t i = 0; i < kernels.size(); ++i) {
-      const double ns = ns_per_call_on_drawn_pairs(kernels[i].kernel, settings.drawn_pairs);
-      if (repetition > 0) {
-        study.kernels[i].ns_per_call.push_back(ns - loop);
+    watch_kept(study_watch, repetition, [&] {
+      const double loop = ns_per_call_on_drawn_pairs(empty_kernel, settings.drawn_pairs);
+      for (std::size_t i = 0; i < kernels.size(); ++i) {
+        const double ns = ns_per_call_on_drawn_pairs(kernels[i].kernel, settings.drawn_pairs);
+        if (repetition > 0) {
+          study.kernels[i].ns_per_call.push_back(ns - loop);
+        }
       }
-    }
-    if (repetition > 0) {
-      study.loop_ns_per_call.push_back(loop);
-    }
+      if (repetition > 0) {
+        study.loop_ns_per_call.push_back(loop);
+      }
+    });
   }
+  study.calls = time_call_groups(kernels, drawn, total, progress, study_watch);
+  study.phases.push_back(study_watch.finish());
+  PhaseWatcher sweep_watch("sweep", source);
   for (unsigned repetition = 0; repetition < total; ++repetition) {
     progress("timing the sweep over operand sizes (" + std::to_string(repetition + 1) + " of " +
              std::to_string(total) + ")");
+    if (repetition > 0) {
+      sweep_watch.begin_repetition();
+    }
     double loop_total = 0;
     for (std::size_t s = 0; s < sized.size(); ++s) {
       for (const bool is_signed : {false, true}) {
@@ -177,8 +250,10 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
     }
     if (repetition > 0) {
       study.sweep_loop_ns_per_call.push_back(loop_total / static_cast<double>(2 * sized.size()));
+      sweep_watch.end_repetition();
     }
   }
+  study.phases.push_back(sweep_watch.finish());
 
   progress("counting the processor's events");
   std::vector<StudiedKernel> kit;

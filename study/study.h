@@ -15,10 +15,12 @@
 #include "kernels/gcd.h"
 #include "kernels/passes.h"
 #include "platform/counters.h"
+#include "study/call_groups.h"
 #include "study/distributions.h"
 #include "study/divider.h"
 #include "study/latency.h"
 #include "study/pairs.h"
+#include "study/watch.h"
 
 struct StudiedKernel {
   std::string name;
@@ -85,6 +87,8 @@ struct Study {
   Latencies latencies;                           // of the instructions on the kernels' loops
   std::vector<DividerFigures> divider;           // on Euclid's own operands
   std::vector<PassDistribution> distributions;   // of the kit kernels' passes
+  std::vector<CallTimings> calls;                // the kit kernels' calls by their kind
+  std::vector<PhaseWatch> phases;                // the watches over the study and the sweep
 
   // The clock that turns ns into cycles: the mean of the two measurements, if both exist.
   [[nodiscard]] std::optional<double> ghz() const {
@@ -119,8 +123,11 @@ using StudyProgress = std::function<void(const std::string& step)>;
 
 // Measures the clock, checks every peer against gcd_euclid_u on all unsigned pairs (throws
 // WrongAnswer), counts passes, then times: repetitions outermost, so that a slow spell of the
-// machine falls on all kernels alike; then counts the processor's events, times the latencies
-// of the kernels' instructions and the divider on Euclid's own operands, measures a
-// mispredicted branch and the clock again.
+// machine falls on all kernels alike, the kernels on the programs' pairs, then the kit
+// kernels' calls by their kind, then the sweep, each phase watched by a watch that reads its
+// source; then counts the processor's events, times the latencies of the kernels'
+// instructions and the divider on Euclid's own operands, measures a mispredicted branch and
+// the clock again.
 [[nodiscard]] Study run_study(const std::vector<StudiedKernel>& kernels,
-                              const StudySettings& settings, const StudyProgress& progress);
+                              const StudySettings& settings, const StudyProgress& progress,
+                              const WatchSource& source = thread_watch_source());

@@ -1,6 +1,8 @@
 // The figures of two reports, side by side.
 #include "report/figures/comparison.h"
 
+#include <algorithm>
+
 namespace {
 
 // The median of a figure's samples in a report, with its interval; none if it lacks it.
@@ -18,6 +20,34 @@ std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz
     cycles.push_back(ns * ghz);
   }
   return median_estimate(cycles);
+}
+
+// What bounds each kit kernel's call: single figures, worked out from medians.
+void add_call_bounds(std::vector<ComparedFigure>& rows, const Results& now, const Results& old) {
+  const auto single = [](const std::optional<double>& value) {
+    return value ? std::optional<Estimate>(Estimate{*value, *value, *value, false}) : std::nullopt;
+  };
+  const auto bound_of = [](const Results& results, const std::string& kernel) {
+    const std::vector<CallBound>& calls = results.worked_out.calls;
+    const auto found = std::find_if(calls.begin(), calls.end(),
+                                    [&](const CallBound& bound) { return bound.kernel == kernel; });
+    return found != calls.end() ? &*found : nullptr;
+  };
+  using Figure = std::optional<double> (*)(const CallBound&);
+  const std::pair<const char*, Figure> figures[] = {
+      {" overlapped cyc", [](const CallBound& b) { return b.overlapped_pass; }},
+      {" exit in place", [](const CallBound& b) { return std::optional<double>(b.exit_in_place); }},
+      {" predicted cyc", [](const CallBound& b) { return b.prediction; }},
+  };
+  for (const auto& [label, figure] : figures) {
+    for (const CallBound& bound : now.worked_out.calls) {
+      const CallBound* before = bound_of(old, bound.kernel);
+      if (const std::optional<double> value = figure(bound)) {
+        rows.push_back({bound.kernel + label, before ? single(figure(*before)) : std::nullopt,
+                        *single(value), true});
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -66,6 +96,6 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
                       single(chain_cycles(old, program.kernel)), *single(chain), true});
     }
   }
-
+  add_call_bounds(rows, now, old);
   return rows;
 }

@@ -35,7 +35,8 @@ struct Results {
   Machine machine;
   std::uint32_t calls_per_run = 0;  // of each benchmark program
   std::vector<CrossCheckRow> checks;
-  std::vector<BenchmarkRow> benchmarks;  // the first is the baseline of the ratios
+  std::vector<BenchmarkRow> benchmarks;      // the first is the baseline of the ratios
+  std::optional<PhaseWatch> programs_watch;  // the watch over the benchmarks' runs
   Study study;
   std::optional<ProcessorModel> model;  // where llvm-mca and objdump could be run
   std::string model_left_out;           // why there is no model, where there is none

@@ -19,6 +19,15 @@ std::optional<double> cycles_per_pass_of(const Results& results, const std::stri
   return cost != nullptr ? cost->cycles_per_pass : std::nullopt;
 }
 
+const CallBound* call_bound_of(const Results& results, const std::string& kernel) {
+  for (const CallBound& bound : results.worked_out.calls) {
+    if (bound.kernel == kernel) {
+      return &bound;
+    }
+  }
+  return nullptr;
+}
+
 std::optional<double> ratio_to_euclid(const Results& results, const std::string& kernel) {
   const KernelCost* cost = find_cost(results, kernel);
   if (cost == nullptr || find_cost(results, "gcd_euclid_u") == nullptr) {

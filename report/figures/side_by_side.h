@@ -24,6 +24,9 @@ struct NamedReport {
 [[nodiscard]] std::optional<double> cycles_per_pass_of(const Results& results,
                                                        const std::string& kernel);
 
+// What bounds a kit kernel's call in one report; nullptr where it has none.
+[[nodiscard]] const CallBound* call_bound_of(const Results& results, const std::string& kernel);
+
 // A kernel's median time over gcd_euclid_u's; none where either was not measured.
 [[nodiscard]] std::optional<double> ratio_to_euclid(const Results& results,
                                                     const std::string& kernel);

@@ -3,8 +3,7 @@
 
 #include <cstdio>
 
-#include "kernels/binary.h"
-#include "kernels/euclid.h"
+#include "kernels/observed.h"
 #include "report/run/kit.h"
 
 namespace {
@@ -67,15 +66,7 @@ Trace trace_pair(std::uint32_t first, std::uint32_t second) {
     traced.kernel = kernel;
     traced.is_signed = traced.kernel.ends_with("_s");
     const Recorder record{&traced};
-    if (traced.kernel == "gcd_euclid_u") {
-      traced.result = euclid_u(first, second, record);
-    } else if (traced.kernel == "gcd_euclid_s") {
-      traced.result = euclid_s(first, second, record);
-    } else if (traced.kernel == "gcd_binary_u") {
-      traced.result = binary_u(first, second, record);
-    } else {
-      traced.result = binary_s(first, second, record);
-    }
+    traced.result = observed_kernel(kernel, first, second, record);
     if (passes_of(traced) == 0) {
       traced.before_loop = before_the_loop(traced, first, second);
     }

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "report/figures/agreement.h"
+#include "report/figures/call_bounds.h"
+#include "report/figures/disturbance.h"
 
 namespace {
 
@@ -99,4 +101,6 @@ void work_out(Results& results) {
   out.agreements = phases_agree(results);
   out.unsigned_crossover = crossover(results.study, "gcd_euclid_u", "gcd_binary_u");
   out.signed_crossover = crossover(results.study, "gcd_euclid_s", "gcd_binary_s");
+  out.calls = call_bounds(results);
+  out.phases = judge_phases(results);
 }

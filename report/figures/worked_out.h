@@ -2,10 +2,12 @@
 // the text, the JSON file, side by side and the pictures only format them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "study/call_groups.h"
 #include "study/stats.h"
 
 // A benchmark program's runs: their median, fastest and slowest, per call, and against the
@@ -70,6 +72,73 @@ struct Crossover {
   bool every_size = false;  // from the sweep's first size on
 };
 
+// A kit kernel's group of calls of one kind: its passes, its exit, its pairs, and its median
+// cycles per call.
+struct GroupPoint {
+  std::uint32_t passes = 0;
+  CallExit exit = CallExit::one;
+  std::uint64_t pairs = 0;
+  double cycles_per_call = 0;
+};
+
+// The least-squares line through the groups of one exit (those of enough pairs), each weighted
+// by its pairs: its slope is the cycles of a pass when calls overlap, the overlapped pass.
+struct OverlapLine {
+  CallExit exit = CallExit::one;
+  std::size_t groups = 0;  // on the line
+  std::uint64_t pairs = 0;
+  double cycles_per_pass = 0;
+  double intercept = 0;                // cycles per call at no pass
+  double largest_departure = 0;        // of a group from the line, as a share of the line there
+  std::uint32_t departing_passes = 0;  // the group that departs most
+  bool holds = false;                  // the departure within LINE_HOLDS: the groups lie on a line
+};
+
+// Which bound a pass sits on: its chain of latencies, or the core's throughput when calls
+// overlap.
+enum class PassBound { chain, overlapped };
+
+// What bounds a kit kernel's call, from parts measured apart from the programs' order, against
+// the call measured in that order: per call, passes x the larger of the chain and the
+// overlapped pass, plus one mispredicted branch.
+struct CallBound {
+  std::string kernel;
+  std::uint64_t pairs = 0;  // the sample: the programs' first pairs
+  double mean_passes = 0;   // of the sample
+  std::vector<GroupPoint> groups;
+  std::vector<OverlapLine> lines;         // one per exit with two groups of enough pairs
+  std::optional<double> overlapped_pass;  // the lines' slopes, weighted by their pairs
+  double measured = 0;                    // cycles per call in the programs' order, same loop
+  double exit_in_place = 0;               // the programs' order less the groups at the same mix
+  // Of the exit in place: the overlap the exits stop (mean passes x the bound less the
+  // overlapped pass) and the rest, the exit's own cost; where there is an overlapped pass.
+  std::optional<double> stopped_overlap;
+  std::optional<double> exit_itself;
+  std::optional<double> chain;
+  std::optional<double> prediction;
+  PassBound sits_on = PassBound::chain;
+  std::optional<double> departure;  // of the prediction from the measured call, as a share
+};
+
+// A figure whose repetitions spread more than a quiet run's: its fastest and its median.
+struct DisturbedFigure {
+  std::string figure;  // "gcd_euclid_u", "the loop", "gcd_binary_u at 12 bits"
+  double fastest = 0;
+  double median = 0;
+};
+
+// What the watch over a phase and its figures' repetitions say of it: each sign beyond what a
+// quiet run shows, and the involuntary switches beside them.
+struct PhaseVerdict {
+  std::string phase;  // "programs", "study", "sweep"
+  std::vector<DisturbedFigure> figures;
+  std::optional<double> lowest_cpu_share;  // where a repetition ran below QUIET_CPU_SHARE
+  std::optional<double> stolen_share;      // where above QUIET_STOLEN
+  std::optional<double> clock_moved;       // where beyond QUIET_CLOCK, as a share
+  std::optional<std::uint64_t> switches;   // of the phase, where the system counts them
+  bool disturbed = false;
+};
+
 struct WorkedOut {
   std::vector<ProgramCost> programs;
   std::optional<Estimate> unsigned_speedup;  // binary's over Euclid's program, as times as fast
@@ -79,4 +148,6 @@ struct WorkedOut {
   std::vector<Agreement> agreements;       // per kit kernel with counted passes
   Crossover unsigned_crossover;
   Crossover signed_crossover;
+  std::vector<CallBound> calls;      // per kit kernel whose calls were grouped, with a clock
+  std::vector<PhaseVerdict> phases;  // per phase watched
 };

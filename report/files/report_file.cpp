@@ -42,6 +42,8 @@ constexpr ReportSection SECTIONS[] = {
     {write_divider, read_divider, true, "latencies"},
     {write_latency_bounds, read_latency_bounds, true, "latencies"},
     {write_spread, read_spread, true, "pass_counts"},
+    {write_calls, read_calls, true, "calls_in_order"},
+    {write_phases, read_phases, true, "phases"},
     {write_notes, read_notes, false, nullptr},
 };
 

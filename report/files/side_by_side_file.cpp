@@ -32,6 +32,7 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
       const KernelFigures* figures = find_kernel(r.study, kernel);
       const KernelModel* model = find_model(r, kernel);
       const std::optional<double> ns = ns_per_pass_of(r, kernel);
+      const CallBound* call = call_bound_of(r, kernel);
       kernels.emplace_back(Json::Object{
           {"kernel", kernel},
           {"ns_per_pass", optional(ns)},
@@ -42,6 +43,11 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
           {"chain_cycles_per_pass", optional(chain_cycles(r, kernel))},
           {"division_cycles", optional(division_cycles(r, kernel))},
           {"model_bound", model != nullptr ? Json(model->bound) : Json()},
+          {"overlapped_cycles_per_pass",
+           call != nullptr ? optional(call->overlapped_pass) : Json()},
+          {"exit_in_place_cycles", call != nullptr ? Json(call->exit_in_place) : Json()},
+          {"predicted_cycles_per_call", call != nullptr ? optional(call->prediction) : Json()},
+          {"measured_cycles_per_call", call != nullptr ? Json(call->measured) : Json()},
       });
     }
     Json::Array peers;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "report/picture/call_picture.h"
 #include "report/picture/svg_panel.h"
 #include "study/distributions.h"
 #include "study/divider.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr double HEIGHT = 1060;
+constexpr double HEIGHT = 1060;  // without the row of what bounds a call
 // The second row of panels: how the passes spread.
 constexpr double SPREAD_TOP = 640;
 constexpr double SPREAD_BOTTOM = 950;
@@ -177,7 +178,7 @@ std::string draw_svg(const Results& results) {
                 "%u uniform pairs per size; ns are medians of %u repetitions, net of the loop",
                 static_cast<unsigned>(study.settings.sweep_pairs), study.settings.repetitions);
   std::string out =
-      svg_start(HEIGHT,
+      svg_start(HEIGHT + call_panels_height(results),
                 "GCD of 32-bit words: " + results.machine.processor + ", " +
                     results.machine.compiler + ", " + results.machine.build_type + " build",
                 subtitle);
@@ -226,6 +227,7 @@ std::string draw_svg(const Results& results) {
   legend_entry(out, 80, 510 + static_cast<double>((ns.size() + 3) / 4) * 22, THEORY, 6, theory);
   out += "</g>\n";
   spread_panels(out, study);
+  call_panels(out, results, HEIGHT - 40);
   out += "</svg>\n";
   return out;
 }

@@ -173,3 +173,15 @@ void Panel::line(std::string& out, const Series& series, const Style& style,
   }
   out += "\"/>\n</g>\n";
 }
+
+void Panel::dots(std::string& out, const Series& series, const Style& style, const char* kind,
+                 double radius, bool filled) const {
+  out += "<g class=\"series " + std::string(kind) + "\" data-kernel=\"" + escaped(series.name) +
+         "\" stroke=\"" + style.colour + "\" stroke-width=\"1.5\" fill=\"" +
+         (filled ? style.colour : "white") + "\">\n";
+  for (const Point& point : series.points) {
+    out += "<circle cx=\"" + number(x(point.bits)) + "\" cy=\"" + number(y(point.value)) +
+           "\" r=\"" + number(radius) + "\"/>\n";
+  }
+  out += "</g>\n";
+}

@@ -69,6 +69,9 @@ class Panel {
   void right_axis(std::string& out, const std::string& unit, double scale) const;
   // A series as a <g class="series KIND" data-kernel="NAME"> with its polyline.
   void line(std::string& out, const Series& series, const Style& style, const char* kind) const;
+  // A series as dots of the radius given, filled or hollow, in a <g class="series KIND">.
+  void dots(std::string& out, const Series& series, const Style& style, const char* kind,
+            double radius, bool filled) const;
 
  private:
   double left_;

@@ -95,7 +95,7 @@ std::optional<ProgramPaths> locate_programs(const std::map<std::string, std::str
 }
 
 bool run_programs(const ProgramPaths& paths, unsigned runs, std::chrono::seconds limit,
-                  const RunStep& step, std::vector<CrossCheckRow>& checks,
+                  const RunStep& step, PhaseWatcher& watch, std::vector<CrossCheckRow>& checks,
                   std::vector<BenchmarkRow>& benchmarks, ProgramFault& fault) {
   for (const CrossCheckProgram& check : CROSS_CHECK_PROGRAMS) {
     step(std::string("running ") + check.program);
@@ -113,8 +113,10 @@ bool run_programs(const ProgramPaths& paths, unsigned runs, std::chrono::seconds
     for (BenchmarkRow& row : benchmarks) {
       step("running " + row.program + " (" + std::to_string(round) + " of " + std::to_string(runs) +
            ")");
+      watch.begin_repetition();
       const std::optional<std::int32_t> ms =
           run_program(row.program, paths.at(row.program), DURATION, limit, fault);
+      watch.end_repetition();
       if (!ms) {
         return false;
       }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "study/watch.h"
+
 struct CrossCheckRow {
   std::string program;
   std::string under_test;
@@ -43,9 +45,9 @@ struct ProgramFault {
 using RunStep = std::function<void(const std::string& step)>;
 
 // The cross-checks once, then the benchmarks round by round, so that a slow spell of the
-// machine falls on all four alike; false with the fault where a program fails, runs past
-// the limit or prints anything but its message.
+// machine falls on all four alike; false with the fault where a program fails, runs past the
+// limit or prints anything but its message. Each benchmark run is one repetition of the watch.
 [[nodiscard]] bool run_programs(const ProgramPaths& paths, unsigned runs,
                                 std::chrono::seconds limit, const RunStep& step,
-                                std::vector<CrossCheckRow>& checks,
+                                PhaseWatcher& watch, std::vector<CrossCheckRow>& checks,
                                 std::vector<BenchmarkRow>& benchmarks, ProgramFault& fault);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "report/figures/disturbance.h"
 #include "report/machine/mca.h"
 #include "report/text/latency_text.h"
 #include "report/words/layout.h"
@@ -160,6 +161,9 @@ std::string chain_sentence(const Results& results, const KernelBound& bound) {
       worked_out != nullptr && worked_out->by_chain ? &*worked_out->by_chain : nullptr;
   if (!against) {
     return "";
+  }
+  if (is_disturbed(find_verdict(results, "study"), bound.kernel)) {
+    return bound.kernel + ": withheld, its call was timed while the machine was disturbed.";
   }
   const double chain = against->model_cycles_per_call;
   const double measured = against->measured_cycles_per_call;

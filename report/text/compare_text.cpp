@@ -104,7 +104,8 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   }
   if (one_figures) {
     out +=
-        "  one figure: a division or a chain is one figure of each report, with no interval;\n"
+        "  one figure: a division, a chain or a call's bound (its overlapped pass, its exit in\n"
+        "  place and its prediction, in cycles) is one figure of each report, with no interval;\n"
         "  a change of a few percent may be the noise.\n";
   }
   out += '\n';

@@ -10,8 +10,11 @@
 #include <span>
 
 #include "report/figures/agreement.h"
+#include "report/figures/disturbance.h"
 #include "report/files/paths.h"
 #include "report/text/bound_text.h"
+#include "report/text/call_text.h"
+#include "report/text/quiet_text.h"
 #include "report/text/spread_text.h"
 #include "report/words/layout.h"
 #include "report/words/safe_text.h"
@@ -326,10 +329,15 @@ void kernel_section(std::string& out, const Results& results) {
                                        " against " + fixed(euclid_pass * *ghz, 1) + ")"
                                  : "the cost of a pass (" + with_unit(binary_pass, 2, "ns") +
                                        " against " + with_unit(euclid_pass, 2, "ns") + ")";
+    const PhaseVerdict* verdict = find_verdict(results, "study");
+    const bool disturbed = is_disturbed(verdict, euclid_name) || is_disturbed(verdict, binary_name);
     wrap(out, std::string(binary_name) + " makes " +
                   fixed(*binary->passes_per_call / *euclid->passes_per_call, 2) +
                   " times as many passes as " + euclid_name + ", at " +
-                  fixed(binary_pass / euclid_pass, 2) + " of " + cost + ".");
+                  fixed(binary_pass / euclid_pass, 2) + " of " + cost +
+                  (disturbed ? ", as timed while the machine was disturbed: the figures of a "
+                               "quiet run may differ."
+                             : "."));
   }
   mispredict_paragraph(out, study);
   agreement_paragraph(out, results);
@@ -370,6 +378,22 @@ void sweep_table(std::string& out, const std::vector<std::string>& kernels,
   }
 }
 
+// The sweep's points timed while the machine was disturbed, named beside the table.
+void disturbed_points(std::string& out, const Results& results) {
+  const PhaseVerdict* verdict = find_verdict(results, "sweep");
+  if (verdict == nullptr || verdict->figures.empty()) {
+    return;
+  }
+  std::vector<std::string> points;
+  for (const DisturbedFigure& figure : verdict->figures) {
+    points.push_back(figure.figure);
+  }
+  wrap(out, "Disturbed: " + joined(points, ", ") + " (a median more than " +
+                fixed(QUIET_SPREAD * 100, 0) +
+                "% above its fastest repetition): the crossover and the lines near them stand on "
+                "points a quiet run may move.");
+}
+
 void sweep_section(std::string& out, const Results& results) {
   const Study& study = results.study;
   if (study.sweep.empty()) {
@@ -383,9 +407,11 @@ void sweep_section(std::string& out, const Results& results) {
       [&](const std::string& kernel, unsigned bits) { return sweep_ns(study, kernel, bits); }, 1);
   append(out,
          "  gcd_binary_u is the faster of the unsigned kernels %s;\n"
-         "  gcd_binary_s the faster of the signed ones %s.\n\n",
+         "  gcd_binary_s the faster of the signed ones %s.\n",
          crossover_text(results.worked_out.unsigned_crossover).c_str(),
          crossover_text(results.worked_out.signed_crossover).c_str());
+  disturbed_points(out, results);
+  out += '\n';
 
   std::vector<std::string> counted;
   for (const std::string& kernel : all) {
@@ -463,8 +489,10 @@ std::string format_report(const Results& results) {
   machine_section(out, results);
   cross_check_section(out, results);
   benchmark_section(out, results);
+  quiet_section(out, results);
   kernel_section(out, results);
   bound_section(out, results);
+  call_section(out, results);
   sweep_section(out, results);
   theory_section(out, results.study);
   spread_section(out, results.study);

@@ -180,6 +180,33 @@ void pass_rows(Table& table) {
   }
 }
 
+// What bounds each kit kernel's call, where a report measured it.
+void call_rows(Table& table) {
+  const auto any = [&] {
+    return std::any_of(table.reports.begin(), table.reports.end(), [](const NamedReport& report) {
+      return !report.results.worked_out.calls.empty();
+    });
+  };
+  if (!any()) {
+    return;
+  }
+  table.per_kernel("overlapped pass (cycles)", KIT, [](const Results& r, const char* kernel) {
+    const CallBound* bound = call_bound_of(r, kernel);
+    return bound != nullptr && bound->overlapped_pass ? fixed(*bound->overlapped_pass, 1)
+                                                      : std::string("-");
+  });
+  table.per_kernel("exit in place (cycles)", KIT, [](const Results& r, const char* kernel) {
+    const CallBound* bound = call_bound_of(r, kernel);
+    return bound != nullptr ? fixed(bound->exit_in_place, 1) : std::string("-");
+  });
+  table.per_kernel("predicted / measured call", KIT, [](const Results& r, const char* kernel) {
+    const CallBound* bound = call_bound_of(r, kernel);
+    return bound != nullptr && bound->prediction
+               ? fixed(*bound->prediction, 1) + " / " + fixed(bound->measured, 1)
+               : std::string("-");
+  });
+}
+
 void peer_rows(Table& table) {
   table.heading("ratio to gcd_euclid_u");
   for (const std::string& peer : peers_of(table.reports)) {
@@ -214,6 +241,7 @@ std::vector<Row> rows_of(const std::vector<NamedReport>& reports) {
   machine_rows(table);
   speedup_rows(table);
   pass_rows(table);
+  call_rows(table);
   peer_rows(table);
   model_rows(table);
   return table.rows;

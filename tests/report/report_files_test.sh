@@ -71,11 +71,13 @@ start_report_and_wait_for_the_program() {
 
 case "$case_name" in
   old_files_survive_a_failed_write)
-    # 1 KiB a file, as if the disk were full: the text report goes to a pipe, which has no
-    # such limit; the results and the picture are larger.
-    ( ulimit -f 1 && exec "${report[@]}" "${report_args[@]}" bench_euclid_u="$fakes/bench_ok" ) \
-      2> "$work/stderr" | cat > "$work/stdout"
-    status=${PIPESTATUS[0]}
+    # 1 KiB a file, as if the disk were full: the text report and the progress go to pipes,
+    # which have no such limit; the results and the picture are larger.
+    { ( ulimit -f 1 && exec "${report[@]}" "${report_args[@]}" bench_euclid_u="$fakes/bench_ok" ) \
+        2>&1 1>&3 | cat > "$work/stderr"
+      echo "${PIPESTATUS[0]}" > "$work/status"
+    } 3>&1 | cat > "$work/stdout"
+    status=$(cat "$work/status")
     [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
     grep -q -F "gcd_report: cannot write $work/out/report.json: File too large" "$work/stderr" ||
       { fail "stderr does not name the file:"; cat "$work/stderr"; }

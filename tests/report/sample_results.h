@@ -117,6 +117,32 @@ inline Results sample_results() {
   binary.difference_zeros = {6000, 2500, 1250, 625, 312, 313};
   binary.exits = {80, 0, 20};
   study.distributions = {euclid, binary};
+  // Calls by their kind: gcd_euclid_u's on a line of 6 cycles a pass (2 ns), 80 ns in the
+  // programs' order, 19.52 passes on average: 19.52 x 12 (its chain) + 14.4 = 248.7 predicted
+  // against 240; gcd_binary_u's at 5 cycles a pass, the larger than its chain of 4, two exits:
+  // 21 x 5 + 14.4 = 119.4 against 120.
+  const auto repeated = [](double each) {
+    return std::vector<double>{each, each, each, each, each};
+  };
+  study.calls = {{"gcd_euclid_u",
+                  1050,
+                  {{18, CallExit::one, 500, repeated(103 / 3.0)},
+                   {20, CallExit::one, 500, repeated(115 / 3.0)},
+                   {30, CallExit::one, 50, repeated(200 / 3.0)}},
+                  repeated(80)},
+                 {"gcd_binary_u",
+                  2000,
+                  {{20, CallExit::u_is_one, 800, repeated(100 / 3.0)},
+                   {22, CallExit::u_is_one, 800, repeated(110 / 3.0)},
+                   {20, CallExit::u_equals_v, 200, repeated(104 / 3.0)},
+                   {22, CallExit::u_equals_v, 200, repeated(114 / 3.0)}},
+                  repeated(40)}};
+  // Quiet phases: every repetition ran on its processor, the host stole nothing.
+  const auto quiet = [](const char* phase, double seconds) {
+    return PhaseWatch{phase, seconds, seconds, 3, 0.0, 3.0, 3.0, {1.0, 0.99, 1.0}};
+  };
+  results.programs_watch = quiet("programs", 20);
+  study.phases = {quiet("study", 3), quiet("sweep", 5)};
   work_out(results);
   return results;
 }

@@ -43,4 +43,29 @@ TEST(Constants, AreTheLiteraturesOwn) {
   EXPECT_NEAR(BINARY_PASSES_PER_BIT, 0.705971, 1e-6);  // Brent's K
 }
 
+// A point of weight w counts as w points, and one of weight 0 as none.
+TEST(WeightedLeastSquares, CountsEachPointByItsWeight) {
+  const std::optional<Line> exact = weighted_least_squares(
+      std::vector<double>{1, 2, 3}, std::vector<double>{5, 7, 9}, std::vector<double>{1, 50, 3});
+  ASSERT_TRUE(exact);
+  EXPECT_NEAR(exact->slope, 2, 1e-12);
+  EXPECT_NEAR(exact->intercept, 3, 1e-12);
+  // Off the line by +1 at x = 0 (weight 1) and -1 at x = 2 (weight 3): the line leans to the
+  // heavier point. By hand: mean x = 1.5, mean y = 0.25 * 1 + 0.75 * 3 = 2.5; sxx = 0.25 * 2.25
+  // + 0.75 * 0.25 = 0.75 (per unit weight), sxy = 0.25 * -1.5 * -1.5 + 0.75 * 0.5 * 0.5 = 0.75.
+  const std::optional<Line> leaning = weighted_least_squares(
+      std::vector<double>{0, 2}, std::vector<double>{1, 3}, std::vector<double>{1, 3});
+  ASSERT_TRUE(leaning);
+  EXPECT_NEAR(leaning->slope, 1.0, 1e-12);
+  EXPECT_NEAR(leaning->intercept, 1.0, 1e-12);
+  const std::optional<Line> unweighted = weighted_least_squares(
+      std::vector<double>{0, 2, 4}, std::vector<double>{1, 3, 100}, std::vector<double>{1, 1, 0});
+  ASSERT_TRUE(unweighted);
+  EXPECT_NEAR(unweighted->slope, 1.0, 1e-12);
+  EXPECT_FALSE(weighted_least_squares(std::vector<double>{1, 2}, std::vector<double>{1, 2},
+                                      std::vector<double>{1, 0}));
+  EXPECT_FALSE(weighted_least_squares(std::vector<double>{2, 2}, std::vector<double>{1, 3},
+                                      std::vector<double>{1, 1}));
+}
+
 }  // namespace

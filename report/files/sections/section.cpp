@@ -94,9 +94,9 @@ std::optional<bool> Reader::optional_flag(const Json& object, const char* key) {
 }
 
 std::vector<double> Reader::numbers(const Json& object, const char* key, double low, double high,
-                                    std::size_t max_count) {
+                                    std::size_t max_count, bool may_be_empty) {
   std::vector<double> values;
-  const Json::Array& items = filled_array(object, key);
+  const Json::Array& items = may_be_empty ? array(object, key) : filled_array(object, key);
   if (items.size() > max_count) {
     fail(std::string("\"") + key + "\" holds " + std::to_string(items.size()) +
          " figures, more than the " + std::to_string(max_count) + " a report can have");

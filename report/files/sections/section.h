@@ -28,6 +28,10 @@ inline constexpr std::size_t MAX_NOTES = 32;
 inline constexpr double MAX_CYCLES = 1e4;
 inline constexpr std::size_t MAX_LATENCIES = 64;
 inline constexpr double SMALLEST_POSITIVE = 1e-9;
+// A kit kernel's calls make at most a few dozen passes, and leave by one of three exits.
+inline constexpr std::size_t MAX_CALL_GROUPS = 200;
+// A phase of the report lasts far less than a day.
+inline constexpr double MAX_SECONDS = 86'400;
 // A clock that no processor runs at is a mistake of the file.
 inline constexpr double MIN_GHZ = 0.01;
 inline constexpr double MAX_GHZ = 100;
@@ -52,9 +56,9 @@ class Reader {
   std::optional<double> optional_number(const Json& object, const char* key, double low,
                                         double high);
   std::optional<bool> optional_flag(const Json& object, const char* key);
-  // At most max_count numbers, each in [low, high].
+  // At most max_count numbers, each in [low, high]; at least one unless may_be_empty.
   std::vector<double> numbers(const Json& object, const char* key, double low, double high,
-                              std::size_t max_count);
+                              std::size_t max_count, bool may_be_empty = false);
   // A kernel's name: one of the kit's four, or (where peers may stand) one of the peers.
   std::string kernel(const Json& object, const char* key, const char* list, bool peers);
   // A whole number in [low, high].
@@ -123,5 +127,9 @@ void write_latency_bounds(const Results& results, Json::Object& report);
 void read_latency_bounds(Reader& read, const Json& report, Results& results);
 void write_spread(const Results& results, Json::Object& report);
 void read_spread(Reader& read, const Json& report, Results& results);
+void write_calls(const Results& results, Json::Object& report);
+void read_calls(Reader& read, const Json& report, Results& results);
+void write_phases(const Results& results, Json::Object& report);
+void read_phases(Reader& read, const Json& report, Results& results);
 void write_notes(const Results& results, Json::Object& report);
 void read_notes(Reader& read, const Json& report, Results& results);

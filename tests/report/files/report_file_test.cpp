@@ -81,6 +81,32 @@ TEST(ResultsJson, ReadsBackWhatWasWritten) {
   EXPECT_EQ(read->machine.x86->model, 207U);
   EXPECT_EQ(read->machine.virtual_machine, true);
   EXPECT_EQ(read->machine.hypervisor, "KVM");
+  // The calls by their kind, and the watches over the phases.
+  ASSERT_EQ(read->study.calls.size(), 2U);
+  const CallTimings& binary = read->study.calls[1];
+  EXPECT_EQ(binary.kernel, "gcd_binary_u");
+  EXPECT_EQ(binary.pairs, 2000U);
+  ASSERT_EQ(binary.groups.size(), 4U);
+  EXPECT_EQ(binary.groups[2].passes, 20U);
+  EXPECT_EQ(binary.groups[2].exit, CallExit::u_equals_v);
+  EXPECT_EQ(binary.groups[2].pairs, 200U);
+  EXPECT_NEAR(binary.groups[2].ns_per_call[0], 104 / 3.0, 0.001);
+  EXPECT_EQ(read->study.calls[0].groups[0].exit, CallExit::one);
+  EXPECT_EQ(binary.own_order_ns_per_call, written.study.calls[1].own_order_ns_per_call);
+  ASSERT_TRUE(read->programs_watch);
+  EXPECT_EQ(read->programs_watch->wall_s, 20);
+  ASSERT_EQ(read->study.phases.size(), 2U);
+  const PhaseWatch& sweep = read->study.phases[1];
+  EXPECT_EQ(sweep.phase, "sweep");
+  EXPECT_EQ(sweep.cpu_s, 5);
+  EXPECT_EQ(sweep.cpu_shares, (std::vector<double>{1.0, 0.99, 1.0}));
+  EXPECT_EQ(sweep.involuntary_switches, 3U);
+  EXPECT_EQ(sweep.stolen_share, 0.0);
+  EXPECT_EQ(sweep.clock_before_ghz, 3.0);
+  EXPECT_EQ(sweep.clock_after_ghz, 3.0);
+  // And the figures worked out from them, the same by the same call.
+  ASSERT_EQ(read->worked_out.calls.size(), 2U);
+  EXPECT_NEAR(*read->worked_out.calls[0].prediction, *written.worked_out.calls[0].prediction, 0.01);
 }
 
 TEST(ResultsJson, TellsWhatIsWrongWithAFileThatIsNoReport) {
@@ -162,6 +188,21 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
        "backend pressure in 82.1% of cycles: register dependencies inf%",
        "\"model_kernels\" gives gcd_euclid_s a bound whose shares are not all from 0 to 100%"},
       {{"counters", "3", "kernel"}, "gcd_binary_u", "\"counters\" names gcd_binary_u twice"},
+      {{"call_groups", "3", "exit"}, "u is 2", "\"exit\" holds u is 2, no exit of the binary loop"},
+      {{"call_groups", "4", "passes"},
+       20.0,
+       "\"call_groups\" names gcd_binary_u, 20 passes, u is 1 twice"},
+      {{"call_groups", "0", "kernel"},
+       "gcd_euclid_s",
+       "\"call_groups\" names gcd_euclid_s, which has no calls_in_order"},
+      {{"calls_in_order", "1", "pairs"},
+       0.0,
+       "\"pairs\" holds 0, not a figure from 1 to 4.29497e+09"},
+      {{"phases", "1", "phase"}, "lunch", "\"phases\" names lunch, no phase of the report"},
+      {{"phases", "2", "phase"}, "study", "\"phases\" names study twice"},
+      {{"phases", "0", "stolen_share"},
+       1.5,
+       "\"stolen_share\" holds 1.5, not a figure from 0 to 1"},
       {{"notes"}, Json::Array(33, Json("a note")), "\"notes\" holds 33 notes, more than 32"},
       {{"format"},
        "gcd-kit report 3",

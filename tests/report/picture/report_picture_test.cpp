@@ -146,13 +146,36 @@ TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
                              "data-law=\"Gauss-Kuzmin\"", "data-law=\"geometric\""}) {
     EXPECT_EQ(count(svg, series), 1U) << series;
   }
-  EXPECT_EQ(count(svg, "class=\"series "), 13U);
+  EXPECT_EQ(count(svg, "class=\"series "), 13U + 10U);  // and what bounds a call, below
   EXPECT_NE(svg.find(">ns per call</text>"), std::string::npos);
   EXPECT_NE(svg.find(">operand size (bits)</text>"), std::string::npos);
   // The two theory lines.
   const std::size_t theory = svg.find("<g class=\"theory\"");
   ASSERT_NE(theory, std::string::npos);
   EXPECT_EQ(count(svg.substr(theory, svg.find("</g>", theory) - theory), "<line "), 2U);
+}
+
+// What bounds a call: per kernel whose calls were grouped, the dots of each exit's groups and
+// its line, the line of its chain, and a ring for the programs' order; none without them.
+TEST(DrawSvg, DrawsEachCallAgainstItsPasses) {
+  const std::string svg = draw_svg(sample_results());
+  EXPECT_EQ(xml_fault(svg), "");
+  for (const auto& [kernel, exits] :
+       {std::pair{"gcd_euclid_u", 1U}, std::pair{"gcd_binary_u", 2U}}) {
+    const std::string name = std::string("data-kernel=\"") + kernel + "\"";
+    EXPECT_EQ(count(svg, "class=\"series groups\" " + name), exits) << kernel;
+    EXPECT_EQ(count(svg, "class=\"series overlapped\" " + name), exits) << kernel;
+    EXPECT_EQ(count(svg, "class=\"series chain\" " + name), 1U) << kernel;
+    EXPECT_EQ(count(svg, "class=\"series in-order\" " + name), 1U) << kernel;
+  }
+  // gcd_euclid_u's groups of 18 and 20 passes are dots; its group of 50 pairs is not.
+  const std::size_t groups = svg.find("class=\"series groups\" data-kernel=\"gcd_euclid_u\"");
+  EXPECT_EQ(count(svg.substr(groups, svg.find("</g>", groups) - groups), "<circle "), 2U);
+  Results without = sample_results();
+  without.study.calls.clear();
+  const std::string none = draw_svg(worked(without));
+  EXPECT_EQ(count(none, "class=\"series groups\""), 0U);
+  EXPECT_NE(none.find("height=\"1060.0\""), std::string::npos);
 }
 
 // The value and height of each tick label in a group: <text x=".." y="Y" ...>V</text>.

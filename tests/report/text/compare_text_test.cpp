@@ -135,9 +135,10 @@ TEST(Comparison, ShowsTheDivisionAndTheChainsOldAndNew) {
   EXPECT_EQ(row_of(table, "gcd_binary_u chain cyc/pass"),
             "  gcd_binary_u chain cyc/pass          -      4.00         -");
   EXPECT_EQ(row_of(table, "gcd_binary_s chain cyc/pass"), "");  // in neither
-  EXPECT_NE(table.find("  one figure: a division or a chain is one figure of each report, with "
-                       "no interval;\n"),
-            std::string::npos)
+  EXPECT_NE(
+      table.find("  one figure: a division, a chain or a call's bound (its overlapped pass, its "
+                 "exit in\n"),
+      std::string::npos)
       << table;
   EXPECT_EQ(table.find("- :"), std::string::npos) << table;
   EXPECT_EQ(row_of(format_comparison(load("new.json"), load("old.json"), "old"),

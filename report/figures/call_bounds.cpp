@@ -1,0 +1,115 @@
+// Working out what bounds a kit kernel's call.
+#include "report/figures/call_bounds.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "study/fit.h"
+
+std::optional<OverlapLine> overlap_line(std::span<const GroupPoint> points, CallExit exit) {
+  std::vector<double> passes;
+  std::vector<double> cycles;
+  std::vector<double> weights;
+  OverlapLine line;
+  line.exit = exit;
+  for (const GroupPoint& point : points) {
+    if (point.exit == exit && point.pairs >= MIN_GROUP_PAIRS) {
+      passes.push_back(point.passes);
+      cycles.push_back(point.cycles_per_call);
+      weights.push_back(static_cast<double>(point.pairs));
+      ++line.groups;
+      line.pairs += point.pairs;
+    }
+  }
+  const std::optional<Line> fitted = weighted_least_squares(passes, cycles, weights);
+  if (!fitted) {
+    return std::nullopt;
+  }
+  line.cycles_per_pass = fitted->slope;
+  line.intercept = fitted->intercept;
+  for (std::size_t i = 0; i < passes.size(); ++i) {
+    const double on_line = fitted->slope * passes[i] + fitted->intercept;
+    const double departure = on_line != 0 ? std::fabs(cycles[i] - on_line) / std::fabs(on_line)
+                                          : std::fabs(cycles[i] - on_line);
+    if (departure >= line.largest_departure) {
+      line.largest_departure = departure;
+      line.departing_passes = static_cast<std::uint32_t>(passes[i]);
+    }
+  }
+  line.holds = line.largest_departure <= LINE_HOLDS;
+  return line;
+}
+
+double exit_in_place(double measured, std::span<const GroupPoint> points) {
+  double pairs = 0;
+  double mix = 0;
+  for (const GroupPoint& point : points) {
+    pairs += static_cast<double>(point.pairs);
+    mix += static_cast<double>(point.pairs) * point.cycles_per_call;
+  }
+  return pairs > 0 ? measured - mix / pairs : measured;
+}
+
+CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> points, double measured,
+                         std::optional<double> chain, double mispredicted_branch) {
+  CallBound bound;
+  bound.kernel = kernel;
+  bound.measured = measured;
+  bound.chain = chain;
+  double passes = 0;
+  for (const GroupPoint& point : points) {
+    bound.pairs += point.pairs;
+    passes += static_cast<double>(point.pairs) * point.passes;
+  }
+  bound.mean_passes = bound.pairs > 0 ? passes / static_cast<double>(bound.pairs) : 0;
+  for (const CallExit exit :
+       {CallExit::one, CallExit::u_is_one, CallExit::v_is_one, CallExit::u_equals_v}) {
+    if (const std::optional<OverlapLine> line = overlap_line(points, exit)) {
+      bound.lines.push_back(*line);
+    }
+  }
+  double on_lines = 0;
+  double slopes = 0;
+  for (const OverlapLine& line : bound.lines) {
+    on_lines += static_cast<double>(line.pairs);
+    slopes += static_cast<double>(line.pairs) * line.cycles_per_pass;
+  }
+  if (on_lines > 0) {
+    bound.overlapped_pass = slopes / on_lines;
+  }
+  bound.exit_in_place = exit_in_place(measured, points);
+  bound.groups = std::move(points);
+  if (chain || bound.overlapped_pass) {
+    const double pass = std::max(chain.value_or(0), bound.overlapped_pass.value_or(0));
+    bound.sits_on = chain && *chain >= bound.overlapped_pass.value_or(0) ? PassBound::chain
+                                                                         : PassBound::overlapped;
+    bound.prediction = bound.mean_passes * pass + mispredicted_branch;
+    if (bound.overlapped_pass) {
+      bound.stopped_overlap = bound.mean_passes * (pass - *bound.overlapped_pass);
+      bound.exit_itself = bound.exit_in_place - *bound.stopped_overlap;
+    }
+    if (measured != 0) {
+      bound.departure = (*bound.prediction - measured) / measured;
+    }
+  }
+  return bound;
+}
+
+std::vector<CallBound> call_bounds(const Results& results) {
+  const Study& study = results.study;
+  const std::optional<double> ghz = study.ghz();
+  std::vector<CallBound> all;
+  if (!ghz || !study.mispredicted_branch_ns) {
+    return all;
+  }
+  for (const CallTimings& timings : study.calls) {
+    std::vector<GroupPoint> points;
+    for (const GroupTiming& group : timings.groups) {
+      points.push_back({group.passes, group.exit, group.pairs, median(group.ns_per_call) * *ghz});
+    }
+    all.push_back(bound_the_call(
+        timings.kernel, std::move(points), median(timings.own_order_ns_per_call) * *ghz,
+        chain_cycles(results, timings.kernel), *study.mispredicted_branch_ns * *ghz));
+  }
+  return all;
+}

@@ -1,0 +1,43 @@
+// What bounds a kit kernel's call, measured: its calls grouped by kind (passes, exit) and
+// timed where successive calls may overlap, a line through the groups of each exit whose
+// slope is the overlapped pass, the exit in place, and the call predicted from the chain, the
+// overlapped pass and one mispredicted branch, against the call measured in the programs'
+// order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "report/figures/results.h"
+
+// A group of fewer pairs is left off the line: its median stands on too few calls to stand for
+// its kind (the tails of the pass counts, a few dozen pairs of 100,000).
+inline constexpr std::uint64_t MIN_GROUP_PAIRS = 100;
+
+// The groups lie on a line where none departs from it by more than this share of the line's
+// value there; beyond it, the line is "not a line", and the overlapped pass is named so.
+inline constexpr double LINE_HOLDS = 0.10;
+
+// A prediction within this share of the measured call explains it.
+inline constexpr double PREDICTION_HOLDS = 0.10;
+
+// The weighted line through the points of one exit that have MIN_GROUP_PAIRS pairs or more;
+// none without two such points at two pass counts.
+[[nodiscard]] std::optional<OverlapLine> overlap_line(std::span<const GroupPoint> points,
+                                                      CallExit exit);
+
+// The programs' order less the groups at the same mix: each group's cycles weighted by its
+// share of the pairs.
+[[nodiscard]] double exit_in_place(double measured, std::span<const GroupPoint> points);
+
+// The kernel's call bound, from its groups, its chain, the mispredicted branch and the measured
+// call, all in cycles; none where neither a chain nor a line is there.
+[[nodiscard]] CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> points,
+                                       double measured, std::optional<double> chain,
+                                       double mispredicted_branch);
+
+// Each kit kernel's call bound from the results: none without the clock or the mispredicted
+// branch.
+[[nodiscard]] std::vector<CallBound> call_bounds(const Results& results);

@@ -1,0 +1,122 @@
+// Judging the phases of a run.
+#include "report/figures/disturbance.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::optional<DisturbedFigure> disturbed_figure(const std::string& figure,
+                                                const std::vector<double>& ns) {
+  if (ns.size() < 2) {
+    return std::nullopt;
+  }
+  const double fastest = *std::min_element(ns.begin(), ns.end());
+  const double middle = median(ns);
+  const double beyond = middle - fastest;
+  if (beyond > QUIET_SPREAD_NS && beyond > QUIET_SPREAD * std::fabs(fastest)) {
+    return DisturbedFigure{figure, fastest, middle};
+  }
+  return std::nullopt;
+}
+
+PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFigure>& figures) {
+  PhaseVerdict verdict;
+  verdict.phase = watch.phase;
+  verdict.figures = figures;
+  verdict.switches = watch.involuntary_switches;
+  if (!watch.cpu_shares.empty()) {
+    const double lowest = *std::min_element(watch.cpu_shares.begin(), watch.cpu_shares.end());
+    if (lowest < QUIET_CPU_SHARE) {
+      verdict.lowest_cpu_share = lowest;
+    }
+  }
+  if (watch.stolen_share && *watch.stolen_share > QUIET_STOLEN) {
+    verdict.stolen_share = watch.stolen_share;
+  }
+  if (watch.clock_before_ghz && watch.clock_after_ghz && *watch.clock_before_ghz > 0) {
+    const double moved =
+        (*watch.clock_after_ghz - *watch.clock_before_ghz) / *watch.clock_before_ghz;
+    if (std::fabs(moved) > QUIET_CLOCK) {
+      verdict.clock_moved = moved;
+    }
+  }
+  verdict.disturbed = !verdict.figures.empty() || verdict.lowest_cpu_share ||
+                      verdict.stolen_share || verdict.clock_moved;
+  return verdict;
+}
+
+namespace {
+
+void add_if_disturbed(std::vector<DisturbedFigure>& figures, const std::string& figure,
+                      const std::vector<double>& ns) {
+  if (const std::optional<DisturbedFigure> disturbed = disturbed_figure(figure, ns)) {
+    figures.push_back(*disturbed);
+  }
+}
+
+std::vector<DisturbedFigure> programs_figures(const Results& results) {
+  std::vector<DisturbedFigure> figures;
+  for (const BenchmarkRow& row : results.benchmarks) {
+    std::vector<double> ns;
+    for (const double ms : row.runs_ms) {
+      ns.push_back(ms * 1e6 / results.calls_per_run);
+    }
+    add_if_disturbed(figures, row.program, ns);
+  }
+  return figures;
+}
+
+std::vector<DisturbedFigure> study_figures(const Study& study) {
+  std::vector<DisturbedFigure> figures;
+  add_if_disturbed(figures, "the loop", study.loop_ns_per_call);
+  for (const KernelFigures& kernel : study.kernels) {
+    add_if_disturbed(figures, kernel.name, kernel.ns_per_call);
+  }
+  for (const CallTimings& calls : study.calls) {
+    add_if_disturbed(figures, calls.kernel + " in the programs' order",
+                     calls.own_order_ns_per_call);
+  }
+  return figures;
+}
+
+std::vector<DisturbedFigure> sweep_figures(const Study& study) {
+  std::vector<DisturbedFigure> figures;
+  add_if_disturbed(figures, "the loop", study.sweep_loop_ns_per_call);
+  for (const SweepFigures& point : study.sweep) {
+    add_if_disturbed(figures, point.kernel + " at " + std::to_string(point.bits) + " bits",
+                     point.ns_per_call);
+  }
+  return figures;
+}
+
+}  // namespace
+
+std::vector<PhaseVerdict> judge_phases(const Results& results) {
+  std::vector<PhaseVerdict> verdicts;
+  std::vector<PhaseWatch> watches = results.study.phases;
+  if (results.programs_watch) {
+    watches.insert(watches.begin(), *results.programs_watch);
+  }
+  for (const PhaseWatch& watch : watches) {
+    const std::vector<DisturbedFigure> figures =
+        watch.phase == "programs" ? programs_figures(results)
+        : watch.phase == "study"  ? study_figures(results.study)
+                                  : sweep_figures(results.study);
+    verdicts.push_back(judge_phase(watch, figures));
+  }
+  return verdicts;
+}
+
+const PhaseVerdict* find_verdict(const Results& results, std::string_view phase) {
+  for (const PhaseVerdict& verdict : results.worked_out.phases) {
+    if (verdict.phase == phase) {
+      return &verdict;
+    }
+  }
+  return nullptr;
+}
+
+bool is_disturbed(const PhaseVerdict* verdict, std::string_view figure) {
+  return verdict != nullptr &&
+         std::any_of(verdict->figures.begin(), verdict->figures.end(),
+                     [&](const DisturbedFigure& disturbed) { return disturbed.figure == figure; });
+}

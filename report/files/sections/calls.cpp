@@ -1,0 +1,136 @@
+// The kit kernels' calls by their kind and in the programs' order, and what bounds a call:
+// "call_groups", "calls_in_order", "call_bounds" (worked out, not read).
+#include "report/figures/call_bounds.h"
+#include "report/files/sections/section.h"
+
+namespace {
+
+constexpr CallExit EXITS[] = {CallExit::one, CallExit::u_is_one, CallExit::v_is_one,
+                              CallExit::u_equals_v};
+
+Json exit_json(CallExit exit) {
+  return exit == CallExit::one ? Json(nullptr) : Json(call_exit_name(exit));
+}
+
+Json line_json(const OverlapLine& line) {
+  return Json::Object{{"exit", exit_json(line.exit)},
+                      {"groups", line.groups},
+                      {"pairs", line.pairs},
+                      {"cycles_per_pass", rounded(line.cycles_per_pass)},
+                      {"intercept", rounded(line.intercept)},
+                      {"largest_departure", rounded(line.largest_departure)},
+                      {"departing_passes", line.departing_passes},
+                      {"holds", line.holds}};
+}
+
+Json bound_json(const CallBound& bound) {
+  Json::Array lines;
+  for (const OverlapLine& line : bound.lines) {
+    lines.emplace_back(line_json(line));
+  }
+  return Json::Object{
+      {"kernel", bound.kernel},
+      {"mean_passes", rounded(bound.mean_passes)},
+      {"chain_cycles_per_pass", optional_number(bound.chain)},
+      {"overlapped_cycles_per_pass", optional_number(bound.overlapped_pass)},
+      {"predicted_cycles_per_call", optional_number(bound.prediction)},
+      {"measured_cycles_per_call", rounded(bound.measured)},
+      {"exit_in_place_cycles", rounded(bound.exit_in_place)},
+      {"stopped_overlap_cycles", optional_number(bound.stopped_overlap)},
+      {"exit_itself_cycles", optional_number(bound.exit_itself)},
+      {"bound", bound.prediction
+                    ? Json(bound.sits_on == PassBound::chain ? "chain" : "overlapped pass")
+                    : Json(nullptr)},
+      {"departure", optional_number(bound.departure)},
+      {"lines", std::move(lines)}};
+}
+
+// An exit by its name; the one exit of Euclid's loop for null.
+CallExit read_exit(Reader& read, const Json& row) {
+  const Json& exit = read.member(row, "exit");
+  if (exit.get<std::nullptr_t>() != nullptr) {
+    return CallExit::one;
+  }
+  const std::string name = read.text(row, "exit", 20);
+  for (const CallExit known : EXITS) {
+    if (name == call_exit_name(known) && known != CallExit::one) {
+      return known;
+    }
+  }
+  read.fail("\"exit\" holds " + name + ", no exit of the binary loop");
+  return CallExit::one;
+}
+
+CallTimings* timings_of(Results& results, const std::string& kernel) {
+  for (CallTimings& timings : results.study.calls) {
+    if (timings.kernel == kernel) {
+      return &timings;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void write_calls(const Results& results, Json::Object& report) {
+  const std::optional<double> ghz = results.study.ghz();
+  Json::Array groups;
+  Json::Array in_order;
+  for (const CallTimings& timings : results.study.calls) {
+    for (const GroupTiming& group : timings.groups) {
+      groups.emplace_back(
+          Json::Object{{"kernel", timings.kernel},
+                       {"passes", group.passes},
+                       {"exit", exit_json(group.exit)},
+                       {"pairs", group.pairs},
+                       {"ns_per_call_runs", numbers(group.ns_per_call)},
+                       {"cycles_per_call", cycles(ghz, median(group.ns_per_call))}});
+    }
+    in_order.emplace_back(
+        Json::Object{{"kernel", timings.kernel},
+                     {"pairs", timings.pairs},
+                     {"ns_per_call_runs", numbers(timings.own_order_ns_per_call)},
+                     {"cycles_per_call", cycles(ghz, median(timings.own_order_ns_per_call))}});
+  }
+  Json::Array bounds;
+  for (const CallBound& bound : results.worked_out.calls) {
+    bounds.emplace_back(bound_json(bound));
+  }
+  report.emplace_back("calls_in_order", std::move(in_order));
+  report.emplace_back("call_groups", std::move(groups));
+  report.emplace_back("call_bounds", std::move(bounds));
+}
+
+void read_calls(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "calls_in_order")) {
+    CallTimings timings{read.kernel(row, "kernel", "calls_in_order", false),
+                        read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
+                        {},
+                        read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    names.push_back(timings.kernel);
+    results.study.calls.push_back(std::move(timings));
+  }
+  read.once_each(names, "calls_in_order");
+  const Json::Array& groups = read.array(report, "call_groups");
+  if (groups.size() > results.study.calls.size() * MAX_CALL_GROUPS) {
+    read.fail("\"call_groups\" holds more groups than its kernels' calls can make");
+    return;
+  }
+  names.clear();
+  for (const Json& row : groups) {
+    const std::string kernel = read.kernel(row, "kernel", "call_groups", false);
+    GroupTiming group{read.whole<std::uint32_t>(row, "passes", 0, MAX_PASSES), read_exit(read, row),
+                      read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
+                      read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    names.push_back(
+        kernel + ", " + std::to_string(group.passes) + " passes" +
+        (group.exit == CallExit::one ? "" : ", " + std::string(call_exit_name(group.exit))));
+    if (CallTimings* timings = timings_of(results, kernel)) {
+      timings->groups.push_back(std::move(group));
+    } else {
+      read.fail("\"call_groups\" names " + kernel + ", which has no calls_in_order");
+    }
+  }
+  read.once_each(names, "call_groups");
+}

@@ -1,0 +1,82 @@
+// The watch over each phase of the run, and its verdict: "phases" (the verdicts worked out,
+// not read).
+#include <algorithm>
+
+#include "report/figures/disturbance.h"
+#include "report/files/sections/section.h"
+
+namespace {
+
+constexpr const char* PHASES[] = {"programs", "study", "sweep"};
+
+Json figures_json(const PhaseVerdict* verdict) {
+  Json::Array figures;
+  if (verdict != nullptr) {
+    for (const DisturbedFigure& figure : verdict->figures) {
+      figures.emplace_back(Json::Object{{"figure", figure.figure},
+                                        {"fastest_ns", rounded(figure.fastest)},
+                                        {"median_ns", rounded(figure.median)}});
+    }
+  }
+  return figures;
+}
+
+Json phase_json(const PhaseWatch& watch, const PhaseVerdict* verdict) {
+  Json::Array shares;
+  for (const double share : watch.cpu_shares) {
+    shares.emplace_back(rounded(share));
+  }
+  return Json::Object{
+      {"phase", watch.phase},
+      {"wall_s", rounded(watch.wall_s)},
+      {"cpu_s", optional_number(watch.cpu_s)},
+      {"cpu_shares", std::move(shares)},
+      {"involuntary_switches",
+       watch.involuntary_switches ? Json(*watch.involuntary_switches) : Json(nullptr)},
+      {"stolen_share", optional_number(watch.stolen_share)},
+      {"clock_before_ghz", optional_number(watch.clock_before_ghz)},
+      {"clock_after_ghz", optional_number(watch.clock_after_ghz)},
+      {"disturbed", verdict != nullptr && verdict->disturbed},
+      {"disturbed_figures", figures_json(verdict)}};
+}
+
+}  // namespace
+
+void write_phases(const Results& results, Json::Object& report) {
+  Json::Array phases;
+  if (results.programs_watch) {
+    phases.emplace_back(
+        phase_json(*results.programs_watch, find_verdict(results, results.programs_watch->phase)));
+  }
+  for (const PhaseWatch& watch : results.study.phases) {
+    phases.emplace_back(phase_json(watch, find_verdict(results, watch.phase)));
+  }
+  report.emplace_back("phases", std::move(phases));
+}
+
+void read_phases(Reader& read, const Json& report, Results& results) {
+  std::vector<std::string> names;
+  for (const Json& row : read.array(report, "phases")) {
+    PhaseWatch watch;
+    watch.phase = read.name(row, "phase");
+    if (std::find(std::begin(PHASES), std::end(PHASES), watch.phase) == std::end(PHASES)) {
+      read.fail("\"phases\" names " + watch.phase + ", no phase of the report");
+    }
+    watch.wall_s = read.number(row, "wall_s", 0, MAX_SECONDS);
+    watch.cpu_s = read.optional_number(row, "cpu_s", 0, MAX_SECONDS);
+    watch.cpu_shares = read.numbers(row, "cpu_shares", 0, 100, 4 * MAX_RUNS, true);
+    if (read.member(row, "involuntary_switches").get<std::nullptr_t>() == nullptr) {
+      watch.involuntary_switches = read.whole<std::uint64_t>(row, "involuntary_switches", 0, 1e12);
+    }
+    watch.stolen_share = read.optional_number(row, "stolen_share", 0, 1);
+    watch.clock_before_ghz = read.optional_number(row, "clock_before_ghz", MIN_GHZ, MAX_GHZ);
+    watch.clock_after_ghz = read.optional_number(row, "clock_after_ghz", MIN_GHZ, MAX_GHZ);
+    names.push_back(watch.phase);
+    if (watch.phase == "programs") {
+      results.programs_watch = watch;
+    } else {
+      results.study.phases.push_back(watch);
+    }
+  }
+  read.once_each(names, "phases");
+}

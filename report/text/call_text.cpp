@@ -1,0 +1,153 @@
+// Rendering what bounds a call.
+#include "report/text/call_text.h"
+
+#include <cmath>
+
+#include "report/figures/call_bounds.h"
+#include "report/figures/disturbance.h"
+#include "report/machine/mca.h"
+#include "report/words/layout.h"
+
+namespace {
+
+std::string cell(const std::optional<double>& value) { return value ? fixed(*value, 1) : "-"; }
+
+void bound_table(std::string& out, const std::vector<CallBound>& calls) {
+  append(out, "  %-14s %-20s %s\n", "", "cycles a pass", "cycles a call");
+  append(out, "  %-14s %6s %10s  %9s %8s %13s\n", "kernel", "chain", "overlapped", "predicted",
+         "measured", "exit in place");
+  for (const CallBound& bound : calls) {
+    append(out, "  %-14s %6s %10s  %9s %8.1f %13.1f\n", bound.kernel.c_str(),
+           cell(bound.chain).c_str(), cell(bound.overlapped_pass).c_str(),
+           cell(bound.prediction).c_str(), bound.measured, bound.exit_in_place);
+  }
+}
+
+void line_table(std::string& out, const std::vector<CallBound>& calls) {
+  append(out, "  Lines of cycles a call against passes, one per exit:\n");
+  append(out, "  %-14s %-11s %6s %6s %8s %7s  %s\n", "kernel", "exit", "groups", "pairs",
+         "per pass", "at none", "largest departure");
+  for (const CallBound& bound : calls) {
+    for (const OverlapLine& line : bound.lines) {
+      const std::string departure = fixed(line.largest_departure * 100, 1) + "% (" +
+                                    std::to_string(line.departing_passes) + " passes)";
+      append(out, "  %-14s %-11s %6zu %6llu %8.2f %7.1f  %s\n", bound.kernel.c_str(),
+             line.exit == CallExit::one ? "-" : call_exit_name(line.exit), line.groups,
+             static_cast<unsigned long long>(line.pairs), line.cycles_per_pass, line.intercept,
+             departure.c_str());
+    }
+  }
+}
+
+// Why a pass sits on its bound, in words.
+std::string sits_on(const Results& results, const CallBound& bound) {
+  if (bound.sits_on == PassBound::chain) {
+    return bound.kernel + ": a pass sits on its chain (" + with_unit(*bound.chain, 1, "cycles") +
+           (bound.overlapped_pass ? " against " + fixed(*bound.overlapped_pass, 1) + " overlapped"
+                                  : ", no overlapped pass measured") +
+           "): each mispredicted exit ends the overlap, so a call waits for its own chain.";
+  }
+  std::string model;
+  if (const KernelModel* kernel = find_model(results, bound.kernel)) {
+    if (const std::optional<BoundShares> shares = bound_shares(kernel->bound)) {
+      model = "; LLVM's model gives its ports a pressure of " + fixed(shares->resources, 1) + "%";
+    }
+  }
+  return bound.kernel + ": a pass sits on the core's throughput (" +
+         with_unit(*bound.overlapped_pass, 1, "cycles") + " overlapped" +
+         (bound.chain ? " against a chain of " + fixed(*bound.chain, 1) : ", no chain here") +
+         model + "): the calls overlap as far as the core's units allow, exits and all.";
+}
+
+// What the exit in place shows of the part of the call the prediction leaves out: the overlap
+// the exits stop, and the exit's own cost against a mispredicted branch on random bytes.
+std::string the_rest(const Results& results, const CallBound& bound) {
+  const double rest = bound.measured - *bound.prediction;
+  const double branch = *results.study.mispredicted_branch_ns * *results.study.ghz();
+  if (rest < 0) {
+    return "The call runs " + with_unit(-rest, 1, "cycles") +
+           " faster than predicted: the core overlaps more of a call than its bound allows for.";
+  }
+  std::string text =
+      "The exit in place costs " + with_unit(bound.exit_in_place, 1, "cycles") + " a call";
+  if (!bound.exit_itself) {
+    return text + ", against " + fixed(branch, 1) + " for a mispredicted branch on random bytes.";
+  }
+  const double beyond = *bound.exit_itself - branch;
+  text += ": " + with_unit(*bound.stopped_overlap, 1, "cycles") + " of overlap it stops, and " +
+          with_unit(*bound.exit_itself, 1, "cycles") + " of the exit itself, " +
+          fixed(*bound.exit_itself / branch, 1) + " times a mispredicted branch on random bytes (" +
+          fixed(branch, 1) + "). ";
+  return text + (beyond >= rest / 2
+                     ? "The exit, whose condition waits on its loop's last pass, costs more here "
+                       "than one branch on ready bytes (it may miss more than once a call, or "
+                       "cost more once), and that holds the rest of the call (" +
+                           with_unit(rest, 1, "cycles") + ")."
+                     : "The exit does not hold the rest of the call (" +
+                           with_unit(rest, 1, "cycles") + "): the parts leave it unmeasured.");
+}
+
+}  // namespace
+
+std::string call_sentence(const Results& results, const CallBound& bound) {
+  if (!bound.prediction || !bound.departure) {
+    return bound.kernel + ": no bound to predict its call by (no chain and no line).";
+  }
+  const PhaseVerdict* study = find_verdict(results, "study");
+  if (is_disturbed(study, bound.kernel + " in the programs' order")) {
+    return bound.kernel + ": withheld, its calls were timed while the machine was disturbed.";
+  }
+  std::string text = sits_on(results, bound) + " Predicted " +
+                     with_unit(*bound.prediction, 1, "cycles") + " a call against " +
+                     fixed(bound.measured, 1) + " measured: ";
+  const double off = std::fabs(*bound.departure) * 100;
+  const char* side = *bound.departure < 0 ? " below" : " above";
+  if (std::fabs(*bound.departure) <= PREDICTION_HOLDS) {
+    return text + "within " + fixed(PREDICTION_HOLDS * 100, 0) + "% (" + fixed(off, 1) + "%" +
+           side + ").";
+  }
+  return text + fixed(off, 1) + "%" + side + ". " + the_rest(results, bound);
+}
+
+void call_section(std::string& out, const Results& results) {
+  const std::vector<CallBound>& calls = results.worked_out.calls;
+  if (calls.empty()) {
+    return;
+  }
+  append(out, "What bounds a call? (calls of one kind, timed where they may overlap)\n");
+  wrap(out, "The programs' first " + std::to_string(calls.front().pairs) +
+                " pairs, each kit kernel's calls grouped by the passes they make and, in the "
+                "binary loop, the exit they leave by; each group timed on its own in a loop over a "
+                "table of its pairs, where its calls make the same passes and leave at a branch "
+                "the core learns to predict, so that successive calls overlap; and the same "
+                "pairs in the programs' order, in the same loop. A line of least squares through "
+                "the groups of each exit (those of " +
+                std::to_string(MIN_GROUP_PAIRS) +
+                " pairs or more, each weighted by its pairs): its slope is the overlapped "
+                "pass.");
+  bound_table(out, calls);
+  wrap(out,
+       "Predicted: the passes a call makes times the larger of the chain and the "
+       "overlapped pass, plus one mispredicted branch on random bytes. The exit in place: "
+       "the programs' order less the groups at the same mix, what the unpredictable exits "
+       "cost a call here, with the overlap they stop.");
+  line_table(out, calls);
+  for (const CallBound& bound : calls) {
+    for (const OverlapLine& line : bound.lines) {
+      if (!line.holds) {
+        wrap(out, "The groups of " + bound.kernel +
+                      (line.exit == CallExit::one
+                           ? ""
+                           : " that leave by " + std::string(call_exit_name(line.exit))) +
+                      " are not a line: the group of " + std::to_string(line.departing_passes) +
+                      " passes departs from it by " + fixed(line.largest_departure * 100, 1) +
+                      "%, more than " + fixed(LINE_HOLDS * 100, 0) +
+                      "%; the overlapped pass is an average over unlike calls.");
+      }
+    }
+  }
+  for (const CallBound& bound : calls) {
+    wrap(out, call_sentence(results, bound));
+  }
+  out += '\n';
+}

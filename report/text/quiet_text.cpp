@@ -1,0 +1,108 @@
+// Rendering whether the machine was quiet.
+#include "report/text/quiet_text.h"
+
+#include <cmath>
+
+#include "report/figures/disturbance.h"
+#include "report/words/layout.h"
+
+namespace {
+
+std::string percent(double share) { return fixed(share * 100, 1) + "%"; }
+
+// "gcd_euclid_u 98.0% above its fastest repetition (139.10 ns a call against 70.26)".
+std::string figure_words(const DisturbedFigure& figure) {
+  return figure.figure + " " +
+         percent((figure.median - figure.fastest) / std::fabs(figure.fastest)) +
+         " above its fastest repetition (" + with_unit(figure.median, 2, "ns") +
+         " a call against " + fixed(figure.fastest, 2) + ")";
+}
+
+// What the system says of the phase, beside its figures.
+std::vector<std::string> signs_of(const PhaseVerdict& verdict) {
+  std::vector<std::string> signs;
+  if (verdict.lowest_cpu_share) {
+    signs.push_back("its work ran " + percent(*verdict.lowest_cpu_share) +
+                    " of the wall time in its slowest repetition");
+  }
+  if (verdict.stolen_share) {
+    signs.push_back("the host stole " + percent(*verdict.stolen_share) + " of the machine's time");
+  }
+  if (verdict.clock_moved) {
+    signs.push_back("the clock moved by " + percent(*verdict.clock_moved));
+  }
+  return signs;
+}
+
+void disturbed_phase(std::string& out, const PhaseVerdict& verdict) {
+  std::string text = "Finding: " + phase_words(verdict.phase) + " was disturbed.";
+  if (!verdict.figures.empty()) {
+    std::vector<std::string> figures;
+    for (const DisturbedFigure& figure : verdict.figures) {
+      figures.push_back(figure_words(figure));
+    }
+    const std::size_t shown = std::min<std::size_t>(figures.size(), 4);
+    text += " Its repetitions spread more than a quiet run's: " +
+            joined({figures.begin(), figures.begin() + static_cast<std::ptrdiff_t>(shown)}, "; ") +
+            (figures.size() > shown ? "; and " + std::to_string(figures.size() - shown) + " more"
+                                    : "") +
+            ".";
+  }
+  const std::vector<std::string> signs = signs_of(verdict);
+  if (!signs.empty()) {
+    text += " The system: " + joined(signs, ", ") + ".";
+  }
+  if (verdict.switches) {
+    text.append(1, ' ').append(std::to_string(*verdict.switches)).append(" involuntary switches.");
+  }
+  wrap(out, text +
+                " Something else ran on the machine then: its figures are named where they are "
+                "used, and the sentences that would explain them are withheld. Run the report "
+                "again on a quiet machine.");
+}
+
+}  // namespace
+
+std::string phase_words(const std::string& phase) {
+  if (phase == "programs") {
+    return "the programs' runs";
+  }
+  if (phase == "study") {
+    return "the study on the programs' pairs";
+  }
+  return "the sweep";
+}
+
+void quiet_section(std::string& out, const Results& results) {
+  const std::vector<PhaseVerdict>& verdicts = results.worked_out.phases;
+  if (verdicts.empty()) {
+    return;
+  }
+  append(out, "Was the machine quiet? (each phase watched, against what a quiet run shows)\n");
+  std::vector<std::string> quiet;
+  std::uint64_t switches = 0;
+  bool counted = false;
+  for (const PhaseVerdict& verdict : verdicts) {
+    if (verdict.disturbed) {
+      disturbed_phase(out, verdict);
+    } else {
+      quiet.push_back(phase_words(verdict.phase));
+    }
+    if (verdict.switches) {
+      switches += *verdict.switches;
+      counted = true;
+    }
+  }
+  if (!quiet.empty()) {
+    wrap(out,
+         "Quiet: " + joined(quiet, ", ") + ". Every figure's median there stands within " +
+             fixed(QUIET_SPREAD * 100, 0) + "% (and " + fixed(QUIET_SPREAD_NS, 0) +
+             " ns a call) of its fastest repetition, as on a quiet machine; the work ran at "
+             "least " +
+             fixed(QUIET_CPU_SHARE * 100, 0) + "% of the wall time, the host stole at most " +
+             fixed(QUIET_STOLEN * 100, 0) + "% and the clock held within " +
+             fixed(QUIET_CLOCK * 100, 0) + "%, where the system tells" +
+             (counted ? "; " + std::to_string(switches) + " involuntary switches in all." : "."));
+  }
+  out += '\n';
+}

@@ -1,0 +1,82 @@
+// Disturbed phases named, quiet ones not: made-up repetitions and watches, never a real clock.
+#include "report/figures/disturbance.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/report/sample_results.h"
+
+namespace {
+
+TEST(DisturbedFigure, IsAMedianFarAboveItsFastestRepetition) {
+  // 100 ns fastest: a median of 115 is a quiet run's, 115.5 not.
+  EXPECT_FALSE(disturbed_figure("k", {100, 115, 115, 100, 116}));
+  const std::optional<DisturbedFigure> far = disturbed_figure("k", {100, 115.5, 116, 117, 100});
+  ASSERT_TRUE(far);
+  EXPECT_DOUBLE_EQ(far->fastest, 100);
+  EXPECT_DOUBLE_EQ(far->median, 115.5);
+  // A figure of a few ns: a third above its fastest, but within 2 ns, is noise.
+  EXPECT_FALSE(disturbed_figure("loop", {3.0, 4.9, 4.9}));
+  EXPECT_TRUE(disturbed_figure("loop", {3.2, 7.3, 3.2, 7.3, 7.3}));  // alternating, as seen
+  EXPECT_FALSE(disturbed_figure("one", {100}));
+}
+
+PhaseWatch quiet_watch() {
+  PhaseWatch watch;
+  watch.phase = "study";
+  watch.wall_s = 3;
+  watch.cpu_shares = {1.0, 0.99, 0.96};
+  watch.stolen_share = 0.019;
+  watch.clock_before_ghz = 3.0;
+  watch.clock_after_ghz = 3.15;  // 5%
+  watch.involuntary_switches = 12;
+  return watch;
+}
+
+TEST(JudgePhase, NamesEachSignBeyondAQuietRun) {
+  const PhaseVerdict quiet = judge_phase(quiet_watch(), {});
+  EXPECT_FALSE(quiet.disturbed);
+  EXPECT_EQ(*quiet.switches, 12U);
+  PhaseWatch lost = quiet_watch();
+  lost.cpu_shares.push_back(0.94);
+  EXPECT_NEAR(*judge_phase(lost, {}).lowest_cpu_share, 0.94, 1e-12);
+  EXPECT_TRUE(judge_phase(lost, {}).disturbed);
+  PhaseWatch stolen = quiet_watch();
+  stolen.stolen_share = 0.021;
+  EXPECT_TRUE(judge_phase(stolen, {}).stolen_share);
+  PhaseWatch moved = quiet_watch();
+  moved.clock_after_ghz = 2.84;  // -5.3%
+  EXPECT_NEAR(*judge_phase(moved, {}).clock_moved, -0.16 / 3, 1e-12);
+  const PhaseVerdict figures = judge_phase(quiet_watch(), {{"gcd_euclid_u", 70, 140}});
+  EXPECT_TRUE(figures.disturbed);
+  ASSERT_EQ(figures.figures.size(), 1U);
+}
+
+// A run whose study was slowed alike for every kernel, as under load: the clock and the
+// fastest repetitions unchanged, the medians doubled.
+TEST(JudgePhases, NamesTheDisturbedPhaseAndItsFiguresOnly) {
+  Results results = sample_results();
+  const auto phase = [](const char* name) {
+    PhaseWatch watch;
+    watch.phase = name;
+    watch.cpu_shares = {1.0, 1.0};
+    return watch;
+  };
+  results.programs_watch = phase("programs");
+  results.study.phases = {phase("study"), phase("sweep")};
+  for (KernelFigures& kernel : results.study.kernels) {
+    const double fastest = kernel.ns_per_call.front();
+    kernel.ns_per_call = {fastest, 2 * fastest, 2 * fastest, fastest, 2 * fastest};
+  }
+  const std::vector<PhaseVerdict> verdicts = worked(results).worked_out.phases;
+  ASSERT_EQ(verdicts.size(), 3U);
+  EXPECT_EQ(verdicts[0].phase, "programs");
+  EXPECT_FALSE(verdicts[0].disturbed);
+  EXPECT_TRUE(verdicts[1].disturbed);
+  EXPECT_EQ(verdicts[1].figures.size(), results.study.kernels.size());
+  EXPECT_FALSE(verdicts[2].disturbed);
+  const Results judged = worked(results);
+  EXPECT_TRUE(is_disturbed(find_verdict(judged, "study"), "gcd_binary_u"));
+  EXPECT_FALSE(is_disturbed(find_verdict(judged, "sweep"), "gcd_binary_u"));
+}
+
+}  // namespace

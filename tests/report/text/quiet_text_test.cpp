@@ -1,0 +1,43 @@
+// Whether the machine was quiet, as text: one sentence for the quiet phases, one finding per
+// disturbed phase with its figures and the system's signs.
+#include "report/text/quiet_text.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/report/sample_results.h"
+
+namespace {
+
+TEST(QuietSection, SaysSoInOneSentenceWhereEveryPhaseWasQuiet) {
+  std::string out;
+  quiet_section(out, sample_results());
+  EXPECT_EQ(out,
+            "Was the machine quiet? (each phase watched, against what a quiet run shows)\n"
+            "  Quiet: the programs' runs, the study on the programs' pairs, the sweep. Every\n"
+            "  figure's median there stands within 15% (and 2 ns a call) of its fastest\n"
+            "  repetition, as on a quiet machine; the work ran at least 95% of the wall time,\n"
+            "  the host stole at most 2% and the clock held within 5%, where the system\n"
+            "  tells; 9 involuntary switches in all.\n\n");
+}
+
+// The study slowed alike for every kernel, as under load, its thread off the processor a
+// while: named, with its figures and signs; the other phases quiet.
+TEST(QuietSection, NamesADisturbedPhaseWithItsFiguresAndSigns) {
+  Results results = sample_results();
+  results.study.phases[0].cpu_shares = {1.0, 0.62};
+  results.study.phases[0].stolen_share = 0.031;
+  results.study.kernels[0].ns_per_call = {70, 140, 140, 70, 140};
+  std::string out;
+  quiet_section(out, worked(results));
+  EXPECT_NE(
+      out.find("  Finding: the study on the programs' pairs was disturbed. Its repetitions\n"
+               "  spread more than a quiet run's: gcd_euclid_u 100.0% above its fastest\n"
+               "  repetition (140.00 ns a call against 70.00). The system: its work ran 62.0% of\n"
+               "  the wall time in its slowest repetition, the host stole 3.1% of the machine's\n"
+               "  time. 3 involuntary switches."),
+      std::string::npos)
+      << out;
+  EXPECT_NE(out.find("  Quiet: the programs' runs, the sweep."), std::string::npos) << out;
+}
+
+}  // namespace
