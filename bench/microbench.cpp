@@ -1,5 +1,6 @@
 // gcd_microbench: nanoseconds per call of the kit's kernels and their peers, on the
-// benchmarks' own pseudo-random pairs, with passes per call and the cost of one pass.
+// benchmarks' own pseudo-random pairs, with passes per call and the cost of one pass; the
+// peers that take two pairs at once per two pairs, with their pairs a second.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -43,6 +44,21 @@ void per_call(benchmark::State& state, const StudiedKernel& studied) {
   }
 }
 
+// A peer of two pairs at once: one iteration is one call of two pairs.
+void per_pair(benchmark::State& state, const StudiedKernel& studied) {
+  const std::vector<Pair>& table = pairs();
+  two_pair_kernel kernel = studied.two;
+  benchmark::DoNotOptimize(kernel);
+  std::size_t index = 0;
+  for (auto _ : state) {
+    const Pair& one = table[index++ & (PAIR_COUNT - 1)];
+    const Pair& other = table[index++ & (PAIR_COUNT - 1)];
+    const TwoGcds both = kernel(one.first, one.second, other.first, other.second);
+    benchmark::DoNotOptimize(both);
+  }
+  state.SetItemsProcessed(2 * static_cast<std::int64_t>(state.iterations()));
+}
+
 }  // namespace
 
 // A peer that got an answer wrong would make every comparison meaningless.
@@ -57,7 +73,11 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    benchmark::RegisterBenchmark(("per_call/" + kernel.name).c_str(), per_call, kernel);
+    if (kernel.two != nullptr) {
+      benchmark::RegisterBenchmark(("per_two_pairs/" + kernel.name).c_str(), per_pair, kernel);
+    } else {
+      benchmark::RegisterBenchmark(("per_call/" + kernel.name).c_str(), per_call, kernel);
+    }
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

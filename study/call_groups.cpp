@@ -54,6 +54,15 @@ std::vector<CallGroup> group_calls(const std::string& kernel, std::span<const Pa
   return groups;
 }
 
+double mean_passes_of_two(const std::vector<std::uint32_t>& passes) {
+  double sum = 0;
+  std::size_t loops = 0;
+  for (std::size_t i = 0; i < passes.size(); i += 2, ++loops) {
+    sum += i + 1 < passes.size() ? std::max(passes[i], passes[i + 1]) : passes[i];
+  }
+  return loops > 0 ? sum / static_cast<double>(loops) : 0;
+}
+
 std::vector<Pair> timed_table(const std::vector<Pair>& pairs) {
   std::vector<Pair> table;
   while (!pairs.empty() && table.size() < GROUP_TIMED_CALLS) {

@@ -42,6 +42,10 @@ struct CallGroup {
 // as long as a large one, the predictor's first few calls a small part of it.
 inline constexpr std::size_t GROUP_TIMED_CALLS = 4096;
 
+// The mean over the pairs taken two at a time (the last alone where they are odd) of the
+// larger of their passes.
+[[nodiscard]] double mean_passes_of_two(const std::vector<std::uint32_t>& passes);
+
 // The group's table, repeated to at least GROUP_TIMED_CALLS calls.
 [[nodiscard]] std::vector<Pair> timed_table(const std::vector<Pair>& pairs);
 
@@ -56,6 +60,9 @@ struct GroupTiming {
 struct CallTimings {
   std::string kernel;
   std::uint64_t pairs = 0;  // the sample: the programs' first pairs
+  // The mean of the larger passes of two consecutive pairs of the sample: the passes of a loop
+  // that takes two pairs at once, until both are done.
+  double passes_of_two = 0;
   std::vector<GroupTiming> groups;
   std::vector<double> own_order_ns_per_call;
 };

@@ -59,6 +59,14 @@ double net_ns_per_call(gcd_kernel kernel, std::span<const Pair> table) {
   return ns_per_call_on_pairs(kernel, table) - loop;
 }
 
+// ns per pair of a kernel of two pairs at once on the table, net of its own empty loop on the
+// same table.
+double net_ns_per_pair(two_pair_kernel kernel, std::span<const Pair> table) {
+  static_cast<void>(ns_per_pair_two_at_a_time(empty_two_pair_kernel, table));
+  const double loop = ns_per_pair_two_at_a_time(empty_two_pair_kernel, table);
+  return ns_per_pair_two_at_a_time(kernel, table) - loop;
+}
+
 // Each kit kernel's calls on the programs' first pairs, by their kind and in their own order,
 // in the table loop; repetitions outermost, as for the kernels.
 std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kernels,
@@ -74,7 +82,11 @@ std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kern
       continue;
     }
     kit.push_back(&kernel);
-    CallTimings timing{kernel.name, sample.size(), {}, {}};
+    std::vector<std::uint32_t> passes;
+    for (const Pair& pair : sample) {
+      passes.push_back(kernel.passes(pair.first, pair.second));
+    }
+    CallTimings timing{kernel.name, sample.size(), mean_passes_of_two(passes), {}, {}};
     tables.emplace_back();
     for (const CallGroup& group : group_calls(kernel.name, sample)) {
       timing.groups.push_back({group.passes, group.exit, group.pairs.size(), {}});
@@ -106,14 +118,30 @@ std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kern
 }  // namespace
 
 void check_against_euclid(const StudiedKernel& peer, std::span<const Pair> pairs) {
-  for (const Pair& pair : pairs) {
-    const std::uint32_t got = peer.kernel(pair.first, pair.second);
+  const auto words = [](const Pair& pair) {
+    return std::to_string(pair.first) + ", " + std::to_string(pair.second);
+  };
+  // "wrong_u(12, 18) gave 7", or for two pairs at once which pair's answer was wrong.
+  const auto check = [&](const Pair& pair, std::uint32_t got, const std::string& call) {
     const std::uint32_t want = gcd_euclid_u(pair.first, pair.second);
     if (got != want) {
-      throw WrongAnswer(peer.name + "(" + std::to_string(pair.first) + ", " +
-                        std::to_string(pair.second) + ") gave " + std::to_string(got) +
+      throw WrongAnswer(call + " gave " + std::to_string(got) +
+                        (peer.two != nullptr ? " for (" + words(pair) + ")" : "") +
                         ", gcd_euclid_u gives " + std::to_string(want));
     }
+  };
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    if (peer.two == nullptr) {
+      check(pairs[i], peer.kernel(pairs[i].first, pairs[i].second),
+            peer.name + "(" + words(pairs[i]) + ")");
+      continue;
+    }
+    const Pair& other = pairs[i + 1 < pairs.size() ? i + 1 : 0];
+    const TwoGcds both = peer.two(pairs[i].first, pairs[i].second, other.first, other.second);
+    const std::string call = peer.name + "(" + words(pairs[i]) + ", " + words(other) + ")";
+    check(pairs[i], both.first, call);
+    check(other, both.second, call);
+    ++i;
   }
 }
 
@@ -126,6 +154,9 @@ std::vector<StudiedKernel> studied_kernels() {
   };
   for (const Peer& peer : peers()) {
     kernels.push_back({peer.name, peer.kernel, nullptr, false, 0.0});
+  }
+  for (const TwoPairPeer& peer : two_pair_peers()) {
+    kernels.push_back({peer.name, nullptr, nullptr, false, 0.0, peer.kernel});
   }
   return kernels;
 }
@@ -208,9 +239,14 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
     watch_kept(study_watch, repetition, [&] {
       const double loop = ns_per_call_on_drawn_pairs(empty_kernel, settings.drawn_pairs);
       for (std::size_t i = 0; i < kernels.size(); ++i) {
-        const double ns = ns_per_call_on_drawn_pairs(kernels[i].kernel, settings.drawn_pairs);
+        // A peer of two pairs at once takes the same pairs from a table, two at a time, net
+        // of its own loop: the figure kept is its time per pair.
+        const double net =
+            kernels[i].two != nullptr
+                ? net_ns_per_pair(kernels[i].two, drawn)
+                : ns_per_call_on_drawn_pairs(kernels[i].kernel, settings.drawn_pairs) - loop;
         if (repetition > 0) {
-          study.kernels[i].ns_per_call.push_back(ns - loop);
+          study.kernels[i].ns_per_call.push_back(net);
         }
       }
       if (repetition > 0) {
@@ -241,9 +277,11 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
           if (kernels[i].is_signed != is_signed) {
             continue;
           }
-          const double ns = ns_per_call_on_pairs(kernels[i].kernel, pairs);
+          const double net = kernels[i].two != nullptr
+                                 ? net_ns_per_pair(kernels[i].two, pairs)
+                                 : ns_per_call_on_pairs(kernels[i].kernel, pairs) - loop;
           if (repetition > 0) {
-            study.sweep[i * sized.size() + s].ns_per_call.push_back(ns - loop);
+            study.sweep[i * sized.size() + s].ns_per_call.push_back(net);
           }
         }
       }

@@ -20,14 +20,16 @@
 #include "study/divider.h"
 #include "study/latency.h"
 #include "study/pairs.h"
+#include "study/peers.h"
 #include "study/watch.h"
 
 struct StudiedKernel {
   std::string name;
-  gcd_kernel kernel;
-  pass_counter passes;    // nullptr for a peer, whose passes the kit cannot count
-  bool is_signed;         // reads its words as signed: the sweep gives it signed operands
-  double passes_per_bit;  // the constant of its algorithm, 0 where none applies
+  gcd_kernel kernel;              // nullptr for a peer that takes two pairs at once
+  pass_counter passes;            // nullptr for a peer, whose passes the kit cannot count
+  bool is_signed;                 // reads its words as signed: the sweep gives it signed operands
+  double passes_per_bit;          // the constant of its algorithm, 0 where none applies
+  two_pair_kernel two = nullptr;  // a peer of two pairs at once, timed per pair
 };
 
 // The kit's four kernels, then the peers of this build.
@@ -105,7 +107,8 @@ class WrongAnswer : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Throws WrongAnswer, naming the first pair, where the kernel's answer is not gcd_euclid_u's.
+// Throws WrongAnswer, naming the first pair, where the kernel's answer is not gcd_euclid_u's
+// (a peer of two pairs at once: on the pairs two at a time, as it is timed).
 void check_against_euclid(const StudiedKernel& kernel, std::span<const Pair> pairs);
 
 // Counts the events around count calls of each kernel on the programs' pairs, and around

@@ -11,7 +11,8 @@ using Clock = std::chrono::steady_clock;
 
 // The kernel's address is hidden from the optimiser, so that no kernel, the empty one
 // above all, is inlined into a loop that must make a real call.
-gcd_kernel opaque(gcd_kernel kernel) noexcept {
+template <class Kernel>
+Kernel opaque(Kernel kernel) noexcept {
   asm volatile("" : "+r"(kernel));
   return kernel;
 }
@@ -39,4 +40,26 @@ double ns_per_call_on_pairs(gcd_kernel kernel, std::span<const Pair> pairs) {
     keep(kernel(pair.first, pair.second));
   }
   return ns_since(start, static_cast<double>(pairs.size()));
+}
+
+TwoGcds empty_two_pair_kernel(std::uint32_t a, std::uint32_t /*b*/, std::uint32_t c,
+                              std::uint32_t /*d*/) noexcept {
+  return {a, c};
+}
+
+double ns_per_pair_two_at_a_time(two_pair_kernel kernel, std::span<const Pair> pairs) {
+  if (pairs.empty()) {
+    return 0;
+  }
+  kernel = opaque(kernel);
+  const std::size_t count = pairs.size();
+  const Clock::time_point start = Clock::now();
+  for (std::size_t i = 0; i < count; i += 2) {
+    const Pair& one = pairs[i];
+    const Pair& other = pairs[i + 1 < count ? i + 1 : 0];
+    const TwoGcds both = kernel(one.first, one.second, other.first, other.second);
+    keep(both.first);
+    keep(both.second);
+  }
+  return ns_since(start, static_cast<double>(count + count % 2));
 }

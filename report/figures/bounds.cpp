@@ -130,6 +130,50 @@ std::vector<KernelBound> latency_bounds(const std::vector<KernelLoop>& loops, co
   return bounds;
 }
 
+namespace {
+
+// One step of an algorithm's chain: its words and its latency, where it was timed.
+struct Step {
+  std::string words;
+  std::optional<double> cycles;
+};
+
+// The binary algorithm's own steps from one pass to the next: the comparison and the
+// conditional move that choose the smaller word, the count of the zeros of the next word, and
+// the shift by that count; on x86 or on aarch64, by the forms timed here.
+std::vector<Step> binary_steps(const Study& study) {
+  if (latency(study, "cmp_csel")) {
+    const std::optional<double> rbit = latency(study, "rbit");
+    const std::optional<double> clz = latency(study, "clz");
+    return {{"the comparison and the select of the smaller word", latency(study, "cmp_csel")},
+            {"the count of the zeros of the next (rbit and clz)",
+             rbit && clz ? std::optional<double>(*rbit + *clz) : std::nullopt},
+            {"the shift by that count", latency(study, "lsr")}};
+  }
+  const bool tzcnt = latency(study, "tzcnt").has_value();
+  return {{"the comparison and the conditional move that choose the smaller word",
+           latency(study, "cmp_cmovbe")},
+          {std::string("the count of the zeros of the next (") + (tzcnt ? "tzcnt" : "bsf") + ")",
+           latency(study, tzcnt ? "tzcnt" : "bsf")},
+          {"the shift by that count", known_latency("shr_cl", "", study)}};
+}
+
+// The steps as one chain, where each was timed.
+std::optional<KernelBound> chain_of(const std::string& kernel, const std::vector<Step>& steps) {
+  KernelBound bound{kernel, 0, "", {}, 0, false};
+  for (const Step& step : steps) {
+    if (!step.cycles) {
+      return std::nullopt;
+    }
+    bound.cycles_per_pass += *step.cycles;
+    bound.chain +=
+        (bound.chain.empty() ? "" : " -> ") + step.words + " (" + cycles_text(*step.cycles) + ")";
+  }
+  return bound;
+}
+
+}  // namespace
+
 std::vector<KernelBound> algorithm_bounds(const Study& study) {
   std::vector<KernelBound> bounds;
   const std::optional<double> move = latency(study, "mov");
@@ -145,6 +189,12 @@ std::vector<KernelBound> algorithm_bounds(const Study& study) {
                       {},
                       0,
                       false});
+  }
+  const std::vector<Step> steps = binary_steps(study);
+  for (const char* kernel : {"gcd_binary_u", "gcd_binary_s"}) {
+    if (std::optional<KernelBound> bound = chain_of(kernel, steps)) {
+      bounds.push_back(*bound);
+    }
   }
   return bounds;
 }

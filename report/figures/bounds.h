@@ -22,6 +22,8 @@
 [[nodiscard]] std::vector<KernelBound> latency_bounds(const std::vector<KernelLoop>& loops,
                                                       const Study& study);
 
-// Where no machine code can be read: each Euclidean kernel's division on its own operands and
-// the move that makes its remainder the next divisor, the steps the algorithm chains itself.
+// Where no machine code can be read, the steps each algorithm chains itself: each Euclidean
+// kernel's division on its own operands and the move that makes its remainder the next
+// divisor; each binary kernel's comparison and conditional move that choose the smaller word,
+// the count of the zeros of the next and the shift by that count.
 [[nodiscard]] std::vector<KernelBound> algorithm_bounds(const Study& study);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "study/fit.h"
+#include "study/peers.h"
 
 std::optional<OverlapLine> overlap_line(std::span<const GroupPoint> points, CallExit exit) {
   std::vector<double> passes;
@@ -110,6 +111,50 @@ std::vector<CallBound> call_bounds(const Results& results) {
     all.push_back(bound_the_call(
         timings.kernel, std::move(points), median(timings.own_order_ns_per_call) * *ghz,
         chain_cycles(results, timings.kernel), *study.mispredicted_branch_ns * *ghz));
+  }
+  return all;
+}
+
+TwoPairGain two_pair_gain(const std::string& peer, const CallBound& bound, double passes_of_two,
+                          double cycles_per_pair, double mispredicted_branch) {
+  TwoPairGain gain;
+  gain.peer = peer;
+  gain.kernel = bound.kernel;
+  gain.cycles_per_pair = cycles_per_pair;
+  gain.cycles_per_call = bound.measured;
+  gain.gain = cycles_per_pair != 0 ? bound.measured / cycles_per_pair : 0;
+  gain.passes_of_two = passes_of_two;
+  gain.sits_on = bound.sits_on;
+  const double two_overlapped = 2 * bound.overlapped_pass.value_or(0);
+  gain.loop_pass = std::max(bound.chain.value_or(0), two_overlapped);
+  gain.predicted_per_pair = (passes_of_two * gain.loop_pass + mispredicted_branch) / 2;
+  if (bound.prediction && gain.predicted_per_pair > 0) {
+    gain.predicted_gain = *bound.prediction / gain.predicted_per_pair;
+  }
+  return gain;
+}
+
+std::vector<TwoPairGain> two_pair_gains(const Results& results) {
+  std::vector<TwoPairGain> all;
+  const std::optional<double> ghz = results.study.ghz();
+  if (!ghz || !results.study.mispredicted_branch_ns) {
+    return all;
+  }
+  for (const TwoPairPeer& peer : two_pair_peers()) {
+    const KernelFigures* timed = find_kernel(results.study, peer.name);
+    const auto bound =
+        std::find_if(results.worked_out.calls.begin(), results.worked_out.calls.end(),
+                     [&](const CallBound& call) { return call.kernel == peer.kit_kernel; });
+    const auto timings =
+        std::find_if(results.study.calls.begin(), results.study.calls.end(),
+                     [&](const CallTimings& calls) { return calls.kernel == peer.kit_kernel; });
+    if (timed == nullptr || bound == results.worked_out.calls.end() || !bound->prediction ||
+        timings == results.study.calls.end()) {
+      continue;
+    }
+    all.push_back(two_pair_gain(peer.name, *bound, timings->passes_of_two,
+                                median(timed->ns_per_call) * *ghz,
+                                *results.study.mispredicted_branch_ns * *ghz));
   }
   return all;
 }

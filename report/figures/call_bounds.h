@@ -38,6 +38,15 @@ inline constexpr double PREDICTION_HOLDS = 0.10;
                                        double measured, std::optional<double> chain,
                                        double mispredicted_branch);
 
+// A peer's gain from two pairs in flight, measured and predicted by its kernel's bound: the
+// kernel's call over the peer's pair.
+[[nodiscard]] TwoPairGain two_pair_gain(const std::string& peer, const CallBound& bound,
+                                        double passes_of_two, double cycles_per_pair,
+                                        double mispredicted_branch);
+
+// Each peer of two pairs at once whose kit kernel has a call bound, in the results.
+[[nodiscard]] std::vector<TwoPairGain> two_pair_gains(const Results& results);
+
 // Each kit kernel's call bound from the results: none without the clock or the mispredicted
 // branch.
 [[nodiscard]] std::vector<CallBound> call_bounds(const Results& results);

@@ -102,5 +102,6 @@ void work_out(Results& results) {
   out.unsigned_crossover = crossover(results.study, "gcd_euclid_u", "gcd_binary_u");
   out.signed_crossover = crossover(results.study, "gcd_euclid_s", "gcd_binary_s");
   out.calls = call_bounds(results);
+  out.two_pairs = two_pair_gains(results);
   out.phases = judge_phases(results);
 }

@@ -120,6 +120,23 @@ struct CallBound {
   std::optional<double> departure;  // of the prediction from the measured call, as a share
 };
 
+// Two pairs in flight: a peer that runs a kit kernel's algorithm on two pairs at once, against
+// the kernel's call in the same kind of loop (a table's, net of its own), and what the call's
+// bounds predict: one loop of the larger passes of the two, each pass the larger of the chain
+// and two overlapped passes, and one mispredicted exit for the two.
+struct TwoPairGain {
+  std::string peer;
+  std::string kernel;
+  double cycles_per_pair = 0;  // the peer's
+  double cycles_per_call = 0;  // the kernel's, in the programs' order
+  double gain = 0;             // the kernel's call over the peer's pair
+  double passes_of_two = 0;    // the larger of two pairs' passes, on average
+  double loop_pass = 0;        // the larger of the chain and two overlapped passes
+  double predicted_per_pair = 0;
+  double predicted_gain = 0;  // the kernel's predicted call over that
+  PassBound sits_on = PassBound::chain;
+};
+
 // A figure whose repetitions spread more than a quiet run's: its fastest and its median.
 struct DisturbedFigure {
   std::string figure;  // "gcd_euclid_u", "the loop", "gcd_binary_u at 12 bits"
@@ -148,6 +165,7 @@ struct WorkedOut {
   std::vector<Agreement> agreements;       // per kit kernel with counted passes
   Crossover unsigned_crossover;
   Crossover signed_crossover;
-  std::vector<CallBound> calls;      // per kit kernel whose calls were grouped, with a clock
-  std::vector<PhaseVerdict> phases;  // per phase watched
+  std::vector<CallBound> calls;        // per kit kernel whose calls were grouped, with a clock
+  std::vector<TwoPairGain> two_pairs;  // per peer of two pairs at once, where its kernel has one
+  std::vector<PhaseVerdict> phases;    // per phase watched
 };

@@ -80,10 +80,12 @@ void chain_table(std::string& out, const Results& results) {
     }
   }
   if (!results.bounds_left_out.empty()) {
-    const bool euclid_only = !results.bounds.empty();
-    wrap(out, std::string(euclid_only ? "The binary kernels have no chain here"
-                                      : "No chain of a pass here") +
-                  ": their machine code could not be read (" + results.bounds_left_out + ").");
+    wrap(out, results.bounds.empty()
+                  ? "No chain of a pass here: the kernels' machine code could not be read (" +
+                        results.bounds_left_out + ")."
+                  : "The kernels' machine code could not be read here (" + results.bounds_left_out +
+                        "): each chain above is its algorithm's own steps, at the latencies "
+                        "timed here.");
   }
 }
 
@@ -222,6 +224,9 @@ void bound_section(std::string& out, const Results& results) {
   divider_table(out, results.study.divider);
   if (!results.bounds.empty() || results.model) {
     chain_table(out, results);
+  } else if (!results.bounds_left_out.empty()) {
+    wrap(out, "No chain of a pass here: the kernels' machine code could not be read (" +
+                  results.bounds_left_out + ").");
   }
   model_words(out, results);
   counters_table(out, results.study);

@@ -87,7 +87,35 @@ std::string the_rest(const Results& results, const CallBound& bound) {
                            with_unit(rest, 1, "cycles") + "): the parts leave it unmeasured.");
 }
 
+// "1.52 times as fast"; "0.96 times as fast: slower".
+std::string times(double gain) {
+  return fixed(gain, 2) + " times as fast" + (gain < 1 ? ", slower" : "");
+}
+
 }  // namespace
+
+std::string two_pair_sentence(const TwoPairGain& two) {
+  const bool on_chain = two.sits_on == PassBound::chain;
+  const double apart = two.predicted_gain > 0 ? two.gain / two.predicted_gain - 1 : 0;
+  return "Two pairs in flight: " + two.peer + ", " + two.kernel +
+         "'s algorithm on two pairs at once in one loop, takes " +
+         with_unit(two.cycles_per_pair, 1, "cycles") + " a pair against " +
+         fixed(two.cycles_per_call, 1) + " a call of " + two.kernel +
+         " (each in a loop over a table of pairs, net of its own): " + times(two.gain) +
+         ". The bounds above predict " + fixed(two.predicted_gain, 2) +
+         ": a loop's pass takes the larger of the chain and two overlapped passes, " +
+         with_unit(two.loop_pass, 1, "cycles") + ", over the larger of the two pairs' passes (" +
+         fixed(two.passes_of_two, 1) + "), with one mispredicted exit for both: " +
+         with_unit(two.predicted_per_pair, 1, "cycles") + " a pair. " +
+         (on_chain ? "A kernel on its chain gains: the two chains run side by side."
+                   : "A kernel on the core's throughput gains little: two pairs take twice its "
+                     "units.") +
+         " The gain measured is " +
+         (std::fabs(apart) <= PREDICTION_HOLDS
+              ? "within " + fixed(PREDICTION_HOLDS * 100, 0) + "% of the prediction."
+              : fixed(std::fabs(apart) * 100, 1) + "% " + (apart < 0 ? "below" : "above") +
+                    " it: the peer's loop is not the kernel's, pass for pass.");
+}
 
 std::string call_sentence(const Results& results, const CallBound& bound) {
   if (!bound.prediction || !bound.departure) {
@@ -148,6 +176,9 @@ void call_section(std::string& out, const Results& results) {
   }
   for (const CallBound& bound : calls) {
     wrap(out, call_sentence(results, bound));
+  }
+  for (const TwoPairGain& two : results.worked_out.two_pairs) {
+    wrap(out, two_pair_sentence(two));
   }
   out += '\n';
 }

@@ -19,6 +19,7 @@
 #include "report/words/layout.h"
 #include "report/words/safe_text.h"
 #include "study/fit.h"
+#include "study/peers.h"
 #include "study/stats.h"
 
 namespace {
@@ -210,6 +211,22 @@ void kernel_table(std::string& out, const Results& results) {
   }
 }
 
+// The peers that take two pairs at once are timed otherwise: say how, where there are any.
+void two_pair_note(std::string& out, const Study& study) {
+  std::vector<std::string> names;
+  for (const TwoPairPeer& peer : two_pair_peers()) {
+    if (find_kernel(study, peer.name) != nullptr) {
+      names.push_back(peer.name);
+    }
+  }
+  if (!names.empty()) {
+    wrap(out, joined(names, " and ") +
+                  " take two pairs at once, in one loop: their figures are per pair, the "
+                  "programs' pairs taken two at a time from a table, net of that loop with an "
+                  "empty kernel.");
+  }
+}
+
 // What one mispredicted branch is, and what share of each kit kernel's call the one at the
 // exit of its loop takes.
 void mispredict_paragraph(std::string& out, const Study& study) {
@@ -315,6 +332,7 @@ void kernel_section(std::string& out, const Results& results) {
                 "empty kernel: " +
                 with_unit(median(study.loop_ns_per_call), 1, "ns") + " per call)" +
                 (ghz ? "; cycles are ns times the clock, " + with_unit(*ghz, 2, "GHz.") : "."));
+  two_pair_note(out, study);
   // The answer to "why", in one sentence per signedness.
   for (const auto& [euclid_name, binary_name] :
        {std::pair{"gcd_euclid_u", "gcd_binary_u"}, std::pair{"gcd_euclid_s", "gcd_binary_s"}}) {
@@ -347,10 +365,11 @@ void kernel_section(std::string& out, const Results& results) {
   out += '\n';
 }
 
-// One table of the sweep, every 4 bits, one column per kernel that has the figure.
-void sweep_table(std::string& out, const std::vector<std::string>& kernels,
-                 const std::function<std::optional<double>(const std::string&, unsigned)>& figure,
-                 int decimals) {
+using SweepFigure = std::function<std::optional<double>(const std::string&, unsigned)>;
+
+// One block of a table of the sweep, every 4 bits, one column per kernel.
+void sweep_block(std::string& out, const std::vector<std::string>& kernels,
+                 const SweepFigure& figure, int decimals) {
   std::string top = "      ";
   std::string bottom = "  bits";
   for (const std::string& kernel : kernels) {
@@ -375,6 +394,24 @@ void sweep_table(std::string& out, const std::vector<std::string>& kernels,
     if (any) {
       out += row + "\n";
     }
+  }
+}
+
+// The columns that fit 80 characters beside the sizes.
+constexpr std::size_t SWEEP_COLUMNS = 8;
+
+// One table of the sweep, one column per kernel that has the figure, in blocks one below the
+// other where they do not fit.
+void sweep_table(std::string& out, const std::vector<std::string>& kernels,
+                 const SweepFigure& figure, int decimals) {
+  for (std::size_t first = 0; first < kernels.size(); first += SWEEP_COLUMNS) {
+    if (first > 0) {
+      out += '\n';
+    }
+    const auto from = kernels.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto to = kernels.begin() +
+                    static_cast<std::ptrdiff_t>(std::min(first + SWEEP_COLUMNS, kernels.size()));
+    sweep_block(out, {from, to}, figure, decimals);
   }
 }
 

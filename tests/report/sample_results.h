@@ -37,10 +37,10 @@ inline Results sample_results() {
   study.clock_before_ghz = 2.95;
   study.clock_after_ghz = 3.05;
   study.mispredicted_branch_ns = 4.8;
-  const std::vector<std::string> names{"gcd_euclid_u", "gcd_euclid_s", "gcd_binary_u",
-                                       "gcd_binary_s", "fast_binary_u"};
-  const double ns[] = {80, 78, 40, 45, 30};
-  const double passes[] = {19, 18.4, 20.7, 20, 0};
+  const std::vector<std::string> names{"gcd_euclid_u", "gcd_euclid_s",  "gcd_binary_u",
+                                       "gcd_binary_s", "fast_binary_u", "euclid_two_u"};
+  const double ns[] = {80, 78, 40, 45, 30, 50};
+  const double passes[] = {19, 18.4, 20.7, 20, 0, 0};
   for (std::size_t i = 0; i < names.size(); ++i) {
     KernelFigures kernel{
         names[i], {ns[i] - 1, ns[i], ns[i] + 1, ns[i] - 0.5, ns[i] + 0.5}, std::nullopt};
@@ -126,12 +126,14 @@ inline Results sample_results() {
   };
   study.calls = {{"gcd_euclid_u",
                   1050,
+                  22,
                   {{18, CallExit::one, 500, repeated(103 / 3.0)},
                    {20, CallExit::one, 500, repeated(115 / 3.0)},
                    {30, CallExit::one, 50, repeated(200 / 3.0)}},
                   repeated(80)},
                  {"gcd_binary_u",
                   2000,
+                  23,
                   {{20, CallExit::u_is_one, 800, repeated(100 / 3.0)},
                    {22, CallExit::u_is_one, 800, repeated(110 / 3.0)},
                    {20, CallExit::u_equals_v, 200, repeated(104 / 3.0)},

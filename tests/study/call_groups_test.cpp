@@ -124,4 +124,12 @@ TEST(TimedTable, RepeatsASmallGroupToTheCallsATimingTakes) {
   EXPECT_TRUE(timed_table({}).empty());
 }
 
+// Two pairs in one loop make as many passes as the longer of them: taken two at a time, the
+// last alone where the pairs are odd.
+TEST(MeanPassesOfTwo, IsTheMeanOfTheLargerPassesOfConsecutivePairs) {
+  EXPECT_DOUBLE_EQ(mean_passes_of_two({3, 7, 10, 2}), (7 + 10) / 2.0);
+  EXPECT_DOUBLE_EQ(mean_passes_of_two({3, 7, 5}), (7 + 5) / 2.0);
+  EXPECT_DOUBLE_EQ(mean_passes_of_two({}), 0);
+}
+
 }  // namespace

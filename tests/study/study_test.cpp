@@ -230,6 +230,27 @@ std::uint32_t wrong_on_one_pair(std::uint32_t first, std::uint32_t second) noexc
   return first == 1172187917U ? 7 : gcd_euclid_u(first, second);
 }
 
+// A peer of two pairs at once, wrong on the second pair of one call.
+TwoGcds wrong_on_a_second_pair(std::uint32_t a, std::uint32_t b, std::uint32_t c,
+                               std::uint32_t d) noexcept {
+  const TwoGcds right = euclid_two_u(a, b, c, d);
+  return {right.first, c == 1172187917U ? right.second + 1 : right.second};
+}
+
+TEST(Study, RefusesToTimeAPeerOfTwoPairsThatGivesAWrongAnswer) {
+  std::vector<StudiedKernel> kernels = studied_kernels();
+  kernels.push_back({"wrong_two_u", nullptr, nullptr, false, 0.0, wrong_on_a_second_pair});
+  try {
+    static_cast<void>(run_study(kernels, small(), [](const std::string&) {}));
+    FAIL() << "a wrong peer was timed";
+  } catch (const WrongAnswer& wrong) {
+    EXPECT_NE(std::string(wrong.what()).find(") gave 2 for (1172187917, 870078620)"),
+              std::string::npos)
+        << wrong.what();
+    EXPECT_TRUE(std::string(wrong.what()).starts_with("wrong_two_u(")) << wrong.what();
+  }
+}
+
 TEST(Study, RefusesToTimeAPeerThatGivesAWrongAnswer) {
   std::vector<StudiedKernel> kernels = studied_kernels();
   kernels.push_back({"wrong_u", wrong_on_one_pair, nullptr, false, 0.0});

@@ -89,6 +89,7 @@ void write_calls(const Results& results, Json::Object& report) {
     in_order.emplace_back(
         Json::Object{{"kernel", timings.kernel},
                      {"pairs", timings.pairs},
+                     {"passes_of_two", rounded(timings.passes_of_two)},
                      {"ns_per_call_runs", numbers(timings.own_order_ns_per_call)},
                      {"cycles_per_call", cycles(ghz, median(timings.own_order_ns_per_call))}});
   }
@@ -99,6 +100,19 @@ void write_calls(const Results& results, Json::Object& report) {
   report.emplace_back("calls_in_order", std::move(in_order));
   report.emplace_back("call_groups", std::move(groups));
   report.emplace_back("call_bounds", std::move(bounds));
+  Json::Array two_pairs;
+  for (const TwoPairGain& two : results.worked_out.two_pairs) {
+    two_pairs.emplace_back(
+        Json::Object{{"peer", two.peer},
+                     {"kernel", two.kernel},
+                     {"cycles_per_pair", rounded(two.cycles_per_pair)},
+                     {"kernel_cycles_per_call", rounded(two.cycles_per_call)},
+                     {"gain", rounded(two.gain)},
+                     {"loop_pass_cycles", rounded(two.loop_pass)},
+                     {"predicted_cycles_per_pair", rounded(two.predicted_per_pair)},
+                     {"predicted_gain", rounded(two.predicted_gain)}});
+  }
+  report.emplace_back("two_pair_gains", std::move(two_pairs));
 }
 
 void read_calls(Reader& read, const Json& report, Results& results) {
@@ -106,6 +120,7 @@ void read_calls(Reader& read, const Json& report, Results& results) {
   for (const Json& row : read.array(report, "calls_in_order")) {
     CallTimings timings{read.kernel(row, "kernel", "calls_in_order", false),
                         read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
+                        read.number(row, "passes_of_two", 0, MAX_PASSES),
                         {},
                         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
     names.push_back(timings.kernel);

@@ -71,12 +71,45 @@ TEST(LatencyBounds, ChainEachLoopAtTheMeasuredLatencies) {
 // Without machine code: the division on its operands and the move of its remainder.
 TEST(AlgorithmBounds, AreTheDivisionAndTheMoveOfItsRemainder) {
   const std::vector<KernelBound> bounds = algorithm_bounds(measured());
-  ASSERT_EQ(bounds.size(), 1U);
+  ASSERT_EQ(bounds.size(), 3U);
   EXPECT_DOUBLE_EQ(bounds[0].cycles_per_pass, 12.25);
   EXPECT_FALSE(bounds[0].from_machine_code);
   EXPECT_EQ(bounds[0].chain,
             "the division on its operands (12.0) -> the move of its remainder to the divisor "
             "(0.2)");
+}
+
+// Without machine code, the binary kernels' chain is the algorithm's own steps: the compare
+// and select (3.0), the count of the zeros (tzcnt 1.5; bsf where tzcnt was not timed) and the
+// shift by the count (the longer of its edges, 2.0).
+TEST(AlgorithmBounds, AreTheBinaryAlgorithmsCompareSelectCountAndShift) {
+  const std::vector<KernelBound> bounds = algorithm_bounds(measured());
+  ASSERT_EQ(bounds.size(), 3U);
+  for (const std::size_t i : {1U, 2U}) {
+    EXPECT_EQ(bounds[i].kernel, i == 1 ? "gcd_binary_u" : "gcd_binary_s");
+    EXPECT_DOUBLE_EQ(bounds[i].cycles_per_pass, 6.5);
+    EXPECT_FALSE(bounds[i].from_machine_code);
+    EXPECT_EQ(bounds[i].chain,
+              "the comparison and the conditional move that choose the smaller word (3.0) -> "
+              "the count of the zeros of the next (tzcnt) (1.5) -> the shift by that count (2.0)");
+  }
+  Study without_tzcnt = measured();
+  without_tzcnt.latencies.forms[3] = {"bsf", "b", 2.5, 0, true};
+  EXPECT_DOUBLE_EQ(algorithm_bounds(without_tzcnt)[1].cycles_per_pass, 7.5);
+  Study aarch64;
+  aarch64.latencies.clock_before_ghz = 2.0;
+  aarch64.latencies.clock_after_ghz = 2.0;
+  aarch64.latencies.forms = {{"cmp_csel", "c", 2.0, 0, true},
+                             {"rbit", "r", 1.0, 0, true},
+                             {"clz", "z", 1.0, 0, true},
+                             {"lsr", "l", 1.0, 0, true}};
+  const std::vector<KernelBound> arm = algorithm_bounds(aarch64);
+  ASSERT_EQ(arm.size(), 2U);
+  EXPECT_DOUBLE_EQ(arm[0].cycles_per_pass, 5.0);
+  // A step not timed: no chain of the binary kernels, rather than one that leaves it out.
+  Study untimed = measured();
+  untimed.latencies.forms[2].plausible = false;
+  EXPECT_EQ(algorithm_bounds(untimed).size(), 1U);
 }
 
 }  // namespace

@@ -103,6 +103,27 @@ TEST(BoundTheCall, WeighsTheLinesOfTwoExitsByTheirPairs) {
   EXPECT_NEAR(*bound.overlapped_pass, (600 * 5.0 + 200 * 9.0) / 800, 1e-9);
 }
 
+// Two pairs in flight: a loop's pass is the larger of the chain and two overlapped passes,
+// over the larger passes of the two, with one exit for both.
+TEST(TwoPairGain, SetsTheGainMeasuredBesideTheBoundsPrediction) {
+  const std::vector<GroupPoint> points{{8, CallExit::one, 500, 6.0 * 8},
+                                       {12, CallExit::one, 500, 6.0 * 12}};
+  // On its chain (12 against 6): a loop pass of 12 for two pairs, 11 passes: (132 + 15) / 2.
+  const CallBound chain = bound_the_call("gcd_euclid_u", points, 140, 12.0, 15);
+  const TwoPairGain euclid = two_pair_gain("euclid_two_u", chain, 11, 70, 15);
+  EXPECT_DOUBLE_EQ(euclid.loop_pass, 12);
+  EXPECT_DOUBLE_EQ(euclid.predicted_per_pair, (11 * 12 + 15) / 2.0);
+  EXPECT_NEAR(euclid.predicted_gain, 135 / 73.5, 1e-12);
+  EXPECT_DOUBLE_EQ(euclid.gain, 2);
+  EXPECT_EQ(euclid.sits_on, PassBound::chain);
+  // On the throughput (a chain of 4 against 6 overlapped): two pairs take 12 a loop pass, as
+  // two calls would: no gain but the one exit.
+  const CallBound throughput = bound_the_call("gcd_binary_u", points, 90, 4.0, 15);
+  const TwoPairGain binary = two_pair_gain("binary_two_u", throughput, 10, 90, 15);
+  EXPECT_DOUBLE_EQ(binary.loop_pass, 12);
+  EXPECT_NEAR(binary.predicted_gain, (10 * 6.0 + 15) / ((10 * 12 + 15) / 2.0), 1e-12);
+}
+
 TEST(CallBounds, AreWorkedOutWithTheClockAndTheBranch) {
   Results results = sample_results();
   ASSERT_EQ(results.worked_out.calls.size(), 2U);

@@ -55,7 +55,7 @@ TEST(ResultsJson, GivesCyclesAsNsTimesTheClock) {
       EXPECT_NE(row.find("cycles_per_pass")->get<std::nullptr_t>(), nullptr);
     }
   }
-  EXPECT_EQ(checked, 5U + 5U * 32U);
+  EXPECT_EQ(checked, 6U + 6U * 32U);
   EXPECT_NEAR(*json.find("mispredicted_branch")->find("cycles")->get<double>(), 4.8 * 3.0, 0.002);
 }
 

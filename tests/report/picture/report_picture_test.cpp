@@ -146,7 +146,7 @@ TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
                              "data-law=\"Gauss-Kuzmin\"", "data-law=\"geometric\""}) {
     EXPECT_EQ(count(svg, series), 1U) << series;
   }
-  EXPECT_EQ(count(svg, "class=\"series "), 13U + 10U);  // and what bounds a call, below
+  EXPECT_EQ(count(svg, "class=\"series "), 14U + 10U);  // and what bounds a call, below
   EXPECT_NE(svg.find(">ns per call</text>"), std::string::npos);
   EXPECT_NE(svg.find(">operand size (bits)</text>"), std::string::npos);
   // The two theory lines.

@@ -103,13 +103,29 @@ TEST(BoundSection, NamesTheAlgorithmsOwnStepsWhereNoMachineCodeIsRead) {
                      "divisor (0.2)",
                      {},
                      0,
+                     false},
+                    {"gcd_binary_u",
+                     4.0,
+                     "the comparison and the conditional move that choose the smaller word (2.0) "
+                     "-> the count of the zeros of the next (tzcnt) (1.0) -> the shift by that "
+                     "count (1.0)",
+                     {},
+                     0,
                      false}};
   results.bounds_left_out = "objdump not found: could not be started: No such file or directory";
   expect_whole(section(worked(results)),
                {"  gcd_euclid_u, the algorithm's own steps: the division on its operands (10.5)\n"
                 "  -> the move of its remainder to the divisor (0.2).\n",
-                "  The binary kernels have no chain here: their machine code could not be read\n"
-                "  (objdump not found: could not be started: No such file or directory).\n"});
+                "  gcd_binary_u, the algorithm's own steps: the comparison and the conditional\n"
+                "  move that choose the smaller word (2.0) -> the count of the zeros of the next\n"
+                "  (tzcnt) (1.0) -> the shift by that count (1.0).\n",
+                "  The kernels' machine code could not be read here (objdump not found: could not\n"
+                "  be started: No such file or directory): each chain above is its algorithm's\n"
+                "  own steps, at the latencies timed here.\n"});
+  results.bounds.clear();
+  expect_whole(section(worked(results)),
+               {"  No chain of a pass here: the kernels' machine code could not be read (objdump\n"
+                "  not found: could not be started: No such file or directory).\n"});
 }
 
 }  // namespace

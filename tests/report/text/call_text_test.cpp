@@ -97,6 +97,34 @@ TEST(CallSentence, IsWithheldWhereTheCallWasDisturbedOrHasNoBound) {
             "gcd_binary_s: no bound to predict its call by (no chain and no line).");
 }
 
+// euclid_two_u of sample_results(): 50 ns a pair (150 cycles) against gcd_euclid_u's 240 a
+// call: 1.60; predicted (22 x 12 + 14.4) / 2 = 139.2 a pair against 248.7: 1.79.
+TEST(TwoPairSentence, SetsTheGainBesideThePrediction) {
+  const Results results = sample_results();
+  ASSERT_EQ(results.worked_out.two_pairs.size(), 1U);
+  EXPECT_EQ(two_pair_sentence(results.worked_out.two_pairs[0]),
+            "Two pairs in flight: euclid_two_u, gcd_euclid_u's algorithm on two pairs at once "
+            "in one loop, takes 150.0\x1f"
+            "cycles a pair against 240.0 a call of gcd_euclid_u "
+            "(each in a loop over a table of pairs, net of its own): 1.60 times as fast. The "
+            "bounds above predict 1.79: a loop's pass takes the larger of the chain and two "
+            "overlapped passes, 12.0\x1f"
+            "cycles, over the larger of the two pairs' passes "
+            "(22.0), with one mispredicted exit for both: 139.2\x1f"
+            "cycles a pair. A kernel on "
+            "its chain gains: the two chains run side by side. The gain measured is 10.4% "
+            "below it: the peer's loop is not the kernel's, pass for pass.");
+  TwoPairGain near = results.worked_out.two_pairs[0];
+  near.gain = near.predicted_gain * 0.901;
+  EXPECT_TRUE(
+      two_pair_sentence(near).ends_with("The gain measured is within 10% of the prediction."));
+  near.sits_on = PassBound::overlapped;
+  near.gain = 0.95;
+  EXPECT_NE(two_pair_sentence(near).find("0.95 times as fast, slower. "), std::string::npos);
+  EXPECT_NE(two_pair_sentence(near).find("A kernel on the core's throughput gains little"),
+            std::string::npos);
+}
+
 TEST(CallSection, SetsTheBoundsAndTheLinesInTables) {
   Results results = sample_results();
   std::string out;

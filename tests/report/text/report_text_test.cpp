@@ -177,12 +177,22 @@ TEST(FormatReport, SetsTheModelBesideTheMeasurement) {
       << notes;
 }
 
+// Also with every peer a build may have: the sweep's tables go on in a block below.
 TEST(FormatReport, FitsAnEightyColumnTerminal) {
-  std::istringstream lines(format_report(sample_results()));
+  Results results = sample_results();
+  for (const char* peer : {"std_gcd_u", "mpn_gcd_1_u", "binary_two_u"}) {
+    results.study.kernels.push_back({peer, {30, 30, 30, 30, 30}, std::nullopt});
+    for (unsigned bits = 1; bits <= 32; ++bits) {
+      results.study.sweep.push_back({peer, bits, {1.0 * bits}, std::nullopt});
+    }
+  }
+  const std::string text = format_report(worked(results));
+  std::istringstream lines(text);
   std::string line;
   while (std::getline(lines, line)) {
     EXPECT_LE(line.size(), 80U) << line;
   }
+  EXPECT_NE(text.find("\n\n        binary_\n  bits    two_u\n"), std::string::npos) << text;
 }
 
 TEST(FormatReport, NamesAProgramWhoseRunsSpreadMoreThanATenth) {
