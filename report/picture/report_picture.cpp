@@ -13,6 +13,7 @@
 #include "study/distributions.h"
 #include "study/divider.h"
 #include "study/fit.h"
+#include "study/peers.h"
 #include "study/stats.h"
 
 namespace {
@@ -26,13 +27,21 @@ constexpr double SPREAD_BOTTOM = 950;
 constexpr Style THEORY{"#c8c8c8", ""};
 
 // Euclid blue and binary orange, signed dashed; the peers in colours of their own.
-Style style_of(const std::string& kernel, std::size_t index) {
+Style style_of(const std::string& kernel) {
   if (kernel == "gcd_euclid_u") return {"#1f5fa8", ""};
   if (kernel == "gcd_euclid_s") return {"#1f5fa8", "7 4"};
   if (kernel == "gcd_binary_u") return {"#d9661f", ""};
   if (kernel == "gcd_binary_s") return {"#d9661f", "7 4"};
-  static constexpr const char* PEER_COLOURS[] = {"#2e8b3a", "#7b3fa0", "#8c5a2b", "#555555"};
-  return {PEER_COLOURS[index % std::size(PEER_COLOURS)], ""};
+  // A colour of its own per peer, the same in every report; one not known, grey.
+  static constexpr const char* PEER_COLOURS[] = {"#2e8b3a", "#7b3fa0", "#8c5a2b", "#00838f",
+                                                 "#c2185b"};
+  static_assert(std::size(PEER_COLOURS) == std::size(PEER_NAMES), "a colour for every peer");
+  for (std::size_t i = 0; i < std::size(PEER_NAMES); ++i) {
+    if (kernel == PEER_NAMES[i]) {
+      return {PEER_COLOURS[i], ""};
+    }
+  }
+  return {"#555555", ""};
 }
 
 std::vector<Series> collect(const Study& study, bool passes) {
@@ -137,7 +146,7 @@ void spread_panels(std::string& out, const Study& study) {
                            {SPREAD_TOP, SPREAD_BOTTOM, x_high, 8, "passes in a call"});
   passes_panel.axes(out, "How the calls spread", "share of calls (%)");
   for (std::size_t i = 0; i < passes.size(); ++i) {
-    passes_panel.line(out, passes[i], style_of(passes[i].name, i), "spread");
+    passes_panel.line(out, passes[i], style_of(passes[i].name), "spread");
   }
   std::vector<Series> both = shares;
   both.insert(both.end(), laws.begin(), laws.end());
@@ -157,7 +166,7 @@ void spread_panels(std::string& out, const Study& study) {
   }
   out += "</g>\n";
   for (std::size_t i = 0; i < shares.size(); ++i) {
-    shares_panel.line(out, shares[i], style_of(shares[i].name, i), "shares");
+    shares_panel.line(out, shares[i], style_of(shares[i].name), "shares");
   }
   out += "<g class=\"legend\" font-size=\"12\" fill=\"#333\">\n";
   legend_entry(out, 80, SPREAD_BOTTOM + 80, THEORY, 6,
@@ -192,7 +201,7 @@ std::string draw_svg(const Results& results) {
     time_panel.right_axis(out, unit, *ghz);
   }
   for (std::size_t i = 0; i < ns.size(); ++i) {
-    time_panel.line(out, ns[i], style_of(ns[i].name, i), "ns");
+    time_panel.line(out, ns[i], style_of(ns[i].name), "ns");
   }
 
   const auto [passes_low, passes_high] = value_range(passes);
@@ -211,14 +220,14 @@ std::string draw_svg(const Results& results) {
   }
   out += "</g>\n";
   for (std::size_t i = 0; i < passes.size(); ++i) {
-    passes_panel.line(out, passes[i], style_of(passes[i].name, i), "passes");
+    passes_panel.line(out, passes[i], style_of(passes[i].name), "passes");
   }
 
   // The legend: every kernel once, four to a row, then the theory lines on a row of their own.
   out += "<g class=\"legend\" font-size=\"12\" fill=\"#333\">\n";
   for (std::size_t i = 0; i < ns.size(); ++i) {
     legend_entry(out, 80 + static_cast<double>(i % 4) * 230, 510 + static_cast<double>(i / 4) * 22,
-                 style_of(ns[i].name, i), 2, ns[i].name);
+                 style_of(ns[i].name), 2, ns[i].name);
   }
   char theory[128];
   std::snprintf(theory, sizeof theory,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,26 @@ TEST(DrawSvg, IsWellFormedWithOneSeriesPerKernel) {
   const std::size_t theory = svg.find("<g class=\"theory\"");
   ASSERT_NE(theory, std::string::npos);
   EXPECT_EQ(count(svg.substr(theory, svg.find("</g>", theory) - theory), "<line "), 2U);
+}
+
+// Every kernel and peer a build may have in a colour or dash of its own.
+TEST(DrawSvg, DrawsEachKernelInAStyleOfItsOwn) {
+  Results results = sample_results();
+  for (const char* peer : {"std_gcd_u", "mpn_gcd_1_u", "binary_two_u"}) {
+    for (unsigned bits = 1; bits <= 32; ++bits) {
+      results.study.sweep.push_back({peer, bits, {1.0 * bits}, std::nullopt});
+    }
+  }
+  const std::string svg = draw_svg(worked(results));
+  const std::regex series(
+      R"re(<g class="series ns" data-kernel="([a-z_0-9]+)">\n<polyline fill="none" stroke="([^"]+)" stroke-width="2"( stroke-dasharray="[^"]+")?)re");
+  std::set<std::string> styles;
+  std::size_t count = 0;
+  for (std::sregex_iterator it(svg.begin(), svg.end(), series), end; it != end; ++it, ++count) {
+    styles.insert((*it)[2].str() + (*it)[3].str());
+  }
+  EXPECT_EQ(count, 9U);
+  EXPECT_EQ(styles.size(), count);
 }
 
 // What bounds a call: per kernel whose calls were grouped, the dots of each exit's groups and
