@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <set>
 
+#include "report/words/safe_text.h"
 #include "report/words/utf8.h"
 
 const Json* Json::find(std::string_view key) const {
@@ -17,6 +19,34 @@ const Json* Json::find(std::string_view key) const {
     }
   }
   return nullptr;
+}
+
+std::optional<std::string> path_within(const Json& document, const Json& value) {
+  if (&document == &value) {
+    return std::string();
+  }
+  const auto below = [&](const std::string& step, const Json& child) -> std::optional<std::string> {
+    if (std::optional<std::string> rest = path_within(child, value)) {
+      return step + (rest->empty() || rest->front() == '[' ? "" : ".") + *rest;
+    }
+    return std::nullopt;
+  };
+  if (const Json::Object* object = document.get<Json::Object>()) {
+    for (const auto& [key, member] : *object) {
+      if (std::optional<std::string> path = below(key, member)) {
+        return path;
+      }
+    }
+  } else if (const Json::Array* array = document.get<Json::Array>()) {
+    for (std::size_t i = 0; i < array->size(); ++i) {
+      std::string step(1, '[');
+      step.append(std::to_string(i)).append(1, ']');
+      if (std::optional<std::string> path = below(step, (*array)[i])) {
+        return path;
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 namespace {
@@ -324,6 +354,8 @@ class Parser {
     if (take('}')) {
       return Json(std::move(members));
     }
+    // A key twice would be read one way here and another way by another tool.
+    std::set<std::string> keys;
     do {
       skip_space();
       if (position_ >= text_.size() || text_[position_] != '"') {
@@ -332,6 +364,10 @@ class Parser {
       std::optional<std::string> key = string();
       if (!key) {
         return std::nullopt;
+      }
+      if (!keys.insert(*key).second) {
+        std::string twice(1, '"');
+        return fail(twice.append(safe_text(*key, 40)).append("\" twice in one object"));
       }
       if (!take(':')) {
         return fail("expected ':'");

@@ -45,3 +45,7 @@ inline constexpr std::size_t MAX_JSON_VALUES = 250'000;
 // The value in text, or nullopt with a reason in error ("line 3: expected ':'", "line 1: more
 // than 250000 values").
 [[nodiscard]] std::optional<Json> parse_json(std::string_view text, std::string& error);
+
+// The path from the document to a value within it, as a reader names it: "benchmarks[0].runs_ms"
+// ("" for the document itself); nullopt where the value is not within it.
+[[nodiscard]] std::optional<std::string> path_within(const Json& document, const Json& value);

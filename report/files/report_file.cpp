@@ -75,7 +75,7 @@ std::optional<Results> results_from_json(const Json& json, std::string& error) {
             FORMAT + "\" and \"" + FORMAT_WITHOUT_CYCLES + "\"";
     return std::nullopt;
   }
-  Reader read(version == FORMAT);
+  Reader read(json, version == FORMAT);
   Results results;
   for (const ReportSection& section : SECTIONS) {
     const bool held = (!section.needs_cycles || read.with_cycles) &&

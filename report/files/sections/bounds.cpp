@@ -71,7 +71,7 @@ void write_divider(const Results& results, Json::Object& report) {
 void read_divider(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "divider")) {
-    DividerFigures figures{read.kernel(row, "kernel", "divider", false),
+    DividerFigures figures{read.kernel(row, "kernel", false),
                            read.whole<std::uint64_t>(row, "pairs", 0, UINT32_MAX),
                            read.whole<std::uint64_t>(row, "passes", 0, 1e12),
                            read.optional_number(row, "cycles", -MAX_CYCLES, MAX_CYCLES),
@@ -87,7 +87,7 @@ void read_divider(Reader& read, const Json& report, Results& results) {
     return;
   }
   for (const Json& row : quotients) {
-    const std::string kernel = read.kernel(row, "kernel", "divider_quotients", false);
+    const std::string kernel = read.kernel(row, "kernel", false);
     const Json& high = read.member(row, "high");
     QuotientGroup group{read.whole<std::uint32_t>(row, "low", 0, UINT32_MAX),
                         high.get<std::nullptr_t>() != nullptr
@@ -131,7 +131,7 @@ void write_latency_bounds(const Results& results, Json::Object& report) {
 void read_latency_bounds(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "latency_bounds")) {
-    KernelBound bound{read.kernel(row, "kernel", "latency_bounds", false),
+    KernelBound bound{read.kernel(row, "kernel", false),
                       read.number(row, "cycles_per_pass", 0, MAX_CYCLES),
                       read.text(row, "chain", 600),
                       {},
@@ -139,7 +139,7 @@ void read_latency_bounds(Reader& read, const Json& report, Results& results) {
                       read.optional_flag(row, "from_machine_code").value_or(false)};
     const Json::Array& unmeasured = read.array(row, "unmeasured");
     if (unmeasured.size() > MAX_LATENCIES) {
-      read.fail("\"unmeasured\" names more forms than a loop holds");
+      read.fail(in_quotes(read.at(row, "unmeasured")) + " names more forms than a loop holds");
     }
     for (const Json& form : unmeasured) {
       if (const std::string* text = form.get<std::string>();

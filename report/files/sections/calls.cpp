@@ -57,7 +57,7 @@ CallExit read_exit(Reader& read, const Json& row) {
       return known;
     }
   }
-  read.fail("\"exit\" holds " + name + ", no exit of the binary loop");
+  read.fail(in_quotes(read.at(row, "exit")) + " holds " + name + ", no exit of the binary loop");
   return CallExit::one;
 }
 
@@ -118,7 +118,7 @@ void write_calls(const Results& results, Json::Object& report) {
 void read_calls(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "calls_in_order")) {
-    CallTimings timings{read.kernel(row, "kernel", "calls_in_order", false),
+    CallTimings timings{read.kernel(row, "kernel", false),
                         read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
                         read.number(row, "passes_of_two", 0, MAX_PASSES),
                         {},
@@ -134,7 +134,7 @@ void read_calls(Reader& read, const Json& report, Results& results) {
   }
   names.clear();
   for (const Json& row : groups) {
-    const std::string kernel = read.kernel(row, "kernel", "call_groups", false);
+    const std::string kernel = read.kernel(row, "kernel", false);
     GroupTiming group{read.whole<std::uint32_t>(row, "passes", 0, MAX_PASSES), read_exit(read, row),
                       read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
                       read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
@@ -144,7 +144,8 @@ void read_calls(Reader& read, const Json& report, Results& results) {
     if (CallTimings* timings = timings_of(results, kernel)) {
       timings->groups.push_back(std::move(group));
     } else {
-      read.fail("\"call_groups\" names " + kernel + ", which has no calls_in_order");
+      read.fail(in_quotes(read.at(row, "kernel")) + " names " + kernel +
+                ", which has no calls_in_order");
     }
   }
   read.once_each(names, "call_groups");

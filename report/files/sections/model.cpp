@@ -39,13 +39,12 @@ void read_model(Reader& read, const Json& report, Results& results) {
   ProcessorModel processor{read.text(model, "cpu", 40), read.text(model, "tool"), {}};
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "model_kernels")) {
-    processor.kernels.push_back({read.kernel(row, "kernel", "model_kernels", false),
-                                 read.number(row, "cycles_per_pass", 0, MAX_NS),
-                                 read.number(row, "block_rthroughput", 0, MAX_NS),
-                                 read.text(row, "bound", 400),
-                                 read.text(row, "critical_sequence", 600), "", 0});
+    processor.kernels.push_back(
+        {read.kernel(row, "kernel", false), read.number(row, "cycles_per_pass", 0, MAX_NS),
+         read.number(row, "block_rthroughput", 0, MAX_NS), read.text(row, "bound", 400),
+         read.text(row, "critical_sequence", 600), "", 0});
     if (!bound_shares(processor.kernels.back().bound)) {
-      read.fail("\"model_kernels\" gives " + processor.kernels.back().kernel +
+      read.fail(in_quotes(read.at(row, "bound")) + " gives " + processor.kernels.back().kernel +
                 " a bound whose shares are not all from 0 to 100%");
     }
     names.push_back(processor.kernels.back().kernel);
@@ -78,7 +77,7 @@ void write_counters(const Results& results, Json::Object& report) {
 void read_counters(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "counters")) {
-    results.study.counters.push_back({read.kernel(row, "kernel", "counters", false),
+    results.study.counters.push_back({read.kernel(row, "kernel", false),
                                       read.number(row, "cycles_per_call", -MAX_NS, MAX_NS),
                                       read.number(row, "instructions_per_call", -MAX_NS, MAX_NS),
                                       read.number(row, "branch_misses_per_call", -MAX_NS, MAX_NS)});

@@ -60,7 +60,8 @@ void read_phases(Reader& read, const Json& report, Results& results) {
     PhaseWatch watch;
     watch.phase = read.name(row, "phase");
     if (std::find(std::begin(PHASES), std::end(PHASES), watch.phase) == std::end(PHASES)) {
-      read.fail("\"phases\" names " + watch.phase + ", no phase of the report");
+      read.fail(in_quotes(read.at(row, "phase")) + " names " + watch.phase +
+                ", no phase of the report");
     }
     watch.wall_s = read.number(row, "wall_s", 0, MAX_SECONDS);
     watch.cpu_s = read.optional_number(row, "cpu_s", 0, MAX_SECONDS);

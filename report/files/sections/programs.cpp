@@ -62,7 +62,8 @@ void read_cross_checks(Reader& read, const Json& report, Results& results) {
                         read.whole<std::uint32_t>(row, "pairs", 1, UINT32_MAX), 0};
     check.errors = read.whole<std::int32_t>(row, "errors", 0, check.pairs);
     if (!is_cross_check(check.program)) {
-      read.fail("\"cross_checks\" names " + check.program + ", no cross-check of the kit");
+      read.fail(in_quotes(read.at(row, "program")) + " names " + check.program +
+                ", no cross-check of the kit");
     }
     names.push_back(check.program);
     results.checks.push_back(check);
@@ -92,7 +93,7 @@ void read_benchmarks(Reader& read, const Json& report, Results& results) {
         {read.name(row, "program"),
          read.numbers(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS, MAX_RUNS)});
     if (!is_benchmark(results.benchmarks.back().program)) {
-      read.fail("\"benchmarks\" names " + results.benchmarks.back().program +
+      read.fail(in_quotes(read.at(row, "program")) + " names " + results.benchmarks.back().program +
                 ", no benchmark of the kit");
     }
     names.push_back(results.benchmarks.back().program);

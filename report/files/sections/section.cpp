@@ -18,11 +18,21 @@ std::string shown(double value) {
 
 }  // namespace
 
+std::string Reader::at(const Json& object, const char* key) const {
+  const std::optional<std::string> path = path_within(*document_, object);
+  return !path || path->empty() ? std::string(key) : *path + "." + key;
+}
+
+std::string Reader::path_of(const Json& value, const char* fallback) const {
+  const std::optional<std::string> path = path_within(*document_, value);
+  return path && !path->empty() ? *path : std::string(fallback);
+}
+
 const Json& Reader::member(const Json& object, const char* key) {
   static const Json NONE;
   const Json* found = object.find(key);
   if (found == nullptr) {
-    fail(std::string("no \"") + key + "\"");
+    fail("no \"" + at(object, key) + "\"");
     return NONE;
   }
   return *found;
@@ -32,7 +42,7 @@ const Json::Array& Reader::array(const Json& object, const char* key) {
   static const Json::Array EMPTY;
   const Json::Array* found = member(object, key).get<Json::Array>();
   if (found == nullptr) {
-    fail(std::string("\"") + key + "\" is not a list");
+    fail(in_quotes(at(object, key)) + " is not a list");
     return EMPTY;
   }
   return *found;
@@ -41,7 +51,7 @@ const Json::Array& Reader::array(const Json& object, const char* key) {
 const Json::Array& Reader::filled_array(const Json& object, const char* key) {
   const Json::Array& found = array(object, key);
   if (found.empty()) {
-    fail(std::string("\"") + key + "\" is empty");
+    fail(in_quotes(at(object, key)) + " is empty");
   }
   return found;
 }
@@ -49,7 +59,7 @@ const Json::Array& Reader::filled_array(const Json& object, const char* key) {
 std::string Reader::text(const Json& object, const char* key, std::size_t max_characters) {
   const std::string* found = member(object, key).get<std::string>();
   if (found == nullptr) {
-    fail(std::string("\"") + key + "\" is not a text");
+    fail(in_quotes(at(object, key)) + " is not a text");
     return "";
   }
   return safe_text(*found, max_characters);
@@ -62,7 +72,7 @@ std::string Reader::name(const Json& object, const char* key) {
                        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
                      });
   if (!plain) {
-    fail(std::string("\"") + key + "\" is not a name of letters, digits and '_'");
+    fail(in_quotes(at(object, key)) + " is not a name of letters, digits and '_'");
     return "";
   }
   return *found;
@@ -89,7 +99,7 @@ std::optional<bool> Reader::optional_flag(const Json& object, const char* key) {
   if (const bool* flag = value.get<bool>()) {
     return *flag;
   }
-  fail(std::string("\"") + key + "\" is neither true, false nor null");
+  fail(in_quotes(at(object, key)) + " is neither true, false nor null");
   return std::nullopt;
 }
 
@@ -98,7 +108,7 @@ std::vector<double> Reader::numbers(const Json& object, const char* key, double 
   std::vector<double> values;
   const Json::Array& items = may_be_empty ? array(object, key) : filled_array(object, key);
   if (items.size() > max_count) {
-    fail(std::string("\"") + key + "\" holds " + std::to_string(items.size()) +
+    fail(in_quotes(at(object, key)) + " holds " + std::to_string(items.size()) +
          " figures, more than the " + std::to_string(max_count) + " a report can have");
     return values;
   }
@@ -108,10 +118,10 @@ std::vector<double> Reader::numbers(const Json& object, const char* key, double 
   return values;
 }
 
-std::string Reader::kernel(const Json& object, const char* key, const char* list, bool peers) {
+std::string Reader::kernel(const Json& object, const char* key, bool peers) {
   std::string found = name(object, key);
   if (!found.empty() && !(peers ? is_known_kernel(found) : is_kit_kernel(found))) {
-    fail(std::string("\"") + list + "\" names " + found + ", no " +
+    fail(in_quotes(at(object, key)) + " names " + found + ", no " +
          (peers ? "kernel or peer" : "kernel") + " of the kit");
   }
   return found;
@@ -135,15 +145,20 @@ void Reader::once_each(std::vector<std::string> names, const char* list) {
 double Reader::in_range(const Json& value, const char* key, double low, double high) {
   const double* found = value.get<double>();
   if (found == nullptr) {
-    fail(std::string("\"") + key + "\" holds something that is not a number");
+    fail(in_quotes(path_of(value, key)) + " holds something that is not a number");
     return low;
   }
   if (!(*found >= low && *found <= high)) {
-    fail(std::string("\"") + key + "\" holds " + shown(*found) + ", not a figure from " +
+    fail(in_quotes(path_of(value, key)) + " holds " + shown(*found) + ", not a figure from " +
          shown(low) + " to " + shown(high));
     return low;
   }
   return *found;
+}
+
+std::string in_quotes(const std::string& text) {
+  std::string out(1, '"');
+  return out.append(text).append(1, '"');
 }
 
 double rounded(double value) { return std::round(value * 1000) / 1000; }

@@ -36,15 +36,24 @@ inline constexpr double MAX_SECONDS = 86'400;
 inline constexpr double MIN_GHZ = 0.01;
 inline constexpr double MAX_GHZ = 100;
 
+// The text in double quotes, as an error names a key or a path.
+[[nodiscard]] std::string in_quotes(const std::string& text);
+
 // Reading: each helper records the first thing wrong and returns a neutral value, so that
 // the reader can go on and report one clear error at the end.
 class Reader {
  public:
-  explicit Reader(bool cycles_format) : with_cycles(cycles_format) {}
+  Reader(const Json& document, bool cycles_format)
+      : with_cycles(cycles_format), document_(&document) {}
 
-  const bool
-      with_cycles;  // the file's format has the clock, the cycles and the machine's signature
+  // The file's format has the clock, the cycles and the machine's signature.
+  const bool with_cycles;
   std::string error;
+
+  // A member's whole path, as an error names it: "latency_bounds[0].cycles_per_pass"; and a
+  // value's within the document (the fallback where it is not in it).
+  [[nodiscard]] std::string at(const Json& object, const char* key) const;
+  [[nodiscard]] std::string path_of(const Json& value, const char* fallback) const;
 
   const Json& member(const Json& object, const char* key);
   const Json::Array& array(const Json& object, const char* key);
@@ -60,7 +69,7 @@ class Reader {
   std::vector<double> numbers(const Json& object, const char* key, double low, double high,
                               std::size_t max_count, bool may_be_empty = false);
   // A kernel's name: one of the kit's four, or (where peers may stand) one of the peers.
-  std::string kernel(const Json& object, const char* key, const char* list, bool peers);
+  std::string kernel(const Json& object, const char* key, bool peers);
   // A whole number in [low, high].
   template <class T>
   T whole(const Json& object, const char* key, double low, double high);
@@ -70,13 +79,14 @@ class Reader {
 
  private:
   double in_range(const Json& value, const char* key, double low, double high);
+  const Json* document_;
 };
 
 template <class T>
 T Reader::whole(const Json& object, const char* key, double low, double high) {
   const double value = number(object, key, low, high);
   if (value != std::floor(value)) {
-    fail(std::string("\"") + key + "\" is not a whole number");
+    fail(in_quotes(at(object, key)) + " is not a whole number");
     return 0;
   }
   return static_cast<T>(value);

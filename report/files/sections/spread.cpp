@@ -10,13 +10,13 @@ std::vector<std::uint64_t> counts(Reader& read, const Json& row, std::size_t mos
   std::vector<std::uint64_t> values;
   const Json::Array& items = read.array(row, "counts");
   if (items.size() > most) {
-    read.fail("\"counts\" holds more counts than a distribution has");
+    read.fail(in_quotes(read.at(row, "counts")) + " holds more counts than a distribution has");
     return values;
   }
   for (const Json& item : items) {
     const double* value = item.get<double>();
     if (value == nullptr || *value < 0 || *value > 1e15 || *value != std::floor(*value)) {
-      read.fail("\"counts\" holds something that is no count");
+      read.fail(in_quotes(read.path_of(item, "counts")) + " holds something that is no count");
       return values;
     }
     values.push_back(static_cast<std::uint64_t>(*value));
@@ -69,37 +69,39 @@ void read_spread(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "pass_counts")) {
     PassDistribution d;
-    d.kernel = read.kernel(row, "kernel", "pass_counts", false);
+    d.kernel = read.kernel(row, "kernel", false);
     d.calls = read.whole<std::uint64_t>(row, "calls", 0, 1e12);
     d.passes = counts(read, row, 64);
     names.push_back(d.kernel);
     study.distributions.push_back(std::move(d));
   }
   read.once_each(names, "pass_counts");
-  const auto kernel_of = [&](const Json& row, const char* list) -> PassDistribution* {
-    const std::string kernel = read.kernel(row, "kernel", list, false);
+  const auto kernel_of = [&](const Json& row) -> PassDistribution* {
+    const std::string kernel = read.kernel(row, "kernel", false);
     for (PassDistribution& d : study.distributions) {
       if (d.kernel == kernel) {
         return &d;
       }
     }
     std::string what(1, '"');
-    read.fail(
-        what.append(list).append("\" names ").append(kernel).append(", which has no pass_counts"));
+    read.fail(what.append(read.at(row, "kernel"))
+                  .append("\" names ")
+                  .append(kernel)
+                  .append(", which has no pass_counts"));
     return nullptr;
   };
   for (const Json& row : read.array(report, "quotient_counts")) {
-    if (PassDistribution* d = kernel_of(row, "quotient_counts")) {
+    if (PassDistribution* d = kernel_of(row)) {
       d->quotients = counts(read, row, COUNTED_QUOTIENTS);
     }
   }
   for (const Json& row : read.array(report, "zero_counts")) {
-    if (PassDistribution* d = kernel_of(row, "zero_counts")) {
+    if (PassDistribution* d = kernel_of(row)) {
       d->difference_zeros = counts(read, row, COUNTED_ZEROS);
     }
   }
   for (const Json& row : read.array(report, "exit_counts")) {
-    if (PassDistribution* d = kernel_of(row, "exit_counts")) {
+    if (PassDistribution* d = kernel_of(row)) {
       d->exits = {read.whole<std::uint64_t>(row, "u_is_one", 0, 1e12),
                   read.whole<std::uint64_t>(row, "v_is_one", 0, 1e12),
                   read.whole<std::uint64_t>(row, "u_equals_v", 0, 1e12)};

@@ -39,7 +39,7 @@ void read_kernels(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.filled_array(report, "kernels")) {
     results.study.kernels.push_back(
-        {read.kernel(row, "name", "kernels", true),
+        {read.kernel(row, "name", true),
          read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
          read.optional_number(row, "passes_per_call", SMALLEST_POSITIVE, MAX_PASSES)});
     names.push_back(results.study.kernels.back().name);
@@ -65,7 +65,7 @@ void read_sweep(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "sweep")) {
     results.study.sweep.push_back(
-        {read.kernel(row, "kernel", "sweep", true), read.whole<unsigned>(row, "bits", 1, 32),
+        {read.kernel(row, "kernel", true), read.whole<unsigned>(row, "bits", 1, 32),
          read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
          read.optional_number(row, "passes_per_call", 0, MAX_PASSES)});
     names.push_back(results.study.sweep.back().kernel + " at " +
@@ -87,7 +87,7 @@ void write_passes_per_bit(const Results& results, Json::Object& report) {
 void read_passes_per_bit(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "passes_per_bit")) {
-    results.study.passes_per_bit.push_back({read.kernel(row, "kernel", "passes_per_bit", false),
+    results.study.passes_per_bit.push_back({read.kernel(row, "kernel", false),
                                             read.number(row, "measured", 0, MAX_PASSES),
                                             read.number(row, "theory", 0, MAX_PASSES)});
     names.push_back(results.study.passes_per_bit.back().kernel);

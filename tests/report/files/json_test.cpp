@@ -36,6 +36,17 @@ TEST(ParseJson, ReadsValuesAndRejectsWhatIsNotJson) {
 }
 
 // A JSON tool may re-save a report with every letter beyond ASCII escaped: it reads the same.
+// Two members of one name: most readers take the last, this one would take the first; the
+// file is refused, naming the key, so that no two tools read two reports from one file.
+TEST(ParseJson, RefusesAKeyTwiceInOneObject) {
+  std::string error;
+  EXPECT_FALSE(parse_json("{\"format\": \"gcd-kit report 2\",\n \"format\": \"x\"}", error));
+  EXPECT_EQ(error, "line 2: \"format\" twice in one object");
+  EXPECT_FALSE(parse_json("{\"divider\": [{\"kernel\": 1, \"cycles\": 2, \"kernel\": 3}]}", error));
+  EXPECT_EQ(error, "line 1: \"kernel\" twice in one object");
+  EXPECT_TRUE(parse_json("[{\"kernel\": 1}, {\"kernel\": 2}]", error)) << error;  // one each
+}
+
 TEST(ParseJson, ReadsEscapedLettersBeyondAscii) {
   std::string error;
   const std::optional<Json> json =
