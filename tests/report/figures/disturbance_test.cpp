@@ -8,8 +8,8 @@
 namespace {
 
 TEST(DisturbedFigure, IsAMedianFarAboveItsFastestRepetition) {
-  // 100 ns fastest: a median of 115 is a quiet run's, 115.5 not.
-  EXPECT_FALSE(disturbed_figure("k", {100, 115, 115, 100, 116}));
+  // 100 ns fastest: a median of 114.9 is a quiet run's, 115.5 not.
+  EXPECT_FALSE(disturbed_figure("k", {100, 114.9, 114.9, 100, 116}));
   const std::optional<DisturbedFigure> far = disturbed_figure("k", {100, 115.5, 116, 117, 100});
   ASSERT_TRUE(far);
   EXPECT_DOUBLE_EQ(far->fastest, 100);
@@ -27,7 +27,7 @@ PhaseWatch quiet_watch() {
   watch.cpu_shares = {1.0, 0.99, 0.96};
   watch.stolen_share = 0.019;
   watch.clock_before_ghz = 3.0;
-  watch.clock_after_ghz = 3.15;  // 5%
+  watch.clock_after_ghz = 3.14;  // 4.7%
   watch.involuntary_switches = 12;
   return watch;
 }
