@@ -17,6 +17,7 @@
 #include "report/figures/bounds.h"
 #include "report/figures/results.h"
 #include "report/figures/trace.h"
+#include "report/figures/within_limits.h"
 #include "report/figures/work_out.h"
 #include "report/files/outputs.h"
 #include "report/files/paths.h"
@@ -256,6 +257,7 @@ void read_the_machine_code(const Inputs& inputs, const Options& options, Progres
     results.model_left_out = results.bounds_left_out;
     results.bounds = algorithm_bounds(results.study);
   }
+  keep_within_limits(results);
   progress.finish();
 }
 

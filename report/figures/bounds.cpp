@@ -111,10 +111,15 @@ std::vector<KernelBound> latency_bounds(const std::vector<KernelLoop>& loops, co
       continue;
     }
     KernelBound bound{loop.kernel, chain->cycles_per_pass, "", {}, 0, true};
-    for (const ChainStep& step : chain->steps) {
-      // The texts are objdump's: shown as a file's texts are.
-      bound.chain += (bound.chain.empty() ? "" : " -> ") + safe_text(step.text, 60) + " (" +
-                     cycles_text(step.cycles) + ")";
+    for (std::size_t i = 0; i < chain->steps.size(); ++i) {
+      const ChainStep& step = chain->steps[i];
+      // The texts are objdump's: shown as a file's texts are; a long chain by its first steps.
+      if (i < CHAIN_STEPS_SHOWN) {
+        bound.chain += (bound.chain.empty() ? "" : " -> ") + safe_text(step.text, 60) + " (" +
+                       cycles_text(step.cycles) + ")";
+      } else if (i == CHAIN_STEPS_SHOWN) {
+        bound.chain += " -> and " + std::to_string(chain->steps.size() - i) + " more";
+      }
       const std::string& form = decoded[step.index].form;
       const std::string shown = safe_text(form, 20);
       if (std::find(all_unmeasured.begin(), all_unmeasured.end(), form) != all_unmeasured.end() &&
@@ -125,6 +130,9 @@ std::vector<KernelBound> latency_bounds(const std::vector<KernelLoop>& loops, co
     }
     bound.branches =
         static_cast<unsigned>(std::count_if(decoded.begin(), decoded.end(), is_branch));
+    bound.divides = std::any_of(decoded.begin(), decoded.end(), [](const DecodedInstruction& one) {
+      return one.form == "div" || one.form == "idiv" || one.form == "udiv" || one.form == "sdiv";
+    });
     bounds.push_back(bound);
   }
   return bounds;
@@ -188,7 +196,8 @@ std::vector<KernelBound> algorithm_bounds(const Study& study) {
                           ")",
                       {},
                       0,
-                      false});
+                      false,
+                      true});
   }
   const std::vector<Step> steps = binary_steps(study);
   for (const char* kernel : {"gcd_binary_u", "gcd_binary_s"}) {

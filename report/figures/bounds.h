@@ -12,6 +12,9 @@
 #include "report/machine/machine_code.h"
 #include "report/machine/model.h"
 
+// A chain's text shows its first steps, then how many more: a loop of the kit chains a handful.
+inline constexpr std::size_t CHAIN_STEPS_SHOWN = 12;
+
 // The latency of an instruction of a kernel's loop from the study's measurements; a form not
 // measured here takes 1 cycle and is added to unmeasured (once).
 [[nodiscard]] double measured_latency(const DecodedInstruction& instruction,

@@ -29,6 +29,7 @@ struct KernelBound {
   std::vector<std::string> unmeasured;  // instructions on it not measured here, 1 cycle each
   unsigned branches = 0;                // that a pass of the loop runs; 0 where it was not read
   bool from_machine_code = true;        // false: the steps of the algorithm itself
+  bool divides = false;                 // the loop holds a division (not kept in a file)
 };
 
 struct Results {
@@ -38,12 +39,13 @@ struct Results {
   std::vector<BenchmarkRow> benchmarks;      // the first is the baseline of the ratios
   std::optional<PhaseWatch> programs_watch;  // the watch over the benchmarks' runs
   Study study;
-  std::optional<ProcessorModel> model;  // where llvm-mca and objdump could be run
-  std::string model_left_out;           // why there is no model, where there is none
-  std::vector<KernelBound> bounds;      // by latency, per kit kernel where it could be found
-  std::string bounds_left_out;          // what has no bound, and why
-  std::vector<std::string> notes;       // what was left out of the study, and why
-  WorkedOut worked_out;                 // from all of the above, by work_out()
+  std::optional<ProcessorModel> model;       // where llvm-mca and objdump could be run
+  std::string model_left_out;                // why there is no model, where there is none
+  std::vector<KernelBound> bounds;           // by latency, per kit kernel where it could be found
+  std::string bounds_left_out;               // what has no bound, and why
+  std::vector<std::string> chains_left_out;  // chains read but beyond what a file holds, and why
+  std::vector<std::string> notes;            // what was left out of the study, and why
+  WorkedOut worked_out;                      // from all of the above, by work_out()
 };
 
 // The row of a benchmark program, or of a kernel, by name; nullptr if it was not measured.

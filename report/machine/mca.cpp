@@ -221,6 +221,7 @@ bool critical_sequence(std::string_view output, McaFigures& figures, std::string
   if (!table) {
     return false;
   }
+  figures.instructions = table->size();
   const std::size_t start = output.find("Critical sequence based on the simulation:");
   if (start == std::string_view::npos) {
     return true;
@@ -272,6 +273,15 @@ bool critical_sequence(std::string_view output, McaFigures& figures, std::string
 }  // namespace
 
 std::optional<McaFigures> parse_mca(std::string_view output, std::string& error) {
+  Lines lines(output);
+  std::string_view line;
+  while (lines.next(line)) {
+    const std::string_view text = trimmed(line);
+    if (text.starts_with("error:") || text.find(": error:") != std::string_view::npos) {
+      error = "it reports an error: \"" + safe_text(text, 120) + "\"";
+      return std::nullopt;
+    }
+  }
   const std::optional<double> iterations = figure(output, "Iterations:");
   const std::optional<double> cycles = figure(output, "Total Cycles:");
   const std::optional<double> throughput = figure(output, "Block RThroughput:");
@@ -283,7 +293,7 @@ std::optional<McaFigures> parse_mca(std::string_view output, std::string& error)
     error = "its summary gives no iterations, no cycles or a negative throughput";
     return std::nullopt;
   }
-  McaFigures figures{*iterations, *cycles, *throughput, "", "", "", 0};
+  McaFigures figures{*iterations, *cycles, *throughput, "", "", "", 0, 0};
   const std::optional<std::string> bound = bound_in_words(output, error);
   if (!bound || !critical_sequence(output, figures, error)) {
     return std::nullopt;

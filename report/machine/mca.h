@@ -3,6 +3,7 @@
 // it prints it is refused with the reason, never thrown.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,11 +17,14 @@ struct McaFigures {
   std::string critical;  // its critical sequence, each instruction with its latency in cycles
   std::string slowest;   // the instruction of that sequence with the longest latency
   double slowest_latency = 0;
+  std::size_t instructions = 0;  // the rows of its instruction table: the block it modelled
 };
 
 // The figures in llvm-mca's output; nullopt with the reason in error. Every figure must be a
 // finite number in its range (iterations and cycles above 0, latencies and throughput 0 or
-// more, shares from 0 to 100%); every text is made safe to show.
+// more, shares from 0 to 100%); every text is made safe to show. An output that reports an
+// error ("error: invalid instruction mnemonic", after which llvm-mca models the rest of the
+// block) is no model of the block.
 [[nodiscard]] std::optional<McaFigures> parse_mca(std::string_view output, std::string& error);
 
 // The host processor as LLVM names it, from a tool's --version ("  Host CPU: rocketlake"); none

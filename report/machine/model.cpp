@@ -93,6 +93,14 @@ std::optional<ProcessorModel> model_loops(const std::vector<KernelLoop>& loops,
       note = tools.llvm_mca + " on " + loop.kernel + ": " + why;
       return std::nullopt;
     }
+    // A model of part of the loop is no model of it: its table lists each instruction once.
+    const std::size_t instructions = decode_loop(loop.assembly).size();
+    if (figures->instructions != instructions) {
+      note = tools.llvm_mca + " on " + loop.kernel + ": its table holds " +
+             std::to_string(figures->instructions) + " instructions, and the loop " +
+             std::to_string(instructions);
+      return std::nullopt;
+    }
     model.kernels.push_back({loop.kernel, figures->total_cycles / figures->iterations,
                              figures->block_rthroughput, figures->bound, figures->critical,
                              figures->slowest, figures->slowest_latency});

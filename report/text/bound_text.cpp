@@ -87,6 +87,9 @@ void chain_table(std::string& out, const Results& results) {
                         "): each chain above is its algorithm's own steps, at the latencies "
                         "timed here.");
   }
+  for (const std::string& left_out : results.chains_left_out) {
+    wrap(out, left_out + ".");
+  }
 }
 
 // The model's own words, and where it parts from the measurement.
@@ -224,9 +227,14 @@ void bound_section(std::string& out, const Results& results) {
   divider_table(out, results.study.divider);
   if (!results.bounds.empty() || results.model) {
     chain_table(out, results);
-  } else if (!results.bounds_left_out.empty()) {
-    wrap(out, "No chain of a pass here: the kernels' machine code could not be read (" +
-                  results.bounds_left_out + ").");
+  } else {
+    if (!results.bounds_left_out.empty()) {
+      wrap(out, "No chain of a pass here: the kernels' machine code could not be read (" +
+                    results.bounds_left_out + ").");
+    }
+    for (const std::string& left_out : results.chains_left_out) {
+      wrap(out, left_out + ".");
+    }
   }
   model_words(out, results);
   counters_table(out, results.study);

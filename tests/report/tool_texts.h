@@ -28,6 +28,25 @@ Disassembly of section .text:
     12c7:	ret
 )";
 
+// g++ 12's gcd_euclid_u: the loop of six instructions that MCA_EUCLID models.
+constexpr const char* EUCLID_U = R"(
+bench/bench_euclid_u:     file format elf64-x86-64
+
+Disassembly of section .text:
+
+0000000000001230 <_Z12gcd_euclid_ujj>:
+    1230:	mov    %edi,%eax
+    1232:	test   %esi,%esi
+    1234:	je     1250 <_Z12gcd_euclid_ujj+0x20>
+    1240:	mov    %edx,%ecx
+    1242:	xor    %edx,%edx
+    1244:	div    %ecx
+    1246:	mov    %ecx,%eax
+    1248:	test   %edx,%edx
+    124a:	jne    1240 <_Z12gcd_euclid_ujj+0x10>
+    1250:	ret
+)";
+
 // llvm-mca -mcpu=znver3 -bottleneck-analysis on g++ 12's gcd_euclid_u loop, as it prints it.
 constexpr const char* MCA_EUCLID = R"(Iterations:        100
 Instructions:      600

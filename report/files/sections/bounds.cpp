@@ -25,18 +25,21 @@ void write_latencies(const Results& results, Json::Object& report) {
 void read_latencies(Reader& read, const Json& report, Results& results) {
   Latencies& latencies = results.study.latencies;
   const Json& clock = read.member(report, "latencies_clock");
-  latencies.clock_before_ghz = read.optional_number(clock, "before_ghz", MIN_GHZ, MAX_GHZ);
-  latencies.clock_after_ghz = read.optional_number(clock, "after_ghz", MIN_GHZ, MAX_GHZ);
+  latencies.clock_before_ghz = read.optional_number(clock, "before_ghz", GHZ);
+  latencies.clock_after_ghz = read.optional_number(clock, "after_ghz", GHZ);
   const Json::Array& forms = read.array(report, "latencies");
   if (forms.size() > MAX_LATENCIES) {
     read.fail("\"latencies\" holds more forms than a processor has chains");
     return;
   }
   for (const Json& row : forms) {
-    InstructionLatency form{read.name(row, "key"), read.text(row, "shown", 40),
-                            read.number(row, "cycles", -MAX_CYCLES, MAX_CYCLES),
-                            read.number(row, "carried", 0, MAX_CYCLES), true};
+    InstructionLatency form{read.name(row, "key"), read.text(row, "shown", 40), 0,
+                            read.number(row, "carried", SOME_CYCLES), true};
     form.plausible = read.optional_flag(row, "plausible").value_or(false);
+    // A form that a pass's chain may use is work: above 0, but a move, which the core may
+    // eliminate.
+    form.cycles = read.number(row, "cycles",
+                              form.plausible && form.key != "mov" ? WORK_CYCLES : TIMED_CYCLES);
     latencies.forms.push_back(form);
   }
 }
@@ -49,15 +52,15 @@ void write_divider(const Results& results, Json::Object& report) {
         Json::Object{{"kernel", figures.kernel},
                      {"pairs", figures.pairs},
                      {"passes", figures.passes},
-                     {"cycles", optional_number(figures.cycles)},
-                     {"unchained_cycles", optional_number(figures.unchained_cycles)}});
+                     {"cycles", within(figures.cycles, WORK_CYCLES)},
+                     {"unchained_cycles", within(figures.unchained_cycles, WORK_CYCLES)}});
     for (const QuotientGroup& group : figures.groups) {
       quotients.emplace_back(Json::Object{
           {"kernel", figures.kernel},
           {"low", group.low},
           {"high", group.high == UINT32_MAX ? Json(nullptr) : Json(group.high)},
           {"passes", group.passes},
-          {"cycles", optional_number(group.cycles)},
+          {"cycles", within(group.cycles, WORK_CYCLES)},
           {"gauss_kuzmin",
            group.low == 0
                ? Json(nullptr)
@@ -74,8 +77,8 @@ void read_divider(Reader& read, const Json& report, Results& results) {
     DividerFigures figures{read.kernel(row, "kernel", false),
                            read.whole<std::uint64_t>(row, "pairs", 0, UINT32_MAX),
                            read.whole<std::uint64_t>(row, "passes", 0, 1e12),
-                           read.optional_number(row, "cycles", -MAX_CYCLES, MAX_CYCLES),
-                           read.optional_number(row, "unchained_cycles", -MAX_CYCLES, MAX_CYCLES),
+                           read.optional_number(row, "cycles", WORK_CYCLES),
+                           read.optional_number(row, "unchained_cycles", WORK_CYCLES),
                            {}};
     names.push_back(figures.kernel);
     results.study.divider.push_back(figures);
@@ -94,7 +97,7 @@ void read_divider(Reader& read, const Json& report, Results& results) {
                             ? UINT32_MAX
                             : read.whole<std::uint32_t>(row, "high", 0, UINT32_MAX),
                         read.whole<std::uint64_t>(row, "passes", 0, 1e12),
-                        read.optional_number(row, "cycles", -MAX_CYCLES, MAX_CYCLES)};
+                        read.optional_number(row, "cycles", WORK_CYCLES)};
     for (DividerFigures& figures : results.study.divider) {
       if (figures.kernel == kernel) {
         figures.groups.push_back(group);
@@ -132,10 +135,10 @@ void read_latency_bounds(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "latency_bounds")) {
     KernelBound bound{read.kernel(row, "kernel", false),
-                      read.number(row, "cycles_per_pass", 0, MAX_CYCLES),
+                      read.number(row, "cycles_per_pass", WORK_CYCLES),
                       read.text(row, "chain", 600),
                       {},
-                      read.whole<unsigned>(row, "branches", 0, 1000),
+                      read.whole<unsigned>(row, "branches", BRANCHES.low, BRANCHES.high),
                       read.optional_flag(row, "from_machine_code").value_or(false)};
     const Json::Array& unmeasured = read.array(row, "unmeasured");
     if (unmeasured.size() > MAX_LATENCIES) {

@@ -58,8 +58,8 @@ void write_clock(const Results& results, Json::Object& report) {
 
 void read_clock(Reader& read, const Json& report, Results& results) {
   const Json& clock = read.member(report, "clock");
-  results.study.clock_before_ghz = read.optional_number(clock, "before_ghz", MIN_GHZ, MAX_GHZ);
-  results.study.clock_after_ghz = read.optional_number(clock, "after_ghz", MIN_GHZ, MAX_GHZ);
+  results.study.clock_before_ghz = read.optional_number(clock, "before_ghz", GHZ);
+  results.study.clock_after_ghz = read.optional_number(clock, "after_ghz", GHZ);
   results.study.mispredicted_branch_ns = read.optional_number(
       read.member(report, "mispredicted_branch"), "ns", SMALLEST_POSITIVE, MAX_NS);
 }

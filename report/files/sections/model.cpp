@@ -40,8 +40,8 @@ void read_model(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   for (const Json& row : read.array(report, "model_kernels")) {
     processor.kernels.push_back(
-        {read.kernel(row, "kernel", false), read.number(row, "cycles_per_pass", 0, MAX_NS),
-         read.number(row, "block_rthroughput", 0, MAX_NS), read.text(row, "bound", 400),
+        {read.kernel(row, "kernel", false), read.number(row, "cycles_per_pass", WORK_CYCLES),
+         read.number(row, "block_rthroughput", SOME_CYCLES), read.text(row, "bound", 400),
          read.text(row, "critical_sequence", 600), "", 0});
     if (!bound_shares(processor.kernels.back().bound)) {
       read.fail(in_quotes(read.at(row, "bound")) + " gives " + processor.kernels.back().kernel +

@@ -9,9 +9,13 @@ void write_notes(const Results& results, Json::Object& report) {
   for (const std::string& note : results.notes) {
     notes.emplace_back(note);
   }
-  for (const std::string* left_out :
-       {&results.model_left_out, &results.study.counters_left_out,
-        &results.study.latencies.left_out, &results.bounds_left_out}) {
+  std::vector<const std::string*> left_outs{
+      &results.model_left_out, &results.study.counters_left_out, &results.study.latencies.left_out,
+      &results.bounds_left_out};
+  for (const std::string& chain : results.chains_left_out) {
+    left_outs.push_back(&chain);
+  }
+  for (const std::string* left_out : left_outs) {
     const bool noted = std::any_of(notes.begin(), notes.end(), [&](const Json& note) {
       return *note.get<std::string>() == *left_out;  // one reason for two things left out
     });

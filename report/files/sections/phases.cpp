@@ -70,8 +70,8 @@ void read_phases(Reader& read, const Json& report, Results& results) {
       watch.involuntary_switches = read.whole<std::uint64_t>(row, "involuntary_switches", 0, 1e12);
     }
     watch.stolen_share = read.optional_number(row, "stolen_share", 0, 1);
-    watch.clock_before_ghz = read.optional_number(row, "clock_before_ghz", MIN_GHZ, MAX_GHZ);
-    watch.clock_after_ghz = read.optional_number(row, "clock_after_ghz", MIN_GHZ, MAX_GHZ);
+    watch.clock_before_ghz = read.optional_number(row, "clock_before_ghz", GHZ);
+    watch.clock_after_ghz = read.optional_number(row, "clock_after_ghz", GHZ);
     names.push_back(watch.phase);
     if (watch.phase == "programs") {
       results.programs_watch = watch;

@@ -175,6 +175,10 @@ Json optional_number(const std::optional<double>& value) {
   return value ? Json(rounded(*value)) : Json(nullptr);
 }
 
+Json within(const std::optional<double>& value, const Limit& limit) {
+  return value && limit.holds(rounded(*value)) ? Json(rounded(*value)) : Json(nullptr);
+}
+
 Json optional_text(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
 
 Json cycles(const std::optional<double>& ghz, double ns) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "report/figures/limits.h"
 #include "report/figures/results.h"
 #include "report/files/json.h"
 #include "report/files/report_file.h"
@@ -23,18 +24,12 @@ inline constexpr double MAX_NS = 1e6;
 inline constexpr double MAX_PASSES = 1000;
 // A report notes what it left out: a handful of lines.
 inline constexpr std::size_t MAX_NOTES = 32;
-// A latency, a chain of a pass or a division is a few dozen cycles; and a processor has a few
-// dozen forms that chains time.
-inline constexpr double MAX_CYCLES = 1e4;
+// A processor has a few dozen forms that chains time.
 inline constexpr std::size_t MAX_LATENCIES = 64;
-inline constexpr double SMALLEST_POSITIVE = 1e-9;
 // A kit kernel's calls make at most a few dozen passes, and leave by one of three exits.
 inline constexpr std::size_t MAX_CALL_GROUPS = 200;
 // A phase of the report lasts far less than a day.
 inline constexpr double MAX_SECONDS = 86'400;
-// A clock that no processor runs at is a mistake of the file.
-inline constexpr double MIN_GHZ = 0.01;
-inline constexpr double MAX_GHZ = 100;
 
 // The text in double quotes, as an error names a key or a path.
 [[nodiscard]] std::string in_quotes(const std::string& text);
@@ -62,8 +57,14 @@ class Reader {
   // A program's or kernel's name: letters, digits and '_' only.
   std::string name(const Json& object, const char* key);
   double number(const Json& object, const char* key, double low, double high);
+  double number(const Json& object, const char* key, const Limit& limit) {
+    return number(object, key, limit.low, limit.high);
+  }
   std::optional<double> optional_number(const Json& object, const char* key, double low,
                                         double high);
+  std::optional<double> optional_number(const Json& object, const char* key, const Limit& limit) {
+    return optional_number(object, key, limit.low, limit.high);
+  }
   std::optional<bool> optional_flag(const Json& object, const char* key);
   // At most max_count numbers, each in [low, high]; at least one unless may_be_empty.
   std::vector<double> numbers(const Json& object, const char* key, double low, double high,
@@ -98,6 +99,10 @@ T Reader::whole(const Json& object, const char* key, double low, double high) {
 [[nodiscard]] Json numbers(const std::vector<double>& values);
 [[nodiscard]] Json optional_number(const std::optional<double>& value);
 [[nodiscard]] Json optional_text(const std::string& text);
+// The figure where it holds within the limit, else null: a measurement that noise left outside
+// what a report can hold is written as not measured, so that the file reads back.
+[[nodiscard]] Json within(const std::optional<double>& value, const Limit& limit);
+
 // Cycles for a time in ns, where the clock is known.
 [[nodiscard]] Json cycles(const std::optional<double>& ghz, double ns);
 

@@ -68,6 +68,24 @@ TEST(LatencyBounds, ChainEachLoopAtTheMeasuredLatencies) {
             "%cl,%esi (2.0)");
 }
 
+// A long chain, as a hostile objdump may show: its first twelve steps, then how many more.
+TEST(LatencyBounds, CutAChainsTextAfterItsFirstSteps) {
+  std::string loop = ".Lloop:\n";
+  for (int i = 0; i < 20; ++i) {
+    loop += "\tadd %ecx,%eax\n";
+  }
+  loop += "\tjne .Lloop\n";
+  const std::vector<KernelBound> bounds = latency_bounds({{"gcd_binary_u", loop}}, measured());
+  ASSERT_EQ(bounds.size(), 1U);
+  EXPECT_DOUBLE_EQ(bounds[0].cycles_per_pass, 20);
+  std::string shown;
+  for (int i = 0; i < 12; ++i) {
+    shown += (i == 0 ? "" : " -> ") + std::string("add %ecx,%eax (1.0)");
+  }
+  EXPECT_EQ(bounds[0].chain, shown + " -> and 8 more");
+  EXPECT_FALSE(bounds[0].divides);
+}
+
 // Without machine code: the division on its operands and the move of its remainder.
 TEST(AlgorithmBounds, AreTheDivisionAndTheMoveOfItsRemainder) {
   const std::vector<KernelBound> bounds = algorithm_bounds(measured());
