@@ -59,8 +59,13 @@ extern const char* const NULL_DEVICE;
 // no #! line and no executable header"), or nullopt if it can.
 [[nodiscard]] std::optional<std::string> why_not_a_program(const std::string& path);
 
-// The folder of the running executable, or "" where it cannot be told.
+// The running executable, and its folder; "" where it cannot be told.
+[[nodiscard]] std::string own_program();
 [[nodiscard]] std::string own_folder();
+
+// "standard output" or "standard error" where the file at path is the very file one of them
+// writes to (a terminal or a pipe is no such file); nullopt otherwise.
+[[nodiscard]] std::optional<std::string> standard_stream_at(const std::string& path);
 
 // The command line as UTF-8 text, without the program's own name.
 [[nodiscard]] std::vector<std::string> command_line(int argc, char** argv);
@@ -77,7 +82,8 @@ struct ReplacedFile {
   std::string temporary;  // beside it, in the same folder
 };
 
-// Makes the temporary; nullopt with the reason ("Permission denied") if it cannot.
+// Makes the temporary, with the mode of the file it replaces (and, where this process may set
+// it, its owner); nullopt with the reason ("Permission denied") if it cannot.
 [[nodiscard]] std::optional<ReplacedFile> begin_replacing(const std::string& path,
                                                           std::string& error);
 // Writes the content to the temporary and renames it over the file; false with the reason.

@@ -458,9 +458,27 @@ std::optional<std::string> why_not_a_program(const std::string& path) {
   return "is not a program: no #! line and no executable header";
 }
 
-std::string own_folder() {
+std::string own_program() {
   std::error_code error;
-  return fs::read_symlink("/proc/self/exe", error).parent_path().string();
+  return fs::read_symlink("/proc/self/exe", error).string();
+}
+
+std::string own_folder() { return fs::path(own_program()).parent_path().string(); }
+
+std::optional<std::string> standard_stream_at(const std::string& path) {
+  struct stat file {};
+  if (stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) {
+    return std::nullopt;
+  }
+  for (const auto& [descriptor, name] :
+       {std::pair{STDOUT_FILENO, "standard output"}, std::pair{STDERR_FILENO, "standard error"}}) {
+    struct stat stream {};
+    if (fstat(descriptor, &stream) == 0 && S_ISREG(stream.st_mode) &&
+        stream.st_dev == file.st_dev && stream.st_ino == file.st_ino) {
+      return std::string(name);
+    }
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> command_line(int argc, char** argv) {
@@ -490,7 +508,8 @@ std::optional<ReplacedFile> begin_replacing(const std::string& path, std::string
   // The new file gets the old one's permissions, or those of any newly made file.
   struct stat old {};
   mode_t mode = 0;
-  if (stat(target.c_str(), &old) == 0) {
+  const bool replaces = stat(target.c_str(), &old) == 0;
+  if (replaces) {
     mode = old.st_mode & 07777;
   } else {
     const mode_t mask = umask(0);
@@ -502,6 +521,11 @@ std::optional<ReplacedFile> begin_replacing(const std::string& path, std::string
   if (fd < 0) {
     error = std::strerror(errno);
     return std::nullopt;
+  }
+  // And its owner, where this process may give a file away (root); elsewhere it may not, and
+  // the new file is the user's own.
+  if (replaces && (old.st_uid != geteuid() || old.st_gid != getegid())) {
+    static_cast<void>(fchown(fd, old.st_uid, old.st_gid));
   }
   const bool fitted = fchmod(fd, mode) == 0;
   close(fd);

@@ -320,15 +320,48 @@ std::optional<std::string> why_not_a_program(const std::string& path) {
   return "is not a program: no executable header";
 }
 
-std::string own_folder() {
+std::string own_program() {
   std::wstring name(32768, L'\0');
   const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
   if (length == 0 || length >= name.size()) {
     return "";
   }
   name.resize(length);
-  const std::u8string folder = fs::path(name).parent_path().u8string();
+  const std::u8string program = fs::path(name).u8string();
+  return std::string(program.begin(), program.end());
+}
+
+std::string own_folder() {
+  const std::string program = own_program();
+  const std::u8string folder =
+      fs::path(std::u8string(program.begin(), program.end())).parent_path().u8string();
   return std::string(folder.begin(), folder.end());
+}
+
+std::optional<std::string> standard_stream_at(const std::string& path) {
+  const HANDLE file =
+      CreateFileW(fs::path(std::u8string(path.begin(), path.end())).c_str(), FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return std::nullopt;
+  }
+  BY_HANDLE_FILE_INFORMATION wanted{};
+  const bool known = GetFileInformationByHandle(file, &wanted) != 0;
+  CloseHandle(file);
+  for (const auto& [handle, name] : {std::pair{STD_OUTPUT_HANDLE, "standard output"},
+                                     std::pair{STD_ERROR_HANDLE, "standard error"}}) {
+    const HANDLE stream = GetStdHandle(handle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (known && stream != nullptr && stream != INVALID_HANDLE_VALUE &&
+        GetFileType(stream) == FILE_TYPE_DISK && GetFileInformationByHandle(stream, &info) != 0 &&
+        info.dwVolumeSerialNumber == wanted.dwVolumeSerialNumber &&
+        info.nFileIndexHigh == wanted.nFileIndexHigh &&
+        info.nFileIndexLow == wanted.nFileIndexLow) {
+      return std::string(name);
+    }
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> command_line(int /*argc*/, char** /*argv*/) {

@@ -110,6 +110,13 @@ void refuse_over(const std::vector<Output>& outputs, const std::vector<std::stri
   }
 }
 
+// The report's own program is an input too: a file written over it would end the kit's report.
+void refuse_over_own_program(const std::vector<Output>& outputs) {
+  if (const std::string own = own_program(); !own.empty()) {
+    refuse_over(outputs, {own}, "the report's own program");
+  }
+}
+
 // --side-by-side: nothing is run. Every file is checked and read before anything is printed.
 int side_by_side(const Options& options) {
   std::vector<Output> outputs;
@@ -120,6 +127,7 @@ int side_by_side(const Options& options) {
     outputs.push_back({"--svg", options.svg_path});
   }
   refuse_over(outputs, options.side_by_side_files, "a report to set side by side");
+  refuse_over_own_program(outputs);
   std::vector<NamedReport> reports;
   const std::vector<std::string> names = report_names(options.side_by_side_files);
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -153,6 +161,7 @@ int trace(const Options& options) {
   if (options.json_given) {
     outputs.push_back({"--json", options.json_path});
   }
+  refuse_over_own_program(outputs);
   std::vector<WrittenFile> written = to_be_written(outputs);
   const bool all_written = finish_outputs(begun(outputs), {to_text(trace_json(traced))}, written);
   std::string out = format_trace(traced);
@@ -186,6 +195,12 @@ Inputs checked_inputs(const Options& options) {
     fault.usage ? bad_usage(fault.why) : fail(fault.why, 2);
   }
   inputs.programs = *programs;
+  std::vector<std::string> program_paths;
+  for (const auto& [name, path] : inputs.programs) {
+    program_paths.push_back(path);
+  }
+  refuse_over(inputs.outputs, program_paths, "a program the report runs");
+  refuse_over_own_program(inputs.outputs);
   if (options.compare_path) {
     std::string error;
     inputs.old = read_results(*options.compare_path, error);

@@ -21,6 +21,14 @@ std::optional<std::string> output_over_input(const std::vector<Output>& outputs,
 std::optional<std::vector<ReplacedFile>> begin_outputs(const std::vector<Output>& outputs,
                                                        std::string& error) {
   for (const Output& output : outputs) {
+    // Replaced by its rename, the file would lose the text the report writes to it.
+    if (const std::optional<std::string> stream = standard_stream_at(output.path)) {
+      error = std::string(output.option) + " " + safe_text(output.path, 200) + " is also " +
+              *stream + ": name another file to write";
+      return std::nullopt;
+    }
+  }
+  for (const Output& output : outputs) {
     if (const std::optional<std::string> why = why_not_writable(output.path)) {
       error = "cannot write " + safe_text(output.path, 200) + ": " + *why;
       return std::nullopt;

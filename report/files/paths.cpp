@@ -4,6 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "report/words/safe_text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -68,11 +70,23 @@ std::optional<std::string> why_not_writable(const std::string& path) {
   std::error_code failure;
   const fs::file_status status = fs::status(file, failure);
   if (fs::exists(status)) {
-    return not_regular(status);
+    if (std::optional<std::string> why = not_regular(status)) {
+      return why;
+    }
+    // A file its owner may not write is one the user meant to keep as it is.
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+      return std::string("is read-only: its owner may not write it");
+    }
+    return std::nullopt;
+  }
+  // A link is written through to its target; one to nothing is refused, not replaced.
+  if (fs::is_symlink(fs::symlink_status(file, failure))) {
+    return "is a link to " + safe_text(utf8_of(fs::read_symlink(file, failure)), 200) +
+           ", which is not there";
   }
   const fs::path folder = fs::absolute(file, failure).parent_path();
   if (!fs::is_directory(fs::status(folder, failure))) {
-    return "its folder " + folder.string() + " is not there";
+    return "its folder " + safe_text(utf8_of(folder), 200) + " is not there";
   }
   return std::nullopt;
 }

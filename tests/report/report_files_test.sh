@@ -108,6 +108,82 @@ case "$case_name" in
     program_stopped "$program_pid"
     kill "$child_pid" 2>/dev/null  # beyond the signal's reach, and no program of the kit has one
     ;;
+  outputs_that_are_standard_streams)
+    # The text would go to the file that the output's rename then replaces: refused, by the
+    # file itself, under any of its names.
+    cd "$work" || exit 1
+    for output in "/dev/stdout" "./out.txt" "out.txt"; do
+      "${report[@]}" --trace 1 2 --json "$output" > out.txt 2> err.txt
+      status=$?
+      [ "$status" -eq 2 ] || fail "--json $output onto standard output: status $status, expected 2"
+      grep -q -F "gcd_report: --json $output is also standard output: name another file to write" err.txt ||
+        { fail "no refusal for --json $output:"; cat err.txt; }
+      [ ! -s out.txt ] || fail "--json $output: standard output holds $(wc -c < out.txt) bytes"
+    done
+    "${report[@]}" --trace 1 2 --json err.txt 2> err.txt > /dev/null
+    grep -q -F "is also standard error" err.txt || { fail "no refusal onto standard error"; cat err.txt; }
+    # A pipe is no file to replace: the report writes its JSON where it is told.
+    "${report[@]}" --trace 1 2 --json trace.json | cat > piped.txt
+    grep -q -F "JSON      trace.json" piped.txt || { fail "a pipe on standard output refused"; cat piped.txt; }
+    ;;
+  outputs_over_what_the_report_runs)
+    # The programs it runs and its own executable are inputs: no output goes over them.
+    cp "$fakes/bench_ok" "$work/bench_copy"
+    "${report[@]}" "${report_args[@]}" bench_euclid_u="$fakes/bench_ok" \
+      bench_binary_s="$work/bench_copy" --svg "$work/bench_copy" > /dev/null 2> "$work/err.txt"
+    status=$?
+    [ "$status" -eq 2 ] || fail "--svg over a program: status $status, expected 2"
+    grep -q -F "is also a program the report runs, $work/bench_copy: name another file to write" "$work/err.txt" ||
+      { fail "no refusal of --svg over a program:"; cat "$work/err.txt"; }
+    cmp -s "$fakes/bench_ok" "$work/bench_copy" || fail "the program was changed"
+    if [ "${#report[@]}" -eq 1 ]; then  # not under an emulator, whose program it would be
+      cp "${report[0]}" "$work/gcd_copy"
+      "$work/gcd_copy" --trace 1 2 --json "$work/gcd_copy" > /dev/null 2> "$work/err.txt"
+      status=$?
+      [ "$status" -eq 2 ] || fail "--json over the report itself: status $status, expected 2"
+      grep -q -F "is also the report's own program" "$work/err.txt" ||
+        { fail "no refusal of --json over the report itself:"; cat "$work/err.txt"; }
+      cmp -s "${report[0]}" "$work/gcd_copy" || fail "the report's own program was changed"
+    fi
+    ;;
+  replaced_outputs_keep_what_the_user_set)
+    cd "$work" || exit 1
+    # A link to nothing is refused, not replaced by a file.
+    ln -s missing.json dangling.json
+    "${report[@]}" --trace 1 2 --json dangling.json > /dev/null 2> err.txt
+    status=$?
+    [ "$status" -eq 2 ] || fail "a link to nothing: status $status, expected 2"
+    grep -q -F "cannot write dangling.json: is a link to missing.json, which is not there" err.txt ||
+      { fail "no refusal of a link to nothing:"; cat err.txt; }
+    [ -L dangling.json ] || fail "the link to nothing was replaced"
+    # A link to a file is written through: the link stays, its target is the new file.
+    printf 'old' > target.json
+    ln -s target.json link.json
+    "${report[@]}" --trace 1 2 --json link.json > /dev/null || fail "a link to a file: refused"
+    [ -L link.json ] || fail "the link was replaced by a file"
+    grep -q -F '"format": "gcd-kit trace 1"' target.json || fail "the link's target was not written"
+    # A file its owner may not write is refused, saying so.
+    printf 'kept' > read_only.json
+    chmod 444 read_only.json
+    "${report[@]}" --trace 1 2 --json read_only.json > /dev/null 2> err.txt
+    status=$?
+    [ "$status" -eq 2 ] || fail "a read-only file: status $status, expected 2"
+    grep -q -F "cannot write read_only.json: is read-only: its owner may not write it" err.txt ||
+      { fail "no refusal of a read-only file:"; cat err.txt; }
+    [ "$(cat read_only.json)" = kept ] || fail "the read-only file was changed"
+    ;;
+  a_replaced_file_keeps_its_owner)
+    [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: only root may give a file to another user"; exit 77; }
+    cd "$work" || exit 1
+    printf 'theirs' > theirs.json
+    chown nobody:nogroup theirs.json 2>/dev/null || chown 65534:65534 theirs.json
+    chmod 640 theirs.json
+    before=$(stat -c '%u:%g %a' theirs.json)
+    "${report[@]}" --trace 1 2 --json theirs.json > /dev/null || fail "a file of another user: refused"
+    after=$(stat -c '%u:%g %a' theirs.json)
+    [ "$before" = "$after" ] || fail "owner and mode $before became $after"
+    grep -q -F '"format": "gcd-kit trace 1"' theirs.json || fail "the file was not written"
+    ;;
   *) echo "unknown case $case_name"; exit 2 ;;
 esac
 
