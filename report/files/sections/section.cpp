@@ -20,12 +20,12 @@ std::string shown(double value) {
 
 std::string Reader::at(const Json& object, const char* key) const {
   const std::optional<std::string> path = path_within(*document_, object);
-  return !path || path->empty() ? std::string(key) : *path + "." + key;
+  return safe_text(!path || path->empty() ? std::string(key) : *path + "." + key, 200);
 }
 
 std::string Reader::path_of(const Json& value, const char* fallback) const {
   const std::optional<std::string> path = path_within(*document_, value);
-  return path && !path->empty() ? *path : std::string(fallback);
+  return safe_text(path && !path->empty() ? *path : std::string(fallback), 200);
 }
 
 const Json& Reader::member(const Json& object, const char* key) {
