@@ -128,6 +128,17 @@ int side_by_side(const Options& options) {
   }
   refuse_over(outputs, options.side_by_side_files, "a report to set side by side");
   refuse_over_own_program(outputs);
+  // One file twice would be two columns of one name, or two names of one file.
+  const std::vector<std::string>& files = options.side_by_side_files;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t j = i + 1; j < files.size(); ++j) {
+      if (same_file(files[i], files[j])) {
+        fail("--side-by-side names one report twice: " + safe_text(files[i], 200) + " and " +
+                 safe_text(files[j], 200),
+             2);
+      }
+    }
+  }
   std::vector<NamedReport> reports;
   const std::vector<std::string> names = report_names(options.side_by_side_files);
   for (std::size_t i = 0; i < names.size(); ++i) {
