@@ -215,7 +215,8 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
         value = argument.substr(equals + 1);
       }
     } else if (!options_ended && argument.size() > 1 && argument[0] == '-' &&
-               (argument[1] < '0' || argument[1] > '9')) {  // a negative number is none
+               (argument[1] < '0' || argument[1] > '9') &&
+               argument[1] != '+') {  // a negative number is none, nor a number signed twice
       known = find_short(argument[1], error);
       if (known == nullptr) {
         return std::nullopt;

@@ -32,7 +32,8 @@ std::string before_the_loop(const KernelTrace& trace, std::uint32_t first, std::
            "number, and x86 traps on it), never runs";
   }
   if (trace.kernel.starts_with("gcd_euclid")) {
-    return "the second word is 0: the loop divides by no 0, and gcd(x, 0) is x";
+    return std::string("the second word is 0: the loop divides by no 0, and gcd(x, 0) is ") +
+           (trace.is_signed ? "|x|" : "x");
   }
   return "a word is 0: the result is the other word's " +
          std::string(trace.is_signed ? "magnitude" : "value") + ", with no strip";

@@ -116,7 +116,7 @@ void model_words(std::string& out, const Results& results) {
       findings.push_back(
           "Finding: the model and the measurement part for " + kernel.kernel +
           ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +
-          fixed(kernel.cycles_per_pass / measured_pass, 1) + " times the " +
+          ratio_words(kernel.cycles_per_pass / measured_pass) + " times the " +
           fixed(measured_pass, 1) + " measured here" +
           (kernel.slowest.empty()
                ? ""

@@ -290,9 +290,11 @@ void agreement_paragraph(std::string& out, const Results& results) {
       any = true;
       std::string stands = phase_name(phase);
       stands[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(stands[0])));
+      // "The programs stand apart", "The sweep at 32 bits stands apart".
+      stands += phase == Phase::programs ? " stand" : " stands";
       wrap(out, "Finding: the report's own measurements part: ns a pass of " + kernels + ". " +
                     stands +
-                    " stands apart, by more than the intervals and the known difference of the "
+                    " apart, by more than the intervals and the known difference of the "
                     "phases allow: something else ran on the machine then, or the clock changed. "
                     "Run the report again on a quiet machine.");
     }

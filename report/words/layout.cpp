@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 #include "report/words/utf8.h"
 
@@ -55,6 +56,24 @@ std::string fixed(double value, int decimals) {
   return text;
 }
 
+std::string ratio_words(double ratio) {
+  if (ratio >= 100) {
+    return fixed(ratio, 0);
+  }
+  if (ratio >= 1) {
+    return fixed(ratio, 1);
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2g", ratio);
+  return text;
+}
+
 std::string with_unit(double value, int decimals, const char* unit) {
-  return fixed(value, decimals) + GLUE + unit;
+  const std::string number = fixed(value, decimals);
+  std::string_view name = unit;
+  // "1 cycle", not "1 cycles"; "1.0 cycles" stays as a decimal reads.
+  if (number == "1" && name.ends_with('s')) {
+    name.remove_suffix(1);
+  }
+  return number + GLUE + std::string(name);
 }

@@ -22,7 +22,11 @@ inline constexpr char GLUE = '\x1f';
 // The value with so many decimals: "3.10".
 [[nodiscard]] std::string fixed(double value, int decimals);
 
-// "3.10 GHz", kept on one line by wrap().
+// A ratio with the digits that tell it: "12", "5.3", "0.034" (never "0.0").
+[[nodiscard]] std::string ratio_words(double ratio);
+
+// "3.10 GHz", kept on one line by wrap(); "1 cycle" where the value shows as 1 and the unit ends
+// in s.
 [[nodiscard]] std::string with_unit(double value, int decimals, const char* unit);
 
 // The texts, each after the one before with the separator between: "a, b, c".

@@ -186,6 +186,17 @@ TEST(ParseOptions, TurnsThePictureOff) {
   EXPECT_TRUE(options->svg_given);
 }
 
+// A word signed twice is no number, whichever sign comes first: not an option of one letter.
+TEST(ParseOptions, TakesAWordSignedTwiceAsNoNumber) {
+  std::string error;
+  for (const char* word : {"+-5", "-+5"}) {
+    EXPECT_FALSE(parse_options({"--trace", word, "0"}, {}, error)) << word;
+    EXPECT_EQ(error, std::string("--trace: '") + word +
+                         "' is no number: give a decimal one, with an optional sign, or a "
+                         "hexadecimal one after 0x");
+  }
+}
+
 TEST(ParseTraceWord, TakesDecimalAndHexadecimalWordsInEitherRange) {
   std::string error;
   EXPECT_EQ(parse_trace_word("48", error), 48U);
@@ -195,7 +206,7 @@ TEST(ParseTraceWord, TakesDecimalAndHexadecimalWordsInEitherRange) {
   EXPECT_EQ(parse_trace_word("4294967295", error), 0xFFFFFFFFU);
   EXPECT_EQ(parse_trace_word("0x80000000", error), 0x80000000U);
   EXPECT_EQ(parse_trace_word("-0x10", error), 0xFFFFFFF0U);
-  for (const char* bad : {"", "-", "0x", "12x", " 12", "1e3", "0x1g", "--1"}) {
+  for (const char* bad : {"", "-", "0x", "12x", " 12", "1e3", "0x1g", "--1", "+-5", "-+5"}) {
     EXPECT_FALSE(parse_trace_word(bad, error)) << bad;
     EXPECT_NE(error.find("is no number"), std::string::npos) << error;
   }

@@ -92,6 +92,12 @@ TEST(TracePair, SaysHowTheOverflowingPairsAreAnswered) {
     EXPECT_FALSE(kernel.before_loop.empty()) << kernel.kernel;
   }
   expect_passes(trace_pair(0, 7).kernels[0].divisions, {{0, 7, 0, 0}});  // 0 mod 7 swaps them
+  // -6 and 0: each reading's gcd(x, 0), 4294967290 unsigned and 6 signed.
+  const Trace negative = trace_pair(word(-6), 0);
+  EXPECT_TRUE(negative.kernels[0].before_loop.ends_with("gcd(x, 0) is x"));
+  EXPECT_EQ(negative.kernels[0].result, 4294967290U);
+  EXPECT_TRUE(negative.kernels[1].before_loop.ends_with("gcd(x, 0) is |x|"));
+  EXPECT_EQ(negative.kernels[1].result, 6U);
 }
 
 }  // namespace

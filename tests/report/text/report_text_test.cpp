@@ -263,4 +263,18 @@ TEST(ShownPath, IsRelativeBelowTheFolderAndAbsoluteElsewhere) {
   EXPECT_EQ(shown_path("../x.json", text_of(base / "c")), text_of(base / "x.json"));
 }
 
+// The programs that stand apart from the study and the sweep, which agree: named as the one
+// phase that parts, in words that agree with it.
+TEST(FormatReport, NamesThePhaseThatStandsApart) {
+  Results results = sample_results();
+  for (BenchmarkRow& row : results.benchmarks) {
+    for (double& ms : row.runs_ms) {
+      ms *= 2;
+    }
+  }
+  const std::string text = format_report(worked(results));
+  EXPECT_TRUE(contains(text, "The programs stand apart, by")) << text;
+  EXPECT_FALSE(contains(text, "programs stands")) << text;
+}
+
 }  // namespace
