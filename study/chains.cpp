@@ -10,21 +10,24 @@ namespace {
 #if defined(__x86_64__) || defined(__i386__)
 
 // A link repeated CHAIN_LINKS times, rounds times, over the operands given: the text of one
-// link is the asm string between ".rept 100" and ".endr".
+// link is the asm string between ".rept 100" and ".endr", named LINK_ and kept in the table so
+// that the carriers it counts can be checked against it.
 #define GCD_KIT_CHAIN(link) ".rept 100\n\t" link "\n\t.endr"
 static_assert(CHAIN_LINKS == 100, "the .rept count of the chains");
 
 // "and $0" is no zeroing idiom on any x86 core (those are xor and sub of a register with
 // itself), so it carries the dependency; its own latency is timed as the first chain.
+#define LINK_AND "and $0, %0"
 void and_zero(std::uint32_t rounds) {
   std::uint32_t x = 1;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("and $0, %0") : "+r"(x) : : "cc");
+    asm volatile(GCD_KIT_CHAIN(LINK_AND) : "+r"(x) : : "cc");
   }
 }
 
 // From the divisor to the remainder, the edge Euclid's loop carries: the remainder is carried
 // into the next divisor by "and $0" and "add", and the dividend is loaded afresh.
+#define LINK_DIV "mov %3, %%eax\n\tand $0, %%edx\n\tadd %%edx, %%ecx\n\tdiv %%ecx"
 template <std::uint32_t DIVIDEND, std::uint32_t DIVISOR>
 void div_chain(std::uint32_t rounds) {
   std::uint32_t low = 0;
@@ -32,13 +35,14 @@ void div_chain(std::uint32_t rounds) {
   std::uint32_t divisor = DIVISOR;
   const std::uint32_t dividend = DIVIDEND;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("mov %3, %%eax\n\tand $0, %%edx\n\tadd %%edx, %%ecx\n\tdiv %%ecx")
+    asm volatile(GCD_KIT_CHAIN(LINK_DIV)
                  : "=&a"(low), "+d"(high), "+c"(divisor)
                  : "r"(dividend)
                  : "cc");
   }
 }
 
+#define LINK_IDIV "mov %3, %%eax\n\tand $0, %%edx\n\tadd %%edx, %%ecx\n\tcltd\n\tidiv %%ecx"
 template <std::uint32_t DIVIDEND, std::uint32_t DIVISOR>
 void idiv_chain(std::uint32_t rounds) {
   std::uint32_t low = 0;
@@ -46,89 +50,93 @@ void idiv_chain(std::uint32_t rounds) {
   std::uint32_t divisor = DIVISOR;
   const std::uint32_t dividend = DIVIDEND;
   for (; rounds != 0; --rounds) {
-    asm volatile(
-        GCD_KIT_CHAIN("mov %3, %%eax\n\tand $0, %%edx\n\tadd %%edx, %%ecx\n\tcltd\n\tidiv %%ecx")
-        : "=&a"(low), "+d"(high), "+c"(divisor)
-        : "r"(dividend)
-        : "cc");
-  }
-}
-
-// From eax to edx; the sign (0 of a positive eax) is carried back by "add".
-void cltd_chain(std::uint32_t rounds) {
-  std::uint32_t value = 1;
-  std::uint32_t sign = 0;
-  for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("cltd\n\tadd %%edx, %%eax") : "+a"(value), "=&d"(sign) : : "cc");
-  }
-}
-
-// The count of 1 is 0, which "add" carries back: the word stays 1, never 0.
-void tzcnt_chain(std::uint32_t rounds) {
-  std::uint32_t value = 1;
-  std::uint32_t zeros = 0;
-  for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("tzcnt %0, %1\n\tadd %1, %0") : "+r"(value), "=&r"(zeros) : : "cc");
-  }
-}
-
-void bsf_chain(std::uint32_t rounds) {
-  std::uint32_t value = 1;
-  std::uint32_t zeros = 0;
-  for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("bsf %0, %1\n\tadd %1, %0") : "+r"(value), "+r"(zeros) : : "cc");
-  }
-}
-
-// A shift by %cl, from the word shifted to the result.
-void shr_cl_value_chain(std::uint32_t rounds) {
-  std::uint32_t value = 0xFFFFFFFF;
-  const std::uint32_t count = 1;
-  for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("shr %%cl, %0") : "+r"(value) : "c"(count) : "cc");
-  }
-}
-
-// A shift by %cl, from the count to the result, carried back into the count.
-void shr_cl_count_chain(std::uint32_t rounds) {
-  std::uint32_t value = 0;
-  std::uint32_t count = 1;
-  for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("shr %%cl, %0\n\tand $0, %0\n\tadd %0, %%ecx")
-                 : "+r"(value), "+c"(count)
-                 :
+    asm volatile(GCD_KIT_CHAIN(LINK_IDIV)
+                 : "=&a"(low), "+d"(high), "+c"(divisor)
+                 : "r"(dividend)
                  : "cc");
   }
 }
 
-void shr_1_chain(std::uint32_t rounds) {
-  std::uint32_t value = 0xFFFFFFFF;
+// From eax to edx; the sign (0 of a positive eax) is carried back by "add".
+#define LINK_CLTD "cltd\n\tadd %%edx, %%eax"
+void cltd_chain(std::uint32_t rounds) {
+  std::uint32_t value = 1;
+  std::uint32_t sign = 0;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("shr %0") : "+r"(value) : : "cc");
+    asm volatile(GCD_KIT_CHAIN(LINK_CLTD) : "+a"(value), "=&d"(sign) : : "cc");
   }
 }
 
+// The count of 1 is 0, which "add" carries back: the word stays 1, never 0.
+#define LINK_TZCNT "tzcnt %0, %1\n\tadd %1, %0"
+void tzcnt_chain(std::uint32_t rounds) {
+  std::uint32_t value = 1;
+  std::uint32_t zeros = 0;
+  for (; rounds != 0; --rounds) {
+    asm volatile(GCD_KIT_CHAIN(LINK_TZCNT) : "+r"(value), "=&r"(zeros) : : "cc");
+  }
+}
+
+#define LINK_BSF "bsf %0, %1\n\tadd %1, %0"
+void bsf_chain(std::uint32_t rounds) {
+  std::uint32_t value = 1;
+  std::uint32_t zeros = 0;
+  for (; rounds != 0; --rounds) {
+    asm volatile(GCD_KIT_CHAIN(LINK_BSF) : "+r"(value), "+r"(zeros) : : "cc");
+  }
+}
+
+// A shift by %cl, from the word shifted to the result.
+#define LINK_SHR_CL_VALUE "shr %%cl, %0"
+void shr_cl_value_chain(std::uint32_t rounds) {
+  std::uint32_t value = 0xFFFFFFFF;
+  const std::uint32_t count = 1;
+  for (; rounds != 0; --rounds) {
+    asm volatile(GCD_KIT_CHAIN(LINK_SHR_CL_VALUE) : "+r"(value) : "c"(count) : "cc");
+  }
+}
+
+// A shift by %cl, from the count to the result, carried back into the count.
+#define LINK_SHR_CL_COUNT "shr %%cl, %0\n\tand $0, %0\n\tadd %0, %%ecx"
+void shr_cl_count_chain(std::uint32_t rounds) {
+  std::uint32_t value = 0;
+  std::uint32_t count = 1;
+  for (; rounds != 0; --rounds) {
+    asm volatile(GCD_KIT_CHAIN(LINK_SHR_CL_COUNT) : "+r"(value), "+c"(count) : : "cc");
+  }
+}
+
+#define LINK_SHR_1 "shr %0"
+void shr_1_chain(std::uint32_t rounds) {
+  std::uint32_t value = 0xFFFFFFFF;
+  for (; rounds != 0; --rounds) {
+    asm volatile(GCD_KIT_CHAIN(LINK_SHR_1) : "+r"(value) : : "cc");
+  }
+}
+
+#define LINK_SUB "sub %1, %0"
 void sub_chain(std::uint32_t rounds) {
   std::uint32_t value = 0;
   const std::uint32_t step = 1;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("sub %1, %0") : "+r"(value) : "r"(step) : "cc");
+    asm volatile(GCD_KIT_CHAIN(LINK_SUB) : "+r"(value) : "r"(step) : "cc");
   }
 }
 
 // From the word compared, through the flags, to the conditional move's result: the move
 // takes either the same value or the word itself, so the word stays as it is.
-#define GCD_KIT_CMP_CMOV(name, cmov)                              \
-  void name(std::uint32_t rounds) {                               \
-    std::uint32_t value = 5;                                      \
-    const std::uint32_t same = 5;                                 \
-    const std::uint32_t other = 3;                                \
-    for (; rounds != 0; --rounds) {                               \
-      asm volatile(GCD_KIT_CHAIN("cmp %2, %0\n\t" cmov " %1, %0") \
-                   : "+r"(value)                                  \
-                   : "r"(same), "r"(other)                        \
-                   : "cc");                                       \
-    }                                                             \
+#define LINK_CMP_CMOV(cmov) "cmp %2, %0\n\t" cmov " %1, %0"
+#define GCD_KIT_CMP_CMOV(name, cmov)                  \
+  void name(std::uint32_t rounds) {                   \
+    std::uint32_t value = 5;                          \
+    const std::uint32_t same = 5;                     \
+    const std::uint32_t other = 3;                    \
+    for (; rounds != 0; --rounds) {                   \
+      asm volatile(GCD_KIT_CHAIN(LINK_CMP_CMOV(cmov)) \
+                   : "+r"(value)                      \
+                   : "r"(same), "r"(other)            \
+                   : "cc");                           \
+    }                                                 \
   }
 GCD_KIT_CMP_CMOV(cmp_cmovbe_chain, "cmovbe")
 GCD_KIT_CMP_CMOV(cmp_cmova_chain, "cmova")
@@ -137,32 +145,35 @@ GCD_KIT_CMP_CMOV(cmp_cmovae_chain, "cmovae")
 #undef GCD_KIT_CMP_CMOV
 
 // Two moves a link, there and back.
+#define LINK_MOV "mov %0, %1\n\tmov %1, %0"
 void mov_chain(std::uint32_t rounds) {
   std::uint32_t value = 1;
   std::uint32_t copy = 0;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("mov %0, %1\n\tmov %1, %0") : "+r"(value), "=&r"(copy));
+    asm volatile(GCD_KIT_CHAIN(LINK_MOV) : "+r"(value), "=&r"(copy));
   }
 }
 
 constexpr InstructionChain CHAINS[] = {
-    {"and", "and $0, r32 (the carrier)", 1, 0, 0, and_zero},
-    {"div", "div r32, quotient 1", 1, 1, 1, div_chain<4294967295U, 2147483649U>},
-    {"div", "div r32, quotient of 31 bits", 1, 1, 1, div_chain<4294967295U, 3U>},
-    {"idiv", "idiv r32, quotient 1", 1, 1, 1, idiv_chain<2147483647U, 1073741825U>},
-    {"idiv", "idiv r32, quotient of 30 bits", 1, 1, 1, idiv_chain<2147483647U, 3U>},
-    {"cltd", "cltd", 1, 0, 1, cltd_chain},
-    {"tzcnt", "tzcnt r32, r32", 1, 0, 1, tzcnt_chain},
-    {"bsf", "bsf r32, r32", 1, 0, 1, bsf_chain},
-    {"shr_cl_value", "shr %cl, r32 (from the word)", 1, 0, 0, shr_cl_value_chain},
-    {"shr_cl_count", "shr %cl, r32 (from the count)", 1, 1, 1, shr_cl_count_chain},
-    {"shr_1", "shr r32 (by 1)", 1, 0, 0, shr_1_chain},
-    {"sub", "sub r32, r32", 1, 0, 0, sub_chain},
-    {"cmp_cmovbe", "cmp and cmovbe", 1, 0, 0, cmp_cmovbe_chain},
-    {"cmp_cmova", "cmp and cmova", 1, 0, 0, cmp_cmova_chain},
-    {"cmp_cmovb", "cmp and cmovb", 1, 0, 0, cmp_cmovb_chain},
-    {"cmp_cmovae", "cmp and cmovae", 1, 0, 0, cmp_cmovae_chain},
-    {"mov", "mov r32, r32", 2, 0, 0, mov_chain},
+    {"and", "and $0, r32 (the carrier)", LINK_AND, 1, 0, 0, and_zero},
+    {"div", "div r32, quotient 1", LINK_DIV, 1, 1, 1, div_chain<4294967295U, 2147483649U>},
+    {"div", "div r32, quotient of 31 bits", LINK_DIV, 1, 1, 1, div_chain<4294967295U, 3U>},
+    {"idiv", "idiv r32, quotient 1", LINK_IDIV, 1, 1, 1, idiv_chain<2147483647U, 1073741825U>},
+    {"idiv", "idiv r32, quotient of 30 bits", LINK_IDIV, 1, 1, 1, idiv_chain<2147483647U, 3U>},
+    {"cltd", "cltd", LINK_CLTD, 1, 0, 1, cltd_chain},
+    {"tzcnt", "tzcnt r32, r32", LINK_TZCNT, 1, 0, 1, tzcnt_chain},
+    {"bsf", "bsf r32, r32", LINK_BSF, 1, 0, 1, bsf_chain},
+    {"shr_cl_value", "shr %cl, r32 (from the word)", LINK_SHR_CL_VALUE, 1, 0, 0,
+     shr_cl_value_chain},
+    {"shr_cl_count", "shr %cl, r32 (from the count)", LINK_SHR_CL_COUNT, 1, 1, 1,
+     shr_cl_count_chain},
+    {"shr_1", "shr r32 (by 1)", LINK_SHR_1, 1, 0, 0, shr_1_chain},
+    {"sub", "sub r32, r32", LINK_SUB, 1, 0, 0, sub_chain},
+    {"cmp_cmovbe", "cmp and cmovbe", LINK_CMP_CMOV("cmovbe"), 1, 0, 0, cmp_cmovbe_chain},
+    {"cmp_cmova", "cmp and cmova", LINK_CMP_CMOV("cmova"), 1, 0, 0, cmp_cmova_chain},
+    {"cmp_cmovb", "cmp and cmovb", LINK_CMP_CMOV("cmovb"), 1, 0, 0, cmp_cmovb_chain},
+    {"cmp_cmovae", "cmp and cmovae", LINK_CMP_CMOV("cmovae"), 1, 0, 0, cmp_cmovae_chain},
+    {"mov", "mov r32, r32", LINK_MOV, 2, 0, 0, mov_chain},
 };
 
 #elif defined(__aarch64__)
@@ -170,39 +181,41 @@ constexpr InstructionChain CHAINS[] = {
 #define GCD_KIT_CHAIN(link) ".rept 100\n\t" link "\n\t.endr"
 static_assert(CHAIN_LINKS == 100, "the .rept count of the chains");
 
+#define LINK_AND "and %w0, %w0, wzr"
 void and_zero(std::uint32_t rounds) {
   std::uint32_t x = 1;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("and %w0, %w0, wzr") : "+r"(x));
+    asm volatile(GCD_KIT_CHAIN(LINK_AND) : "+r"(x));
   }
 }
 
 // From the divisor to the quotient, carried back into the divisor by "and" and "add".
-#define GCD_KIT_DIV(name, instruction)                                                          \
-  template <std::uint32_t DIVIDEND, std::uint32_t DIVISOR>                                      \
-  void name(std::uint32_t rounds) {                                                             \
-    std::uint32_t quotient = 0;                                                                 \
-    std::uint32_t carried = 0;                                                                  \
-    std::uint32_t divisor = DIVISOR;                                                            \
-    const std::uint32_t dividend = DIVIDEND;                                                    \
-    for (; rounds != 0; --rounds) {                                                             \
-      asm volatile(                                                                             \
-          GCD_KIT_CHAIN(instruction " %w0, %w3, %w2\n\tand %w1, %w0, wzr\n\tadd %w2, %w2, %w1") \
-          : "=&r"(quotient), "=&r"(carried), "+r"(divisor)                                      \
-          : "r"(dividend));                                                                     \
-    }                                                                                           \
+#define LINK_DIV(instruction) instruction " %w0, %w3, %w2\n\tand %w1, %w0, wzr\n\tadd %w2, %w2, %w1"
+#define GCD_KIT_DIV(name, instruction)                              \
+  template <std::uint32_t DIVIDEND, std::uint32_t DIVISOR>          \
+  void name(std::uint32_t rounds) {                                 \
+    std::uint32_t quotient = 0;                                     \
+    std::uint32_t carried = 0;                                      \
+    std::uint32_t divisor = DIVISOR;                                \
+    const std::uint32_t dividend = DIVIDEND;                        \
+    for (; rounds != 0; --rounds) {                                 \
+      asm volatile(GCD_KIT_CHAIN(LINK_DIV(instruction))             \
+                   : "=&r"(quotient), "=&r"(carried), "+r"(divisor) \
+                   : "r"(dividend));                                \
+    }                                                               \
   }
 GCD_KIT_DIV(udiv_chain, "udiv")
 GCD_KIT_DIV(sdiv_chain, "sdiv")
 #undef GCD_KIT_DIV
 
 // The multiplicand to the result: by 0, so the result is the word subtracted from, each time.
+#define LINK_MSUB "msub %w0, %w0, %w1, %w2"
 void msub_chain(std::uint32_t rounds) {
   std::uint32_t value = 7;
   const std::uint32_t zero = 0;
   const std::uint32_t base = 7;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("msub %w0, %w0, %w1, %w2") : "+r"(value) : "r"(zero), "r"(base));
+    asm volatile(GCD_KIT_CHAIN(LINK_MSUB) : "+r"(value) : "r"(zero), "r"(base));
   }
 }
 
@@ -214,34 +227,40 @@ void msub_chain(std::uint32_t rounds) {
       asm volatile(GCD_KIT_CHAIN(link) : "+r"(value) : "r"(other) : "cc"); \
     }                                                                      \
   }
-GCD_KIT_UNARY(rbit_chain, "rbit %w0, %w0")
-GCD_KIT_UNARY(clz_chain, "clz %w0, %w0")
-GCD_KIT_UNARY(lsr_chain, "lsr %w0, %w0, %w1")
-GCD_KIT_UNARY(subs_chain, "subs %w0, %w0, %w1")
-GCD_KIT_UNARY(cmp_csel_chain, "cmp %w0, %w1\n\tcsel %w0, %w1, %w0, ls")
+#define LINK_RBIT "rbit %w0, %w0"
+#define LINK_CLZ "clz %w0, %w0"
+#define LINK_LSR "lsr %w0, %w0, %w1"
+#define LINK_SUBS "subs %w0, %w0, %w1"
+#define LINK_CMP_CSEL "cmp %w0, %w1\n\tcsel %w0, %w1, %w0, ls"
+GCD_KIT_UNARY(rbit_chain, LINK_RBIT)
+GCD_KIT_UNARY(clz_chain, LINK_CLZ)
+GCD_KIT_UNARY(lsr_chain, LINK_LSR)
+GCD_KIT_UNARY(subs_chain, LINK_SUBS)
+GCD_KIT_UNARY(cmp_csel_chain, LINK_CMP_CSEL)
 #undef GCD_KIT_UNARY
 
+#define LINK_MOV "mov %w1, %w0\n\tmov %w0, %w1"
 void mov_chain(std::uint32_t rounds) {
   std::uint32_t value = 1;
   std::uint32_t copy = 0;
   for (; rounds != 0; --rounds) {
-    asm volatile(GCD_KIT_CHAIN("mov %w1, %w0\n\tmov %w0, %w1") : "+r"(value), "=&r"(copy));
+    asm volatile(GCD_KIT_CHAIN(LINK_MOV) : "+r"(value), "=&r"(copy));
   }
 }
 
 constexpr InstructionChain CHAINS[] = {
-    {"and", "and w, w, wzr (the carrier)", 1, 0, 0, and_zero},
-    {"udiv", "udiv w, quotient 1", 1, 1, 1, udiv_chain<4294967295U, 2147483649U>},
-    {"udiv", "udiv w, quotient of 31 bits", 1, 1, 1, udiv_chain<4294967295U, 3U>},
-    {"sdiv", "sdiv w, quotient 1", 1, 1, 1, sdiv_chain<2147483647U, 1073741825U>},
-    {"sdiv", "sdiv w, quotient of 30 bits", 1, 1, 1, sdiv_chain<2147483647U, 3U>},
-    {"msub", "msub w (from the multiplicand)", 1, 0, 0, msub_chain},
-    {"rbit", "rbit w, w", 1, 0, 0, rbit_chain},
-    {"clz", "clz w, w", 1, 0, 0, clz_chain},
-    {"lsr", "lsr w, w, w (from the word)", 1, 0, 0, lsr_chain},
-    {"subs", "subs w, w, w", 1, 0, 0, subs_chain},
-    {"cmp_csel", "cmp and csel", 1, 0, 0, cmp_csel_chain},
-    {"mov", "mov w, w", 2, 0, 0, mov_chain},
+    {"and", "and w, w, wzr (the carrier)", LINK_AND, 1, 0, 0, and_zero},
+    {"udiv", "udiv w, quotient 1", LINK_DIV("udiv"), 1, 1, 1, udiv_chain<4294967295U, 2147483649U>},
+    {"udiv", "udiv w, quotient of 31 bits", LINK_DIV("udiv"), 1, 1, 1, udiv_chain<4294967295U, 3U>},
+    {"sdiv", "sdiv w, quotient 1", LINK_DIV("sdiv"), 1, 1, 1, sdiv_chain<2147483647U, 1073741825U>},
+    {"sdiv", "sdiv w, quotient of 30 bits", LINK_DIV("sdiv"), 1, 1, 1, sdiv_chain<2147483647U, 3U>},
+    {"msub", "msub w (from the multiplicand)", LINK_MSUB, 1, 0, 0, msub_chain},
+    {"rbit", "rbit w, w", LINK_RBIT, 1, 0, 0, rbit_chain},
+    {"clz", "clz w, w", LINK_CLZ, 1, 0, 0, clz_chain},
+    {"lsr", "lsr w, w, w (from the word)", LINK_LSR, 1, 0, 0, lsr_chain},
+    {"subs", "subs w, w, w", LINK_SUBS, 1, 0, 0, subs_chain},
+    {"cmp_csel", "cmp and csel", LINK_CMP_CSEL, 1, 0, 0, cmp_csel_chain},
+    {"mov", "mov w, w", LINK_MOV, 2, 0, 0, mov_chain},
 };
 
 #endif

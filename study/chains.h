@@ -15,6 +15,7 @@
 struct InstructionChain {
   const char* key;    // the form as the analysis of machine code names it: "div", "cmovbe"
   const char* shown;  // as the report shows it: "div r32, quotient 1"
+  const char* link;   // one link's instructions, as the inline assembly gives them
   unsigned per_link;
   unsigned and_carriers;
   unsigned add_carriers;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+
 #include "study/chains.h"
 
 namespace {
@@ -59,6 +62,35 @@ TEST(Chains, RunAndDivide) {
   EXPECT_EQ(run_divisions(signed_divisions, true, true), static_cast<std::uint32_t>(-345));
   EXPECT_EQ(run_divisions(signed_divisions, true, false), static_cast<std::uint32_t>(-345));
   EXPECT_FALSE(run_divisions({}, false, true));
+}
+
+// What the caller takes off a link's time is what the link holds: each zeroing "and" and each
+// "add" besides the instruction timed is a carrier, and the instruction timed (where its key
+// is a mnemonic) appears per_link times.
+TEST(Chains, CountTheCarriersAndInstructionsOfEachLink) {
+  for (const InstructionChain& chain : instruction_chains()) {
+    const std::string key = chain.key;
+    unsigned ands = 0;
+    unsigned adds = 0;
+    unsigned timed = 0;
+    std::stringstream link(chain.link);
+    for (std::string instruction; std::getline(link, instruction);) {
+      const std::size_t start = instruction.find_first_not_of('\t');
+      const std::size_t end = instruction.find(' ', start);
+      const std::string mnemonic = instruction.substr(start, end - start);
+      const bool zeroing = instruction.find("$0,") != std::string::npos ||
+                           instruction.find("wzr") != std::string::npos;
+      ands += mnemonic == "and" && zeroing ? 1U : 0U;
+      adds += mnemonic == "add" ? 1U : 0U;
+      timed += mnemonic == key ? 1U : 0U;
+    }
+    SCOPED_TRACE(chain.shown);
+    EXPECT_EQ(ands, chain.and_carriers + (key == "and" ? chain.per_link : 0));
+    EXPECT_EQ(adds, chain.add_carriers);
+    if (key.find('_') == std::string::npos) {
+      EXPECT_EQ(timed, chain.per_link);
+    }
+  }
 }
 
 }  // namespace

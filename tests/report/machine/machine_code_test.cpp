@@ -81,6 +81,28 @@ TEST(LongestChain, RunsThroughTheDivisionAndTheMoveOfTheRemainder) {
   EXPECT_EQ(steps_of(*chain), "mov %edx,%ecx (3) -> div %ecx (20)");
 }
 
+// cltd reads eax and writes edx. In g++ 12's gcd_euclid_s the eax it reads is the divisor,
+// ready a pass early, so the chain is the remainder's move into the divisor and idiv; where
+// edx's sign goes back into eax, the chain runs through cltd.
+TEST(LongestChain, TakesCltdFromEaxToEdx) {
+  const std::vector<DecodedInstruction> loop = decode_loop(
+      ".Lloop:\n\tmov    %edx,%edi\n\tcltd\n\tidiv   %edi\n\tmov    %edi,%eax\n"
+      "\ttest   %edx,%edx\n\tjne    .Lloop\n");
+  ASSERT_EQ(loop.size(), 6U);
+  EXPECT_EQ(loop[1].reads, (std::vector<std::string>{"a"}));
+  EXPECT_EQ(loop[1].writes, (std::vector<std::string>{"d"}));
+  const LatencyOf latency = made_up({{"idiv", 20}, {"mov", 3}, {"cltd", 5}});
+  const std::optional<LatencyChain> signed_euclid = longest_chain(loop, latency);
+  ASSERT_TRUE(signed_euclid);
+  EXPECT_DOUBLE_EQ(signed_euclid->cycles_per_pass, 23);
+  EXPECT_EQ(steps_of(*signed_euclid), "mov %edx,%edi (3) -> idiv %edi (20)");
+  const std::optional<LatencyChain> through_cltd =
+      longest_chain(decode_loop(".Lloop:\n\tcltd\n\tadd    %edx,%eax\n\tjne    .Lloop\n"), latency);
+  ASSERT_TRUE(through_cltd);
+  EXPECT_DOUBLE_EQ(through_cltd->cycles_per_pass, 6);
+  EXPECT_EQ(steps_of(*through_cltd), "cltd (5) -> add %edx,%eax (1)");
+}
+
 // g++ 12's gcd_binary_u. With a slow cmovbe, v's chain sets the pace: compared, chosen, its
 // zeros counted and shifted out (cmp 1 + cmovbe 4 + tzcnt 3 + mov 0.5 + shr 2); u's own chain
 // (mov, sub, shr by 1, tzcnt, mov, shr: 8) waits for v's and keeps up.
