@@ -54,6 +54,13 @@ double ns_per_branch(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+std::optional<double> mispredicted_ns(double random_ns, double alternating_ns) {
+  // Both tables take the branch for half their bytes: the same work, told apart only by how
+  // well the branch can be predicted. Where noise leaves no difference, nothing was measured.
+  const double ns = (random_ns - alternating_ns) / MISPREDICTED_SHARE;
+  return ns > 0 ? std::optional<double>(ns) : std::nullopt;
+}
+
 std::optional<double> mispredicted_branch_ns() {
 #ifdef GCD_KIT_HAS_BRANCH
   std::vector<std::uint8_t> random_bytes(TABLE);
@@ -63,11 +70,7 @@ std::optional<double> mispredicted_branch_ns() {
     random_bytes[i] = static_cast<std::uint8_t>(random() & 1U);
     alternating[i] = static_cast<std::uint8_t>(i & 1U);
   }
-  // Both tables take the branch for half their bytes: the same work, told apart only by
-  // how well the branch can be predicted. Where noise leaves no difference, nothing was
-  // measured.
-  const double ns = (ns_per_branch(random_bytes) - ns_per_branch(alternating)) / 0.5;
-  return ns > 0 ? std::optional<double>(ns) : std::nullopt;
+  return mispredicted_ns(ns_per_branch(random_bytes), ns_per_branch(alternating));
 #else
   return std::nullopt;
 #endif
