@@ -17,6 +17,7 @@ struct Pair {
 
 // count pairs of independent k-bit operands (1 <= bits <= 32) from std::mt19937_64 with the
 // given seed, one draw per operand: uniform in [0, 2^bits) read as unsigned, or in
-// [-2^(bits-1), 2^(bits-1)) as 32-bit two's complement words for the signed kernels.
+// [-2^(bits-1), 2^(bits-1)) as 32-bit two's complement words for the signed kernels: the same
+// draws as the unsigned pairs of the seed, their top bit copied upwards.
 [[nodiscard]] std::vector<Pair> uniform_pairs(unsigned bits, bool is_signed, std::size_t count,
                                               std::uint64_t seed);

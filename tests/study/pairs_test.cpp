@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -39,6 +40,24 @@ TEST(UniformPairs, FillTheirRangeAndNoMore) {
       const double width = static_cast<double>(high - low);
       EXPECT_LT(static_cast<double>(smallest - low), width / 64 + 1);
       EXPECT_LT(static_cast<double>(high - 1 - largest), width / 64 + 1);
+    }
+  }
+}
+
+// The signed kernels see the very words the unsigned ones do, read as two's complement of
+// their size: the same low bits, the top one copied upwards as the sign.
+TEST(UniformPairs, AreTheUnsignedWordsReadAsTwosComplement) {
+  for (const unsigned bits : {1U, 5U, 31U, 32U}) {
+    SCOPED_TRACE(testing::Message() << bits << " bits");
+    const std::vector<Pair> plain = uniform_pairs(bits, false, 200, 7);
+    const std::vector<Pair> signed_pairs = uniform_pairs(bits, true, 200, 7);
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      for (const auto& [word, read] : {std::pair{plain[i].first, signed_pairs[i].first},
+                                       std::pair{plain[i].second, signed_pairs[i].second}}) {
+        const std::int64_t top = std::int64_t{1} << (bits - 1);
+        const std::int64_t expected = word >= top ? std::int64_t{word} - 2 * top : word;
+        ASSERT_EQ(std::int64_t{static_cast<std::int32_t>(read)}, expected) << word;
+      }
     }
   }
 }
