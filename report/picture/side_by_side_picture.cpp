@@ -7,6 +7,13 @@ namespace {
 
 constexpr const char* COLOURS[] = {"#1f5fa8", "#d9661f", "#2e8b3a", "#7b3fa0",
                                    "#8c5a2b", "#c2185b", "#00838f", "#555555"};
+// After the eighth report the colours come round again, dashed: 24 reports each their own.
+constexpr const char* DASHES[] = {"", "8 4", "2 3"};
+
+Style style_of(std::size_t report) {
+  const std::size_t colours = std::size(COLOURS);
+  return {COLOURS[report % colours], DASHES[report / colours % std::size(DASHES)]};
+}
 
 Series speedup_line(const Study& study, const char* euclid, const char* binary,
                     const std::string& name) {
@@ -41,14 +48,14 @@ std::string draw_side_by_side(const std::vector<NamedReport>& reports) {
     const Panel panel(left, low, high);
     panel.axes(out, title, "binary speed-up (times as fast)");
     for (std::size_t i = 0; i < lines->size(); ++i) {
-      panel.line(out, (*lines)[i], {COLOURS[i % std::size(COLOURS)], ""}, "speedup");
+      panel.line(out, (*lines)[i], style_of(i), "speedup");
     }
   }
   out += "<g class=\"legend\" font-size=\"12\" fill=\"#333\">\n";
   for (std::size_t i = 0; i < reports.size(); ++i) {
     const Results& r = reports[i].results;
     legend_entry(out, 80 + static_cast<double>(i % 2) * 460, 510 + static_cast<double>(i / 2) * 22,
-                 {COLOURS[i % std::size(COLOURS)], ""}, 2,
+                 style_of(i), 2,
                  reports[i].name + ": " + r.machine.compiler + ", " + r.machine.build_type +
                      (r.machine.flags.empty() ? "" : ", " + r.machine.flags));
   }
