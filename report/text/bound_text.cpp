@@ -112,7 +112,9 @@ void model_words(std::string& out, const Results& results) {
     }
     const std::optional<ModelAgainstMeasure>& against = figures->by_model;
     const double measured_pass = against->measured_cycles_per_pass;
-    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
+    // A pass timed while the machine was disturbed is no measurement to part from.
+    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass &&
+        !is_disturbed(find_verdict(results, "study"), kernel.kernel)) {
       findings.push_back(
           "Finding: the model and the measurement part for " + kernel.kernel +
           ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +

@@ -160,9 +160,12 @@ void call_section(std::string& out, const Results& results) {
        "the programs' order less the groups at the same mix, what the unpredictable exits "
        "cost a call here, with the overlap they stop.");
   line_table(out, calls);
+  const PhaseVerdict* study = find_verdict(results, "study");
   for (const CallBound& bound : calls) {
+    // Whether a line holds is no finding on calls timed while the machine was disturbed.
+    const bool disturbed = is_disturbed(study, bound.kernel + " in the programs' order");
     for (const OverlapLine& line : bound.lines) {
-      if (!line.holds) {
+      if (!line.holds && !disturbed) {
         wrap(out, "The groups of " + bound.kernel +
                       (line.exit == CallExit::one
                            ? ""
@@ -178,7 +181,13 @@ void call_section(std::string& out, const Results& results) {
     wrap(out, call_sentence(results, bound));
   }
   for (const TwoPairGain& two : results.worked_out.two_pairs) {
-    wrap(out, two_pair_sentence(two));
+    if (is_disturbed(study, two.peer) ||
+        is_disturbed(study, two.kernel + " in the programs' order")) {
+      wrap(out, "Two pairs in flight, " + two.peer + " against " + two.kernel +
+                    ": withheld, timed while the machine was disturbed.");
+    } else {
+      wrap(out, two_pair_sentence(two));
+    }
   }
   out += '\n';
 }

@@ -10,10 +10,13 @@ namespace {
 
 std::string percent(double share) { return fixed(share * 100, 1) + "%"; }
 
-// "gcd_euclid_u 98.0% above its fastest repetition (139.10 ns a call against 70.26)".
+// "gcd_euclid_u 98.0% above its fastest repetition (139.10 ns a call against 70.26)"; in ns
+// where the fastest is none or below (a time net of the loop, under noise), of which a share
+// says nothing.
 std::string figure_words(const DisturbedFigure& figure) {
+  const double beyond = figure.median - figure.fastest;
   return figure.figure + " " +
-         percent((figure.median - figure.fastest) / std::fabs(figure.fastest)) +
+         (figure.fastest > 0 ? percent(beyond / figure.fastest) : with_unit(beyond, 2, "ns")) +
          " above its fastest repetition (" + with_unit(figure.median, 2, "ns") +
          " a call against " + fixed(figure.fastest, 2) + ")";
 }
@@ -35,7 +38,8 @@ std::vector<std::string> signs_of(const PhaseVerdict& verdict) {
 }
 
 void disturbed_phase(std::string& out, const PhaseVerdict& verdict) {
-  std::string text = "Finding: " + phase_words(verdict.phase) + " was disturbed.";
+  std::string text = "Finding: " + phase_words(verdict.phase) +
+                     (verdict.phase == "programs" ? " were" : " was") + " disturbed.";
   if (!verdict.figures.empty()) {
     std::vector<std::string> figures;
     for (const DisturbedFigure& figure : verdict.figures) {
@@ -53,7 +57,10 @@ void disturbed_phase(std::string& out, const PhaseVerdict& verdict) {
     text += " The system: " + joined(signs, ", ") + ".";
   }
   if (verdict.switches) {
-    text.append(1, ' ').append(std::to_string(*verdict.switches)).append(" involuntary switches.");
+    // Appended piece by piece: g++ 12 warns (-Wrestrict) of " " + a string here, wrongly.
+    text.append(1, ' ')
+        .append(counted(*verdict.switches, "involuntary switch", "involuntary switches"))
+        .append(1, '.');
   }
   wrap(out, text +
                 " Something else ran on the machine then: its figures are named where they are "
@@ -81,7 +88,7 @@ void quiet_section(std::string& out, const Results& results) {
   append(out, "Was the machine quiet? (each phase watched, against what a quiet run shows)\n");
   std::vector<std::string> quiet;
   std::uint64_t switches = 0;
-  bool counted = false;
+  bool any_counted = false;
   for (const PhaseVerdict& verdict : verdicts) {
     if (verdict.disturbed) {
       disturbed_phase(out, verdict);
@@ -90,7 +97,7 @@ void quiet_section(std::string& out, const Results& results) {
     }
     if (verdict.switches) {
       switches += *verdict.switches;
-      counted = true;
+      any_counted = true;
     }
   }
   if (!quiet.empty()) {
@@ -102,7 +109,9 @@ void quiet_section(std::string& out, const Results& results) {
              fixed(QUIET_CPU_SHARE * 100, 0) + "% of the wall time, the host stole at most " +
              fixed(QUIET_STOLEN * 100, 0) + "% and the clock held within " +
              fixed(QUIET_CLOCK * 100, 0) + "%, where the system tells" +
-             (counted ? "; " + std::to_string(switches) + " involuntary switches in all." : "."));
+             (any_counted ? "; " + counted(switches, "involuntary switch", "involuntary switches") +
+                                " in all."
+                          : "."));
   }
   out += '\n';
 }

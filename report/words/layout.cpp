@@ -77,3 +77,7 @@ std::string with_unit(double value, int decimals, const char* unit) {
   }
   return number + GLUE + std::string(name);
 }
+
+std::string counted(std::uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + ' ' + (count == 1 ? one : many);
+}

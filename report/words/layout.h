@@ -2,6 +2,7 @@
 // wrapped into indented lines. Shared by the report's texts.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ inline constexpr char GLUE = '\x1f';
 // "3.10 GHz", kept on one line by wrap(); "1 cycle" where the value shows as 1 and the unit ends
 // in s.
 [[nodiscard]] std::string with_unit(double value, int decimals, const char* unit);
+
+// A count with its noun: "1 involuntary switch", "3 involuntary switches".
+[[nodiscard]] std::string counted(std::uint64_t count, const char* one, const char* many);
 
 // The texts, each after the one before with the separator between: "a, b, c".
 [[nodiscard]] std::string joined(const std::vector<std::string>& texts, const char* separator);

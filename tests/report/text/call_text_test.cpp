@@ -146,6 +146,17 @@ TEST(CallSection, SetsTheBoundsAndTheLinesInTables) {
                      "group of"),
             std::string::npos)
       << out;
+  // Calls timed while the machine was disturbed: neither the line nor the gain of two pairs
+  // is explained.
+  results.study.calls[1].own_order_ns_per_call = {40, 80, 80, 40, 80};
+  results.study.calls[0].own_order_ns_per_call = {80, 160, 160, 80, 160};
+  out.clear();
+  call_section(out, worked(results));
+  EXPECT_EQ(out.find("not a line"), std::string::npos) << out;
+  EXPECT_NE(out.find("  Two pairs in flight, euclid_two_u against gcd_euclid_u: withheld, timed "
+                     "while\n  the machine was disturbed.\n"),
+            std::string::npos)
+      << out;
 }
 
 }  // namespace

@@ -40,4 +40,24 @@ TEST(QuietSection, NamesADisturbedPhaseWithItsFiguresAndSigns) {
   EXPECT_NE(out.find("  Quiet: the programs' runs, the sweep."), std::string::npos) << out;
 }
 
+// The programs' runs "were" disturbed; one switch is one "switch"; a sweep point whose fastest
+// repetition is below 0 (a time net of the loop) spreads by ns, not by a share of it.
+TEST(QuietSection, SaysAPhasesWordsAsTheyRead) {
+  Results results = sample_results();
+  results.programs_watch->cpu_shares = {1.0, 0.5};
+  results.programs_watch->involuntary_switches = 1;
+  results.study.sweep[3].ns_per_call = {-3, 4, 4, 4, -3};
+  std::string out;
+  quiet_section(out, worked(results));
+  EXPECT_NE(out.find("Finding: the programs' runs were disturbed. The system: its work ran "),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("slowest repetition. 1 involuntary switch. Something"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("gcd_euclid_u at 4 bits 7.00 ns above its fastest repetition (4.00 ns a\n"
+                     "  call against -3.00)"),
+            std::string::npos)
+      << out;
+}
+
 }  // namespace
