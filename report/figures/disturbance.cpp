@@ -82,13 +82,16 @@ std::vector<DisturbedFigure> sweep_figures(const Study& study) {
   std::vector<DisturbedFigure> figures;
   add_if_disturbed(figures, "the loop", study.sweep_loop_ns_per_call);
   for (const SweepFigures& point : study.sweep) {
-    add_if_disturbed(figures, point.kernel + " at " + std::to_string(point.bits) + " bits",
-                     point.ns_per_call);
+    add_if_disturbed(figures, sweep_point_name(point.kernel, point.bits), point.ns_per_call);
   }
   return figures;
 }
 
 }  // namespace
+
+std::string sweep_point_name(const std::string& kernel, unsigned bits) {
+  return kernel + " at " + std::to_string(bits) + " bits";
+}
 
 std::vector<PhaseVerdict> judge_phases(const Results& results) {
   std::vector<PhaseVerdict> verdicts;

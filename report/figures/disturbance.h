@@ -39,5 +39,8 @@ inline constexpr double QUIET_CLOCK = 0.05;
 // The verdict on a phase by its name, where it was watched; nullptr otherwise.
 [[nodiscard]] const PhaseVerdict* find_verdict(const Results& results, std::string_view phase);
 
+// The name of a sweep's point among the figures: "gcd_euclid_u at 4 bits".
+[[nodiscard]] std::string sweep_point_name(const std::string& kernel, unsigned bits);
+
 // Whether a figure of the phase is among its disturbed ones.
 [[nodiscard]] bool is_disturbed(const PhaseVerdict* verdict, std::string_view figure);

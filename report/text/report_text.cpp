@@ -423,11 +423,26 @@ void disturbed_points(std::string& out, const Results& results) {
   if (verdict == nullptr || verdict->figures.empty()) {
     return;
   }
+  // Each kernel's points in one list: "gcd_euclid_u at 4, 10 and 11 bits".
   std::vector<std::string> points;
-  for (const DisturbedFigure& figure : verdict->figures) {
-    points.push_back(figure.figure);
+  if (is_disturbed(verdict, "the loop")) {
+    points.emplace_back("the loop");
   }
-  wrap(out, "Disturbed: " + joined(points, ", ") + " (a median more than " +
+  for (const std::string& kernel : sweep_kernels(results.study)) {
+    std::vector<std::string> sizes;
+    for (unsigned bits = 1; bits <= 32; ++bits) {
+      if (is_disturbed(verdict, sweep_point_name(kernel, bits))) {
+        sizes.push_back(std::to_string(bits));
+      }
+    }
+    if (!sizes.empty()) {
+      const std::string last = sizes.back();
+      sizes.pop_back();
+      points.push_back(kernel + " at " + (sizes.empty() ? "" : joined(sizes, ", ") + " and ") +
+                       last + (last == "1" && sizes.empty() ? " bit" : " bits"));
+    }
+  }
+  wrap(out, "Disturbed: " + joined(points, "; ") + " (a median more than " +
                 fixed(QUIET_SPREAD * 100, 0) +
                 "% above its fastest repetition): the crossover and the lines near them stand on "
                 "points a quiet run may move.");

@@ -277,4 +277,21 @@ TEST(FormatReport, NamesThePhaseThatStandsApart) {
   EXPECT_FALSE(contains(text, "programs stands")) << text;
 }
 
+// The sweep's disturbed points, each kernel's sizes in one list under the table.
+TEST(FormatReport, NamesTheSweepsDisturbedPointsKernelByKernel) {
+  Results results = sample_results();
+  for (SweepFigures& point : results.study.sweep) {
+    const bool disturbed = point.kernel == "gcd_euclid_u"
+                               ? point.bits == 4 || point.bits == 10 || point.bits == 11
+                               : point.kernel == "gcd_binary_s" && point.bits == 1;
+    if (disturbed) {
+      const double fastest = point.ns_per_call[0];
+      point.ns_per_call = {fastest, 2 * fastest + 3, 2 * fastest + 3, fastest, 2 * fastest + 3};
+    }
+  }
+  expect_whole(format_report(worked(results)),
+               {"  Disturbed: gcd_euclid_u at 4, 10 and 11 bits; gcd_binary_s at 1 bit (a median\n"
+                "  more than 15% above its fastest repetition)"});
+}
+
 }  // namespace
