@@ -38,15 +38,17 @@ std::vector<std::string> signs_of(const PhaseVerdict& verdict) {
 }
 
 void disturbed_phase(std::string& out, const PhaseVerdict& verdict) {
-  std::string text = "Finding: " + phase_words(verdict.phase) +
-                     (verdict.phase == "programs" ? " were" : " was") + " disturbed.";
+  const bool plural = verdict.phase == "programs";  // "the programs' runs were"
+  std::string text =
+      "Finding: " + phase_words(verdict.phase) + (plural ? " were" : " was") + " disturbed.";
   if (!verdict.figures.empty()) {
     std::vector<std::string> figures;
     for (const DisturbedFigure& figure : verdict.figures) {
       figures.push_back(figure_words(figure));
     }
     const std::size_t shown = std::min<std::size_t>(figures.size(), 4);
-    text += " Its repetitions spread more than a quiet run's: " +
+    text += std::string(plural ? " Their" : " Its") +
+            " repetitions spread more than a quiet run's: " +
             joined({figures.begin(), figures.begin() + static_cast<std::ptrdiff_t>(shown)}, "; ") +
             (figures.size() > shown ? "; and " + std::to_string(figures.size() - shown) + " more"
                                     : "") +

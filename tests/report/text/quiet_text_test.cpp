@@ -46,10 +46,11 @@ TEST(QuietSection, SaysAPhasesWordsAsTheyRead) {
   Results results = sample_results();
   results.programs_watch->cpu_shares = {1.0, 0.5};
   results.programs_watch->involuntary_switches = 1;
+  results.benchmarks[0].runs_ms = {800, 1000, 1000, 800, 1000};
   results.study.sweep[3].ns_per_call = {-3, 4, 4, 4, -3};
   std::string out;
   quiet_section(out, worked(results));
-  EXPECT_NE(out.find("Finding: the programs' runs were disturbed. The system: its work ran "),
+  EXPECT_NE(out.find("Finding: the programs' runs were disturbed. Their repetitions spread"),
             std::string::npos)
       << out;
   EXPECT_NE(out.find("slowest repetition. 1 involuntary switch. Something"), std::string::npos)
