@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/figures/call_bounds.h"
+
 std::optional<DisturbedFigure> disturbed_figure(const std::string& figure,
                                                 const std::vector<double>& ns) {
   if (ns.size() < 2) {
@@ -74,6 +76,11 @@ std::vector<DisturbedFigure> study_figures(const Study& study) {
   for (const CallTimings& calls : study.calls) {
     add_if_disturbed(figures, calls.kernel + " in the programs' order",
                      calls.own_order_ns_per_call);
+    for (const GroupTiming& group : calls.groups) {
+      if (group.pairs >= MIN_GROUP_PAIRS) {
+        add_if_disturbed(figures, group_name(calls.kernel, group), group.ns_per_call);
+      }
+    }
   }
   return figures;
 }
@@ -88,6 +95,20 @@ std::vector<DisturbedFigure> sweep_figures(const Study& study) {
 }
 
 }  // namespace
+
+std::string group_name(const std::string& kernel, const GroupTiming& group) {
+  return kernel + ", " + std::to_string(group.passes) + " passes" +
+         (group.exit == CallExit::one ? "" : ", " + std::string(call_exit_name(group.exit)));
+}
+
+bool calls_disturbed(const PhaseVerdict* verdict, const std::string& kernel) {
+  return verdict != nullptr &&
+         std::any_of(verdict->figures.begin(), verdict->figures.end(),
+                     [&](const DisturbedFigure& disturbed) {
+                       return disturbed.figure == kernel + " in the programs' order" ||
+                              disturbed.figure.starts_with(kernel + ", ");
+                     });
+}
 
 std::string sweep_point_name(const std::string& kernel, unsigned bits) {
   return kernel + " at " + std::to_string(bits) + " bits";

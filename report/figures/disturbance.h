@@ -32,8 +32,8 @@ inline constexpr double QUIET_CLOCK = 0.05;
                                        const std::vector<DisturbedFigure>& figures);
 
 // Each watched phase's verdict: the programs (each benchmark's runs, per call), the study (the
-// loop, each kernel, each kit kernel's calls in their own order and by their kind) and the
-// sweep (each kernel at each size). The groups of calls by their kind are judged by their line.
+// loop, each kernel, each kit kernel's calls in their own order, and each group of calls of one
+// kind that its lines stand on) and the sweep (each kernel at each size).
 [[nodiscard]] std::vector<PhaseVerdict> judge_phases(const Results& results);
 
 // The verdict on a phase by its name, where it was watched; nullptr otherwise.
@@ -44,3 +44,10 @@ inline constexpr double QUIET_CLOCK = 0.05;
 
 // Whether a figure of the phase is among its disturbed ones.
 [[nodiscard]] bool is_disturbed(const PhaseVerdict* verdict, std::string_view figure);
+
+// The name of a group of a kernel's calls among the figures: "gcd_binary_u, 20 passes, u is 1".
+[[nodiscard]] std::string group_name(const std::string& kernel, const GroupTiming& group);
+
+// Whether a kit kernel's calls were timed while the machine was disturbed: in the programs'
+// order, or in a group its lines stand on.
+[[nodiscard]] bool calls_disturbed(const PhaseVerdict* verdict, const std::string& kernel);

@@ -122,7 +122,7 @@ std::string call_sentence(const Results& results, const CallBound& bound) {
     return bound.kernel + ": no bound to predict its call by (no chain and no line).";
   }
   const PhaseVerdict* study = find_verdict(results, "study");
-  if (is_disturbed(study, bound.kernel + " in the programs' order")) {
+  if (calls_disturbed(study, bound.kernel)) {
     return bound.kernel + ": withheld, its calls were timed while the machine was disturbed.";
   }
   std::string text = sits_on(results, bound) + " Predicted " +
@@ -163,7 +163,7 @@ void call_section(std::string& out, const Results& results) {
   const PhaseVerdict* study = find_verdict(results, "study");
   for (const CallBound& bound : calls) {
     // Whether a line holds is no finding on calls timed while the machine was disturbed.
-    const bool disturbed = is_disturbed(study, bound.kernel + " in the programs' order");
+    const bool disturbed = calls_disturbed(study, bound.kernel);
     for (const OverlapLine& line : bound.lines) {
       if (!line.holds && !disturbed) {
         wrap(out, "The groups of " + bound.kernel +
@@ -181,8 +181,7 @@ void call_section(std::string& out, const Results& results) {
     wrap(out, call_sentence(results, bound));
   }
   for (const TwoPairGain& two : results.worked_out.two_pairs) {
-    if (is_disturbed(study, two.peer) ||
-        is_disturbed(study, two.kernel + " in the programs' order")) {
+    if (is_disturbed(study, two.peer) || calls_disturbed(study, two.kernel)) {
       wrap(out, "Two pairs in flight, " + two.peer + " against " + two.kernel +
                     ": withheld, timed while the machine was disturbed.");
     } else {

@@ -1,6 +1,7 @@
 // The kit kernels' calls by their kind and in the programs' order, and what bounds a call:
 // "call_groups", "calls_in_order", "call_bounds" (worked out, not read).
 #include "report/figures/call_bounds.h"
+#include "report/figures/disturbance.h"
 #include "report/files/sections/section.h"
 
 namespace {
@@ -138,9 +139,7 @@ void read_calls(Reader& read, const Json& report, Results& results) {
     GroupTiming group{read.whole<std::uint32_t>(row, "passes", 0, MAX_PASSES), read_exit(read, row),
                       read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
                       read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
-    names.push_back(
-        kernel + ", " + std::to_string(group.passes) + " passes" +
-        (group.exit == CallExit::one ? "" : ", " + std::string(call_exit_name(group.exit))));
+    names.push_back(group_name(kernel, group));
     if (CallTimings* timings = timings_of(results, kernel)) {
       timings->groups.push_back(std::move(group));
     } else {

@@ -79,4 +79,22 @@ TEST(JudgePhases, NamesTheDisturbedPhaseAndItsFiguresOnly) {
   EXPECT_FALSE(is_disturbed(find_verdict(judged, "sweep"), "gcd_binary_u"));
 }
 
+// A group of calls that a line stands on (100 pairs or more) is judged as a figure of the study,
+// and marks its kernel's calls as disturbed; a smaller group is no figure.
+TEST(JudgePhases, JudgesTheGroupsOfCallsTheLinesStandOn) {
+  Results results = sample_results();
+  std::vector<GroupTiming>& binary = results.study.calls[1].groups;
+  binary[2].ns_per_call = {30, 40, 40, 30, 40};  // 20 passes, u equals v: 200 pairs
+  std::vector<GroupTiming>& euclid = results.study.calls[0].groups;
+  euclid[2].ns_per_call = {60, 90, 90, 60, 90};  // 30 passes: 50 pairs, below the lines
+  const Results judged = worked(results);
+  const PhaseVerdict* study = find_verdict(judged, "study");
+  ASSERT_NE(study, nullptr);
+  ASSERT_EQ(study->figures.size(), 1U);
+  EXPECT_EQ(study->figures[0].figure, "gcd_binary_u, 20 passes, u equals v");
+  EXPECT_TRUE(calls_disturbed(study, "gcd_binary_u"));
+  EXPECT_FALSE(calls_disturbed(study, "gcd_euclid_u"));
+  EXPECT_FALSE(calls_disturbed(nullptr, "gcd_binary_u"));
+}
+
 }  // namespace

@@ -91,6 +91,12 @@ TEST(CallSentence, IsWithheldWhereTheCallWasDisturbedOrHasNoBound) {
   const Results disturbed = worked(results);
   EXPECT_EQ(call_sentence(disturbed, disturbed.worked_out.calls[0]),
             "gcd_euclid_u: withheld, its calls were timed while the machine was disturbed.");
+  // A group its line stands on, disturbed, is as much a disturbed call.
+  results.study.calls[0].own_order_ns_per_call = {80, 80, 80, 80, 80};
+  results.study.calls[0].groups[0].ns_per_call = {34, 50, 50, 34, 50};
+  const Results group_disturbed = worked(results);
+  EXPECT_EQ(call_sentence(group_disturbed, group_disturbed.worked_out.calls[0]),
+            "gcd_euclid_u: withheld, its calls were timed while the machine was disturbed.");
   CallBound none;
   none.kernel = "gcd_binary_s";
   EXPECT_EQ(call_sentence(results, none),
