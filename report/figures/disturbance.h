@@ -10,9 +10,9 @@
 
 #include "report/figures/results.h"
 
-// A quiet run's figures stand within 8% of their fastest repetition (every report of
-// docs/reports, on Intel and AMD, native and under wine): a median more than 15%, and 2 ns a
-// call, above its fastest is a disturbed figure.
+// A quiet run's figures stand within 8% of their fastest repetition (the programs and the study
+// of every report of docs/reports, on Intel and AMD, native and under wine): a median more than
+// 15%, and 2 ns a call, above its fastest is a disturbed figure.
 inline constexpr double QUIET_SPREAD = 0.15;
 inline constexpr double QUIET_SPREAD_NS = 2.0;
 // A repetition whose work ran less than this share of its wall time lost the processor to
