@@ -8,15 +8,6 @@
 
 namespace {
 
-const DividerFigures* divider_of(const Study& study, const std::string& kernel) {
-  for (const DividerFigures& figures : study.divider) {
-    if (figures.kernel == kernel) {
-      return &figures;
-    }
-  }
-  return nullptr;
-}
-
 // A measured form's latency, or none.
 std::optional<double> latency(const Study& study, const char* key) {
   const InstructionLatency* found = study.latencies.find(key);
@@ -38,7 +29,7 @@ std::optional<double> known_latency(const std::string& form, const std::string& 
     return 1.0;  // the clock's own chain: one addition a cycle, by its definition
   }
   if (form == "div" || form == "idiv" || form == "udiv" || form == "sdiv") {
-    const DividerFigures* divider = divider_of(study, kernel);
+    const DividerFigures* divider = find_named(study.divider, &DividerFigures::kernel, kernel);
     if (divider == nullptr || !divider->cycles) {
       return latency(study, form.c_str());
     }

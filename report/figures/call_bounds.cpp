@@ -142,14 +142,11 @@ std::vector<TwoPairGain> two_pair_gains(const Results& results) {
   }
   for (const TwoPairPeer& peer : two_pair_peers()) {
     const KernelFigures* timed = find_kernel(results.study, peer.name);
-    const auto bound =
-        std::find_if(results.worked_out.calls.begin(), results.worked_out.calls.end(),
-                     [&](const CallBound& call) { return call.kernel == peer.kit_kernel; });
-    const auto timings =
-        std::find_if(results.study.calls.begin(), results.study.calls.end(),
-                     [&](const CallTimings& calls) { return calls.kernel == peer.kit_kernel; });
-    if (timed == nullptr || bound == results.worked_out.calls.end() || !bound->prediction ||
-        timings == results.study.calls.end()) {
+    const CallBound* bound =
+        find_named(results.worked_out.calls, &CallBound::kernel, peer.kit_kernel);
+    const CallTimings* timings =
+        find_named(results.study.calls, &CallTimings::kernel, peer.kit_kernel);
+    if (timed == nullptr || bound == nullptr || !bound->prediction || timings == nullptr) {
       continue;
     }
     all.push_back(two_pair_gain(peer.name, *bound, timings->passes_of_two,

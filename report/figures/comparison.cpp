@@ -28,10 +28,7 @@ void add_call_bounds(std::vector<ComparedFigure>& rows, const Results& now, cons
     return value ? std::optional<Estimate>(Estimate{*value, *value, *value, false}) : std::nullopt;
   };
   const auto bound_of = [](const Results& results, const std::string& kernel) {
-    const std::vector<CallBound>& calls = results.worked_out.calls;
-    const auto found = std::find_if(calls.begin(), calls.end(),
-                                    [&](const CallBound& bound) { return bound.kernel == kernel; });
-    return found != calls.end() ? &*found : nullptr;
+    return find_named(results.worked_out.calls, &CallBound::kernel, kernel);
   };
   using Figure = std::optional<double> (*)(const CallBound&);
   const std::pair<const char*, Figure> figures[] = {

@@ -131,12 +131,7 @@ std::vector<PhaseVerdict> judge_phases(const Results& results) {
 }
 
 const PhaseVerdict* find_verdict(const Results& results, std::string_view phase) {
-  for (const PhaseVerdict& verdict : results.worked_out.phases) {
-    if (verdict.phase == phase) {
-      return &verdict;
-    }
-  }
-  return nullptr;
+  return find_named(results.worked_out.phases, &PhaseVerdict::phase, phase);
 }
 
 bool is_disturbed(const PhaseVerdict* verdict, std::string_view figure) {

@@ -5,51 +5,37 @@
 #include <iterator>
 
 const BenchmarkRow* find_benchmark(const Results& results, std::string_view program) {
-  for (const BenchmarkRow& row : results.benchmarks) {
-    if (row.program == program) {
-      return &row;
-    }
-  }
-  return nullptr;
+  return find_named(results.benchmarks, &BenchmarkRow::program, program);
 }
 
 const KernelFigures* find_kernel(const Study& study, std::string_view name) {
-  for (const KernelFigures& kernel : study.kernels) {
-    if (kernel.name == name) {
-      return &kernel;
-    }
-  }
-  return nullptr;
+  return find_named(study.kernels, &KernelFigures::name, name);
 }
 
 const KernelCost* find_cost(const Results& results, std::string_view kernel) {
-  for (const KernelCost& cost : results.worked_out.kernels) {
-    if (cost.kernel == kernel) {
-      return &cost;
-    }
-  }
-  return nullptr;
+  return find_named(results.worked_out.kernels, &KernelCost::kernel, kernel);
 }
 
 const KernelBoundFigures* find_bound_figures(const Results& results, std::string_view kernel) {
-  for (const KernelBoundFigures& figures : results.worked_out.bounds) {
-    if (figures.kernel == kernel) {
-      return &figures;
+  return find_named(results.worked_out.bounds, &KernelBoundFigures::kernel, kernel);
+}
+
+const KernelModel* find_model(const Results& results, std::string_view kernel) {
+  return results.model ? find_named(results.model->kernels, &KernelModel::kernel, kernel) : nullptr;
+}
+
+const SweepFigures* find_sweep_point(const Study& study, std::string_view kernel, unsigned bits) {
+  for (const SweepFigures& point : study.sweep) {
+    if (point.kernel == kernel && point.bits == bits) {
+      return &point;
     }
   }
   return nullptr;
 }
 
-const KernelModel* find_model(const Results& results, std::string_view kernel) {
-  if (!results.model) {
-    return nullptr;
-  }
-  for (const KernelModel& model : results.model->kernels) {
-    if (model.kernel == kernel) {
-      return &model;
-    }
-  }
-  return nullptr;
+std::optional<double> sweep_ns(const Study& study, std::string_view kernel, unsigned bits) {
+  const SweepFigures* point = find_sweep_point(study, kernel, bits);
+  return point != nullptr ? std::optional<double>(median(point->ns_per_call)) : std::nullopt;
 }
 
 std::optional<double> ns_per_pass(const KernelFigures& kernel) {
@@ -60,21 +46,14 @@ std::optional<double> ns_per_pass(const KernelFigures& kernel) {
 }
 
 std::optional<double> chain_cycles(const Results& results, std::string_view kernel) {
-  for (const KernelBound& bound : results.bounds) {
-    if (bound.kernel == kernel) {
-      return bound.cycles_per_pass;
-    }
-  }
-  return std::nullopt;
+  const KernelBound* bound = find_named(results.bounds, &KernelBound::kernel, kernel);
+  return bound != nullptr ? std::optional<double>(bound->cycles_per_pass) : std::nullopt;
 }
 
 std::optional<double> division_cycles(const Results& results, std::string_view kernel) {
-  for (const DividerFigures& divider : results.study.divider) {
-    if (divider.kernel == kernel) {
-      return divider.cycles;
-    }
-  }
-  return std::nullopt;
+  const DividerFigures* divider =
+      find_named(results.study.divider, &DividerFigures::kernel, kernel);
+  return divider != nullptr ? std::optional<double>(divider->cycles) : std::nullopt;
 }
 
 std::string failed_cross_checks(const Results& results) {

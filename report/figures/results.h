@@ -48,6 +48,18 @@ struct Results {
   WorkedOut worked_out;                      // from all of the above, by work_out()
 };
 
+// The row of rows whose field (a kernel's or a program's name) is name; nullptr if none is.
+template <class Rows, class Row, class Field>
+[[nodiscard]] auto find_named(Rows& rows, Field Row::*field, std::string_view name)
+    -> decltype(&*rows.begin()) {
+  for (auto& row : rows) {
+    if (row.*field == name) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
 // The row of a benchmark program, or of a kernel, by name; nullptr if it was not measured.
 [[nodiscard]] const BenchmarkRow* find_benchmark(const Results& results, std::string_view program);
 [[nodiscard]] const KernelFigures* find_kernel(const Study& study, std::string_view name);
@@ -60,6 +72,12 @@ struct Results {
 
 // The model of a kit kernel's loop, where the report has one; nullptr otherwise.
 [[nodiscard]] const KernelModel* find_model(const Results& results, std::string_view kernel);
+
+// A kernel's point of the sweep at a size, and its median ns a call; none if not timed.
+[[nodiscard]] const SweepFigures* find_sweep_point(const Study& study, std::string_view kernel,
+                                                   unsigned bits);
+[[nodiscard]] std::optional<double> sweep_ns(const Study& study, std::string_view kernel,
+                                             unsigned bits);
 
 // The median ns of a call over its passes; none for a kernel whose passes were not counted.
 [[nodiscard]] std::optional<double> ns_per_pass(const KernelFigures& kernel);

@@ -20,12 +20,7 @@ std::optional<double> cycles_per_pass_of(const Results& results, const std::stri
 }
 
 const CallBound* call_bound_of(const Results& results, const std::string& kernel) {
-  for (const CallBound& bound : results.worked_out.calls) {
-    if (bound.kernel == kernel) {
-      return &bound;
-    }
-  }
-  return nullptr;
+  return find_named(results.worked_out.calls, &CallBound::kernel, kernel);
 }
 
 std::optional<double> ratio_to_euclid(const Results& results, const std::string& kernel) {
@@ -37,12 +32,8 @@ std::optional<double> ratio_to_euclid(const Results& results, const std::string&
 }
 
 std::optional<double> passes_per_bit(const Study& study, const std::string& kernel) {
-  for (const PassesPerBit& fit : study.passes_per_bit) {
-    if (fit.kernel == kernel) {
-      return fit.measured;
-    }
-  }
-  return std::nullopt;
+  const PassesPerBit* fit = find_named(study.passes_per_bit, &PassesPerBit::kernel, kernel);
+  return fit != nullptr ? std::optional<double>(fit->measured) : std::nullopt;
 }
 
 std::vector<std::string> peers_of(const std::vector<NamedReport>& reports) {

@@ -57,15 +57,6 @@ std::vector<KernelBoundFigures> bound_figures(const Results& results) {
   return all;
 }
 
-std::optional<double> sweep_ns(const Study& study, const std::string& kernel, unsigned bits) {
-  for (const SweepFigures& point : study.sweep) {
-    if (point.kernel == kernel && point.bits == bits) {
-      return median(point.ns_per_call);
-    }
-  }
-  return std::nullopt;
-}
-
 // The smallest size from which on binary is faster at every size of the sweep.
 Crossover crossover(const Study& study, const std::string& euclid, const std::string& binary) {
   Crossover found;

@@ -18,15 +18,6 @@ namespace {
 // Where the model and the measurement part by more than this, the report says so.
 constexpr double MODEL_PARTS = 0.20;
 
-const KernelBound* bound_of(const Results& results, const std::string& kernel) {
-  for (const KernelBound& bound : results.bounds) {
-    if (bound.kernel == kernel) {
-      return &bound;
-    }
-  }
-  return nullptr;
-}
-
 // The chain, the model and the measurement side by side, per pass and per call.
 void chain_table(std::string& out, const Results& results) {
   const Study& study = results.study;
@@ -40,7 +31,7 @@ void chain_table(std::string& out, const Results& results) {
          "model", "measured");
   for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
     const std::string kernel = program.kernel;
-    const KernelBound* bound = bound_of(results, kernel);
+    const KernelBound* bound = find_named(results.bounds, &KernelBound::kernel, kernel);
     const KernelModel* model = find_model(results, kernel);
     if (bound == nullptr && model == nullptr) {
       continue;

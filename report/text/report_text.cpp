@@ -59,15 +59,6 @@ std::pair<std::string, std::string> heading(const std::string& name) {
   return {name.substr(0, cut + 1), name.substr(cut + 1)};
 }
 
-std::optional<double> sweep_ns(const Study& study, const std::string& kernel, unsigned bits) {
-  for (const SweepFigures& point : study.sweep) {
-    if (point.kernel == kernel && point.bits == bits) {
-      return median(point.ns_per_call);
-    }
-  }
-  return std::nullopt;
-}
-
 std::vector<std::string> sweep_kernels(const Study& study) {
   std::vector<std::string> names;
   for (const SweepFigures& point : study.sweep) {
@@ -480,12 +471,8 @@ void sweep_section(std::string& out, const Results& results) {
   sweep_table(
       out, counted,
       [&](const std::string& kernel, unsigned bits) -> std::optional<double> {
-        for (const SweepFigures& point : study.sweep) {
-          if (point.kernel == kernel && point.bits == bits) {
-            return point.passes_per_call;
-          }
-        }
-        return std::nullopt;
+        const SweepFigures* point = find_sweep_point(study, kernel, bits);
+        return point != nullptr ? point->passes_per_call : std::nullopt;
       },
       2);
   out += '\n';

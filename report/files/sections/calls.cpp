@@ -62,15 +62,6 @@ CallExit read_exit(Reader& read, const Json& row) {
   return CallExit::one;
 }
 
-CallTimings* timings_of(Results& results, const std::string& kernel) {
-  for (CallTimings& timings : results.study.calls) {
-    if (timings.kernel == kernel) {
-      return &timings;
-    }
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 void write_calls(const Results& results, Json::Object& report) {
@@ -140,7 +131,7 @@ void read_calls(Reader& read, const Json& report, Results& results) {
                       read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
                       read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
     names.push_back(group_name(kernel, group));
-    if (CallTimings* timings = timings_of(results, kernel)) {
+    if (CallTimings* timings = find_named(results.study.calls, &CallTimings::kernel, kernel)) {
       timings->groups.push_back(std::move(group));
     } else {
       read.fail(in_quotes(read.at(row, "kernel")) + " names " + kernel +
