@@ -260,36 +260,34 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
   for (unsigned repetition = 0; repetition < total; ++repetition) {
     progress("timing the sweep over operand sizes (" + std::to_string(repetition + 1) + " of " +
              std::to_string(total) + ")");
-    if (repetition > 0) {
-      sweep_watch.begin_repetition();
-    }
-    double loop_total = 0;
-    for (std::size_t s = 0; s < sized.size(); ++s) {
-      for (const bool is_signed : {false, true}) {
-        const std::vector<Pair>& pairs =
-            is_signed ? sized[s].signed_pairs : sized[s].unsigned_pairs;
-        // The table is brought into the cache first: timed cold, the loop alone would cost
-        // more than the loop around a kernel on the same, by then cached, pairs.
-        static_cast<void>(ns_per_call_on_pairs(empty_kernel, pairs));
-        const double loop = ns_per_call_on_pairs(empty_kernel, pairs);
-        loop_total += loop;
-        for (std::size_t i = 0; i < kernels.size(); ++i) {
-          if (kernels[i].is_signed != is_signed) {
-            continue;
-          }
-          const double net = kernels[i].two != nullptr
-                                 ? net_ns_per_pair(kernels[i].two, pairs)
-                                 : ns_per_call_on_pairs(kernels[i].kernel, pairs) - loop;
-          if (repetition > 0) {
-            study.sweep[i * sized.size() + s].ns_per_call.push_back(net);
+    watch_kept(sweep_watch, repetition, [&] {
+      double loop_total = 0;
+      for (std::size_t s = 0; s < sized.size(); ++s) {
+        for (const bool is_signed : {false, true}) {
+          const std::vector<Pair>& pairs =
+              is_signed ? sized[s].signed_pairs : sized[s].unsigned_pairs;
+          // The table is brought into the cache first: timed cold, the loop alone would cost
+          // more than the loop around a kernel on the same, by then cached, pairs.
+          static_cast<void>(ns_per_call_on_pairs(empty_kernel, pairs));
+          const double loop = ns_per_call_on_pairs(empty_kernel, pairs);
+          loop_total += loop;
+          for (std::size_t i = 0; i < kernels.size(); ++i) {
+            if (kernels[i].is_signed != is_signed) {
+              continue;
+            }
+            const double net = kernels[i].two != nullptr
+                                   ? net_ns_per_pair(kernels[i].two, pairs)
+                                   : ns_per_call_on_pairs(kernels[i].kernel, pairs) - loop;
+            if (repetition > 0) {
+              study.sweep[i * sized.size() + s].ns_per_call.push_back(net);
+            }
           }
         }
       }
-    }
-    if (repetition > 0) {
-      study.sweep_loop_ns_per_call.push_back(loop_total / static_cast<double>(2 * sized.size()));
-      sweep_watch.end_repetition();
-    }
+      if (repetition > 0) {
+        study.sweep_loop_ns_per_call.push_back(loop_total / static_cast<double>(2 * sized.size()));
+      }
+    });
   }
   study.phases.push_back(sweep_watch.finish());
 

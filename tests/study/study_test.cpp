@@ -122,6 +122,29 @@ TEST(Study, GivesEachKernelThePairsOfItsOwnReading) {
   EXPECT_TRUE(timed_unsigned == expected_unsigned);
 }
 
+// Each phase is watched over its kept repetitions only, the warm-up left out: the study's
+// over its timings on the programs' pairs and over the calls by their kind, the sweep's over
+// its own.
+TEST(Study, WatchesEachPhaseOverItsKeptRepetitions) {
+  StudySettings settings = small();
+  settings.repetitions = 2;
+  settings.drawn_pairs = 1000;
+  settings.sweep_pairs = 1000;
+  double now = 0;
+  const WatchSource ticking{[&now] { return now += 1; },
+                            [&now] { return std::optional<double>(now); },
+                            [] { return std::optional<std::uint64_t>(); },
+                            [] { return std::optional<MachineTicks>(); },
+                            [] { return std::optional<double>(); }};
+  const Study study =
+      run_study({studied_kernels().front()}, settings, [](const std::string&) {}, ticking);
+  ASSERT_EQ(study.phases.size(), 2U);
+  EXPECT_EQ(study.phases[0].phase, "study");
+  EXPECT_EQ(study.phases[0].cpu_shares.size(), 2U * 2U);
+  EXPECT_EQ(study.phases[1].phase, "sweep");
+  EXPECT_EQ(study.phases[1].cpu_shares.size(), 2U);
+}
+
 // A kernel that takes about a microsecond while the progress says a warm-up repetition
 // runs ("(1 of ...)"), and nothing otherwise. Kept, the warm-up would make a figure of every
 // size slow; a busy machine may slow down a few.
