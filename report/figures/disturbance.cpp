@@ -48,6 +48,9 @@ PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFig
 
 namespace {
 
+// The figure of a kit kernel's calls in the programs' order, as a verdict names it.
+std::string in_order_name(const std::string& kernel) { return kernel + " in the programs' order"; }
+
 void add_if_disturbed(std::vector<DisturbedFigure>& figures, const std::string& figure,
                       const std::vector<double>& ns) {
   if (const std::optional<DisturbedFigure> disturbed = disturbed_figure(figure, ns)) {
@@ -74,8 +77,7 @@ std::vector<DisturbedFigure> study_figures(const Study& study) {
     add_if_disturbed(figures, kernel.name, kernel.ns_per_call);
   }
   for (const CallTimings& calls : study.calls) {
-    add_if_disturbed(figures, calls.kernel + " in the programs' order",
-                     calls.own_order_ns_per_call);
+    add_if_disturbed(figures, in_order_name(calls.kernel), calls.own_order_ns_per_call);
     for (const GroupTiming& group : calls.groups) {
       if (group.pairs >= MIN_GROUP_PAIRS) {
         add_if_disturbed(figures, group_name(calls.kernel, group), group.ns_per_call);
@@ -102,12 +104,11 @@ std::string group_name(const std::string& kernel, const GroupTiming& group) {
 }
 
 bool calls_disturbed(const PhaseVerdict* verdict, const std::string& kernel) {
-  return verdict != nullptr &&
-         std::any_of(verdict->figures.begin(), verdict->figures.end(),
-                     [&](const DisturbedFigure& disturbed) {
-                       return disturbed.figure == kernel + " in the programs' order" ||
-                              disturbed.figure.starts_with(kernel + ", ");
-                     });
+  return verdict != nullptr && std::any_of(verdict->figures.begin(), verdict->figures.end(),
+                                           [&](const DisturbedFigure& disturbed) {
+                                             return disturbed.figure == in_order_name(kernel) ||
+                                                    disturbed.figure.starts_with(kernel + ", ");
+                                           });
 }
 
 std::string sweep_point_name(const std::string& kernel, unsigned bits) {
