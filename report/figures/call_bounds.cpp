@@ -57,6 +57,7 @@ CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> poin
   bound.kernel = kernel;
   bound.measured = measured;
   bound.chain = chain;
+  bound.mispredicted_branch = mispredicted_branch;
   double passes = 0;
   for (const GroupPoint& point : points) {
     bound.pairs += point.pairs;

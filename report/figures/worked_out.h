@@ -115,6 +115,7 @@ struct CallBound {
   std::optional<double> stopped_overlap;
   std::optional<double> exit_itself;
   std::optional<double> chain;
+  double mispredicted_branch = 0;  // cycles of one, on random bytes
   std::optional<double> prediction;
   PassBound sits_on = PassBound::chain;
   std::optional<double> departure;  // of the prediction from the measured call, as a share

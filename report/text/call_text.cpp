@@ -61,9 +61,9 @@ std::string sits_on(const Results& results, const CallBound& bound) {
 
 // What the exit in place shows of the part of the call the prediction leaves out: the overlap
 // the exits stop, and the exit's own cost against a mispredicted branch on random bytes.
-std::string the_rest(const Results& results, const CallBound& bound) {
+std::string the_rest(const CallBound& bound) {
   const double rest = bound.measured - *bound.prediction;
-  const double branch = *results.study.mispredicted_branch_ns * *results.study.ghz();
+  const double branch = bound.mispredicted_branch;
   if (rest < 0) {
     return "The call runs " + with_unit(-rest, 1, "cycles") +
            " faster than predicted: the core overlaps more of a call than its bound allows for.";
@@ -87,7 +87,7 @@ std::string the_rest(const Results& results, const CallBound& bound) {
                            with_unit(rest, 1, "cycles") + "): the parts leave it unmeasured.");
 }
 
-// "1.52 times as fast"; "0.96 times as fast: slower".
+// "1.52 times as fast"; "0.96 times as fast, slower".
 std::string times(double gain) {
   return fixed(gain, 2) + " times as fast" + (gain < 1 ? ", slower" : "");
 }
@@ -134,7 +134,7 @@ std::string call_sentence(const Results& results, const CallBound& bound) {
     return text + "within " + fixed(PREDICTION_HOLDS * 100, 0) + "% (" + fixed(off, 1) + "%" +
            side + ").";
   }
-  return text + fixed(off, 1) + "%" + side + ". " + the_rest(results, bound);
+  return text + fixed(off, 1) + "%" + side + ". " + the_rest(bound);
 }
 
 void call_section(std::string& out, const Results& results) {

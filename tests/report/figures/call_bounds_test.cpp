@@ -73,6 +73,7 @@ TEST(BoundTheCall, SitsOnTheLargerBoundAndPredictsTheCall) {
   EXPECT_DOUBLE_EQ(chain.mean_passes, 10);
   EXPECT_NEAR(*chain.overlapped_pass, 6, 1e-9);
   EXPECT_EQ(chain.sits_on, PassBound::chain);
+  EXPECT_DOUBLE_EQ(chain.mispredicted_branch, 15);
   EXPECT_NEAR(*chain.prediction, 10 * 12.0 + 15, 1e-9);
   EXPECT_NEAR(*chain.departure, (135.0 - 140) / 140, 1e-9);
   EXPECT_NEAR(chain.exit_in_place, 140 - 60, 1e-9);
