@@ -215,38 +215,48 @@ TEST(Study, TakesTheLoopsOwnCostOff) {
 }
 
 // Events counted per call, net of the loop, here with the task's own clock (ns), which every
-// Linux counts: the empty kernel comes out near nothing, a real one at its time per call.
+// Linux counts: the empty kernel comes out near nothing, a real one at its time per call. A
+// busy machine can spoil one attempt (a switch in the middle of a count); the loop kept or
+// taken off twice spoils every attempt.
 TEST(Study, CountsEventsPerCallNetOfTheLoop) {
   constexpr Event TASK_CLOCK[] = {Event::task_clock};
-  std::string why;
-  const std::vector<std::vector<double>> counted =
-      events_per_call({{"empty", empty_kernel, one_pass, false, 0},
-                       {"gcd_euclid_u", gcd_euclid_u, one_pass, false, 0}},
-                      200'000, TASK_CLOCK, why);
+  std::string failures;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::string why;
+    const std::vector<std::vector<double>> counted =
+        events_per_call({{"empty", empty_kernel, one_pass, false, 0},
+                         {"gcd_euclid_u", gcd_euclid_u, one_pass, false, 0}},
+                        200'000, TASK_CLOCK, why);
 #ifndef __linux__
-  EXPECT_TRUE(counted.empty());
-  GTEST_SKIP() << why;
+    EXPECT_TRUE(counted.empty());
+    GTEST_SKIP() << why;
 #endif
-  if (counted.empty() &&
-      (why.ends_with(std::strerror(ENOSYS)) || why.ends_with(std::strerror(EACCES)))) {
-    GTEST_SKIP() << "no perf events here (an emulator such as qemu-user, or a user whom "
-                    "kernel.perf_event_paranoid denies them): "
-                 << why;
+    if (counted.empty() &&
+        (why.ends_with(std::strerror(ENOSYS)) || why.ends_with(std::strerror(EACCES)))) {
+      GTEST_SKIP() << "no perf events here (an emulator such as qemu-user, or a user whom "
+                      "kernel.perf_event_paranoid denies them): "
+                   << why;
+    }
+    ASSERT_EQ(counted.size(), 2U) << why;
+    ASSERT_EQ(counted[0].size(), 1U);
+    // The loop alone, counted here.
+    std::optional<EventCounters> counters = EventCounters::open(TASK_CLOCK, why);
+    ASSERT_TRUE(counters) << why;
+    std::vector<double> loops;
+    for (int repetition = 0; repetition < 5; ++repetition) {
+      counters->start();
+      static_cast<void>(ns_per_call_on_drawn_pairs(empty_kernel, 200'000));
+      loops.push_back(static_cast<double>(counters->stop()[0]) / 200'000);
+    }
+    const double loop = median(loops);
+    if (std::abs(counted[0][0]) < loop / 2 && counted[1][0] > 2 * loop) {
+      return;
+    }
+    failures += "the empty kernel " + std::to_string(counted[0][0]) + " ns and gcd_euclid_u " +
+                std::to_string(counted[1][0]) + " ns net of a loop of " + std::to_string(loop) +
+                " ns\n";
   }
-  ASSERT_EQ(counted.size(), 2U) << why;
-  ASSERT_EQ(counted[0].size(), 1U);
-  // The loop alone, counted here.
-  std::optional<EventCounters> counters = EventCounters::open(TASK_CLOCK, why);
-  ASSERT_TRUE(counters) << why;
-  std::vector<double> loops;
-  for (int repetition = 0; repetition < 5; ++repetition) {
-    counters->start();
-    static_cast<void>(ns_per_call_on_drawn_pairs(empty_kernel, 200'000));
-    loops.push_back(static_cast<double>(counters->stop()[0]) / 200'000);
-  }
-  const double loop = median(loops);
-  EXPECT_LT(std::abs(counted[0][0]), loop / 2) << "the loop alone takes " << loop << " ns";
-  EXPECT_GT(counted[1][0], 2 * loop) << "gcd_euclid_u, net of the loop";
+  ADD_FAILURE() << failures;
 }
 
 std::uint32_t wrong_on_one_pair(std::uint32_t first, std::uint32_t second) noexcept {
