@@ -7,15 +7,9 @@
 
 #include "report/files/report_file.h"
 #include "tests/report/sample_results.h"
+#include "tests/report/test_data.h"
 
 namespace {
-
-Results load(const char* name) {
-  std::string error;
-  std::optional<Results> results = read_results(std::string(TEST_DATA_DIR) + "/" + name, error);
-  EXPECT_TRUE(results) << error;
-  return results.value_or(Results{});
-}
 
 std::string row_of(const std::string& table, const std::string& figure) {
   const std::size_t start = table.find("\n  " + figure + " ");
@@ -26,7 +20,8 @@ std::string row_of(const std::string& table, const std::string& figure) {
 }
 
 TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
-  const std::string table = format_comparison(load("new.json"), load("old.json"), "old.json");
+  const std::string table =
+      format_comparison(test_report("new.json"), test_report("old.json"), "old.json");
   EXPECT_TRUE(
       table.starts_with("Against an earlier report: old.json\n"
                         "  (Old CPU, g++ 12.2.0, Release build)\n"))
@@ -55,8 +50,8 @@ TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
 // Both clocks known: cycles beside ns, each report's ns times its own clock. A faster clock
 // alone shows in ns and not in cycles.
 TEST(Comparison, ComparesCyclesWhereBothReportsHaveAClock) {
-  Results old = load("old.json");
-  Results now = load("new.json");
+  Results old = test_report("old.json");
+  Results now = test_report("new.json");
   old.study.clock_before_ghz = old.study.clock_after_ghz = 2.0;
   now.study.clock_before_ghz = 2.9;
   now.study.clock_after_ghz = 3.1;
@@ -70,9 +65,9 @@ TEST(Comparison, ComparesCyclesWhereBothReportsHaveAClock) {
 
 // A report from before the clock was measured still compares, in ns.
 TEST(Comparison, ComparesInNsWhereAReportHasNoClock) {
-  Results now = load("new.json");
+  Results now = test_report("new.json");
   now.study.clock_before_ghz = now.study.clock_after_ghz = 3.0;
-  const std::string table = format_comparison(now, load("old.json"), "old.json");
+  const std::string table = format_comparison(now, test_report("old.json"), "old.json");
   EXPECT_NE(table.find("  clock: not measured then, 3.00 GHz now; kernels compared in ns only\n"),
             std::string::npos)
       << table;
@@ -83,9 +78,9 @@ TEST(Comparison, ComparesInNsWhereAReportHasNoClock) {
 
 // Below 5 runs no interval means anything: no "apart", no "within noise", and a note.
 TEST(Comparison, TellsNothingOfTheNoiseWithoutIntervals) {
-  Results old = load("old.json");
+  Results old = test_report("old.json");
   old.benchmarks[2].runs_ms = {440, 445};  // bench_binary_u
-  const std::string table = format_comparison(load("new.json"), old, "old.json");
+  const std::string table = format_comparison(test_report("new.json"), old, "old.json");
   EXPECT_EQ(row_of(table, "bench_binary_u msec"),
             "  bench_binary_u msec             442.50    520.00     1.175  -");
   EXPECT_EQ(row_of(table, "bench_euclid_u msec"),
@@ -95,15 +90,16 @@ TEST(Comparison, TellsNothingOfTheNoiseWithoutIntervals) {
                  "telling\n  a change from the noise.\n"),
       std::string::npos)
       << table;
-  EXPECT_EQ(format_comparison(load("new.json"), load("old.json"), "old.json").find("- :"),
-            std::string::npos);
+  EXPECT_EQ(
+      format_comparison(test_report("new.json"), test_report("old.json"), "old.json").find("- :"),
+      std::string::npos);
 }
 
 TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
-  Results old = load("old.json");
+  Results old = test_report("old.json");
   old.study.settings.repetitions = 1;
   old.study.settings.drawn_pairs = 2000;
-  const std::string table = format_comparison(load("new.json"), old, "old.json");
+  const std::string table = format_comparison(test_report("new.json"), old, "old.json");
   EXPECT_NE(
       table.find("  The two reports were made with other settings; figures compare less well:\n"
                  "    pairs timed in process             2000 old,    1000000 new\n"
@@ -114,12 +110,14 @@ TEST(Comparison, SaysWhenTheReportsWereMadeWithOtherSettings) {
 
 // An earlier report whose kernels disagreed is said to be one.
 TEST(Comparison, SaysWhenTheEarlierReportsCrossChecksFailed) {
-  const std::string table = format_comparison(load("new.json"), load("hostile.json"), "hostile");
+  const std::string table =
+      format_comparison(test_report("new.json"), test_report("hostile.json"), "hostile");
   EXPECT_NE(
       table.find("  Its cross-checks found errors (check_s: 3 errors): its kernels disagreed,"),
       std::string::npos)
       << table;
-  EXPECT_EQ(format_comparison(load("new.json"), load("old.json"), "old").find("cross-checks"),
+  EXPECT_EQ(format_comparison(test_report("new.json"), test_report("old.json"), "old")
+                .find("cross-checks"),
             std::string::npos);
 }
 
@@ -141,7 +139,7 @@ TEST(Comparison, ShowsTheDivisionAndTheChainsOldAndNew) {
       std::string::npos)
       << table;
   EXPECT_EQ(table.find("- :"), std::string::npos) << table;
-  EXPECT_EQ(row_of(format_comparison(load("new.json"), load("old.json"), "old"),
+  EXPECT_EQ(row_of(format_comparison(test_report("new.json"), test_report("old.json"), "old"),
                    "gcd_euclid_u division cyc"),
             "");  // in neither report
 }

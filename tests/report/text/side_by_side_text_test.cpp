@@ -9,15 +9,11 @@
 
 #include "report/files/report_file.h"
 #include "tests/report/sample_results.h"
+#include "tests/report/test_data.h"
 
 namespace {
 
-NamedReport load(const char* name) {
-  std::string error;
-  std::optional<Results> results = read_results(std::string(TEST_DATA_DIR) + "/" + name, error);
-  EXPECT_TRUE(results) << error;
-  return {name, results.value_or(Results{})};
-}
+NamedReport load(const char* name) { return {name, test_report(name)}; }
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
