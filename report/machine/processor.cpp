@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "report/words/safe_text.h"
+#include "report/words/trimmed.h"
 
 #ifndef GCD_KIT_BUILD_TYPE
 #define GCD_KIT_BUILD_TYPE "unknown"
@@ -161,12 +162,6 @@ std::string characters(std::initializer_list<std::uint32_t> registers) {
   return text.substr(0, text.find('\0'));
 }
 
-std::string trimmed(std::string text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  const std::size_t last = text.find_last_not_of(' ');
-  return first == std::string::npos ? "" : text.substr(first, last - first + 1);
-}
-
 // The hypervisors' own names for the signatures they put in leaf 0x40000000.
 std::string hypervisor_name(const std::string& signature) {
   static constexpr std::pair<const char*, const char*> KNOWN[] = {
@@ -259,7 +254,7 @@ Machine this_machine() {
       machine.processor = ARCHITECTURE;  // the kind of machine, at least
     }
   }
-  machine.compiler = trimmed(COMPILER);  // clang's version ends in a blank
+  machine.compiler = std::string(trimmed(COMPILER));  // clang's version ends in a blank
   machine.build_type = BUILD_TYPE;
   machine.flags = CXX_FLAGS;
   return machine;

@@ -22,10 +22,6 @@ std::string quotients(const QuotientGroup& group) {
                                  : std::to_string(group.low) + " to " + std::to_string(group.high);
 }
 
-double share(std::uint64_t part, std::uint64_t whole) {
-  return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
-}
-
 // The divider's latency on each size of quotient, beside Gauss-Kuzmin's shares; then at all
 // sizes, and with none waiting.
 void divider_rows(std::string& out, const std::vector<DividerFigures>& divider) {

@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string percent(double share) { return fixed(share * 100, 1) + "%"; }
-
 // "gcd_euclid_u 98.0% above its fastest repetition (139.10 ns a call against 70.26)"; in ns
 // where the fastest is none or below (a time net of the loop, under noise), of which a share
 // says nothing.

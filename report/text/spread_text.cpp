@@ -17,16 +17,10 @@ namespace {
 constexpr std::pair<std::size_t, std::size_t> BUCKETS[] = {{0, 10},  {11, 15}, {16, 20},
                                                            {21, 25}, {26, 30}, {31, SIZE_MAX}};
 
-std::string percent(double share, int decimals = 1) { return fixed(share * 100, decimals) + "%"; }
-
 std::uint64_t sum(const std::vector<std::uint64_t>& counts, std::size_t from = 0) {
   return from >= counts.size() ? 0
                                : std::accumulate(counts.begin() + static_cast<std::ptrdiff_t>(from),
                                                  counts.end(), std::uint64_t{0});
-}
-
-double share(std::uint64_t part, std::uint64_t whole) {
-  return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
 }
 
 void passes_table(std::string& out, const std::vector<PassDistribution>& all) {

@@ -56,6 +56,12 @@ std::string fixed(double value, int decimals) {
   return text;
 }
 
+std::string percent(double share, int decimals) { return fixed(share * 100, decimals) + "%"; }
+
+double share(std::uint64_t part, std::uint64_t whole) {
+  return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
 std::string ratio_words(double ratio) {
   if (ratio >= 100) {
     return fixed(ratio, 0);

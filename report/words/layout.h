@@ -26,6 +26,12 @@ inline constexpr char GLUE = '\x1f';
 // A ratio with the digits that tell it: "12", "5.3", "0.034" (never "0.0").
 [[nodiscard]] std::string ratio_words(double ratio);
 
+// A share as a percentage: "12.5%".
+[[nodiscard]] std::string percent(double share, int decimals = 1);
+
+// part over whole; 0 where whole is 0.
+[[nodiscard]] double share(std::uint64_t part, std::uint64_t whole);
+
 // "3.10 GHz", kept on one line by wrap(); "1 cycle" where the value shows as 1 and the unit ends
 // in s.
 [[nodiscard]] std::string with_unit(double value, int decimals, const char* unit);
