@@ -110,6 +110,10 @@ class WrongAnswer : public std::runtime_error {
 // Throws WrongAnswer, naming the first pair, where the kernel's answer is not gcd_euclid_u's
 // (a peer of two pairs at once: on the pairs two at a time, as it is timed).
 void check_against_euclid(const StudiedKernel& kernel, std::span<const Pair> pairs);
+// The same against gcd_euclid_u's answers on the pairs, worked out before (euclid_answers).
+void check_against_euclid(const StudiedKernel& kernel, std::span<const Pair> pairs,
+                          std::span<const std::uint32_t> answers);
+[[nodiscard]] std::vector<std::uint32_t> euclid_answers(std::span<const Pair> pairs);
 
 // Counts the events around count calls of each kernel on the programs' pairs, and around
 // the loop alone: per kernel, per event, the count per call net of the loop. Empty, with the
