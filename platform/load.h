@@ -12,8 +12,10 @@
 [[nodiscard]] std::optional<double> thread_cpu_seconds();
 [[nodiscard]] std::optional<double> children_cpu_seconds();
 
-// This thread's involuntary context switches so far: another task took its core.
+// This thread's involuntary context switches so far: another task took its core; and those
+// of the child processes waited for so far.
 [[nodiscard]] std::optional<std::uint64_t> involuntary_switches();
+[[nodiscard]] std::optional<std::uint64_t> children_involuntary_switches();
 
 // The machine's time in ticks since it started: all of it, and what its host stole (a
 // virtual machine's processor running another machine's work).

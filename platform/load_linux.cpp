@@ -13,6 +13,15 @@ double seconds(const timeval& time) {
   return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
 }
 
+// The involuntary switches getrusage counts for whom.
+std::optional<std::uint64_t> involuntary_switches_of(int who) {
+  rusage usage{};
+  if (getrusage(who, &usage) != 0 || usage.ru_nivcsw < 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(usage.ru_nivcsw);
+}
+
 }  // namespace
 
 std::optional<double> thread_cpu_seconds() {
@@ -32,11 +41,11 @@ std::optional<double> children_cpu_seconds() {
 }
 
 std::optional<std::uint64_t> involuntary_switches() {
-  rusage usage{};
-  if (getrusage(RUSAGE_THREAD, &usage) != 0 || usage.ru_nivcsw < 0) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint64_t>(usage.ru_nivcsw);
+  return involuntary_switches_of(RUSAGE_THREAD);
+}
+
+std::optional<std::uint64_t> children_involuntary_switches() {
+  return involuntary_switches_of(RUSAGE_CHILDREN);
 }
 
 std::optional<MachineTicks> machine_ticks() {

@@ -7,4 +7,6 @@ std::optional<double> children_cpu_seconds() { return std::nullopt; }
 
 std::optional<std::uint64_t> involuntary_switches() { return std::nullopt; }
 
+std::optional<std::uint64_t> children_involuntary_switches() { return std::nullopt; }
+
 std::optional<MachineTicks> machine_ticks() { return std::nullopt; }

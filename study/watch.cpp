@@ -19,7 +19,7 @@ WatchSource thread_watch_source() {
 }
 
 WatchSource programs_watch_source() {
-  return {steady_seconds, children_cpu_seconds, involuntary_switches, machine_ticks,
+  return {steady_seconds, children_cpu_seconds, children_involuntary_switches, machine_ticks,
           measure_clock_ghz};
 }
 

@@ -1,7 +1,7 @@
 // A watch over one phase of the report's measurements: what else the machine did meanwhile,
 // as the system tells it. The wall time, the CPU time of the work watched (this thread's, or
 // the programs'), with its share of the wall time in each repetition, the involuntary
-// switches of this thread, the share of the machine's time its host stole, and the clock
+// switches of that work, the share of the machine's time its host stole, and the clock
 // before and after. figures/disturbance.h judges it.
 #pragma once
 

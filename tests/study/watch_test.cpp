@@ -70,4 +70,18 @@ TEST(PhaseWatcher, LeavesOutWhatTheSystemDoesNotTell) {
   EXPECT_FALSE(watch.clock_before_ghz);
 }
 
+// The programs' work is the children's: their CPU time and their involuntary switches, never
+// those of the report's own thread, which only waits for them.
+TEST(WatchSources, ReadTheProgramsOwnFiguresForTheirPhase) {
+  using Switches = std::optional<std::uint64_t> (*)();
+  using Seconds = std::optional<double> (*)();
+  const WatchSource programs = programs_watch_source();
+  ASSERT_NE(programs.involuntary_switches.target<Switches>(), nullptr);
+  EXPECT_EQ(*programs.involuntary_switches.target<Switches>(), &children_involuntary_switches);
+  EXPECT_EQ(*programs.cpu_s.target<Seconds>(), &children_cpu_seconds);
+  const WatchSource thread = thread_watch_source();
+  EXPECT_EQ(*thread.involuntary_switches.target<Switches>(), &involuntary_switches);
+  EXPECT_EQ(*thread.cpu_s.target<Seconds>(), &thread_cpu_seconds);
+}
+
 }  // namespace
