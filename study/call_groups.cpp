@@ -58,7 +58,7 @@ double mean_passes_of_two(const std::vector<std::uint32_t>& passes) {
   double sum = 0;
   std::size_t loops = 0;
   for (std::size_t i = 0; i < passes.size(); i += 2, ++loops) {
-    sum += i + 1 < passes.size() ? std::max(passes[i], passes[i + 1]) : passes[i];
+    sum += std::max(passes[i], passes[i + 1 < passes.size() ? i + 1 : 0]);
   }
   return loops > 0 ? sum / static_cast<double>(loops) : 0;
 }

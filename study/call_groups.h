@@ -42,8 +42,8 @@ struct CallGroup {
 // as long as a large one, the predictor's first few calls a small part of it.
 inline constexpr std::size_t GROUP_TIMED_CALLS = 4096;
 
-// The mean over the pairs taken two at a time (the last alone where they are odd) of the
-// larger of their passes.
+// The mean over the pairs taken two at a time of the larger of their passes; where they are
+// odd, the last goes with the first, as the loop of two pairs at once takes them.
 [[nodiscard]] double mean_passes_of_two(const std::vector<std::uint32_t>& passes);
 
 // The group's table, repeated to at least GROUP_TIMED_CALLS calls.
@@ -65,4 +65,13 @@ struct CallTimings {
   double passes_of_two = 0;
   std::vector<GroupTiming> groups;
   std::vector<double> own_order_ns_per_call;
+};
+
+// A peer that runs a kit kernel's algorithm on two pairs at once, timed on the same pairs as
+// the kernel's calls in the programs' order, in the same repetitions: ns per pair, net of its
+// own empty loop on those pairs, one per repetition.
+struct TwoPairTimings {
+  std::string peer;
+  std::string kernel;  // whose algorithm it runs
+  std::vector<double> ns_per_pair;
 };

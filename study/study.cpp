@@ -69,15 +69,17 @@ double net_ns_per_pair(two_pair_kernel kernel, std::span<const Pair> table) {
 }
 
 // Each kit kernel's calls on the programs' first pairs, by their kind and in their own order,
-// in the table loop; repetitions outermost, as for the kernels.
-std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kernels,
-                                          std::span<const Pair> drawn, unsigned total,
-                                          const StudyProgress& progress, PhaseWatcher& watch) {
+// in the table loop, and beside them the peer that runs its algorithm on two pairs at once, on
+// the same pairs; repetitions outermost, as for the kernels.
+void time_call_groups(const std::vector<StudiedKernel>& kernels, std::span<const Pair> drawn,
+                      unsigned total, const StudyProgress& progress, PhaseWatcher& watch,
+                      Study& study) {
   const std::span<const Pair> sample =
       drawn.first(std::min<std::size_t>(drawn.size(), GROUPED_PAIRS));
   std::vector<const StudiedKernel*> kit;
-  std::vector<CallTimings> timings;
-  std::vector<std::vector<std::vector<Pair>>> tables;  // per kit kernel, per group
+  std::vector<CallTimings>& timings = study.calls;
+  std::vector<std::pair<two_pair_kernel, std::size_t>> two_pairs;  // the peer, its kit kernel
+  std::vector<std::vector<std::vector<Pair>>> tables;              // per kit kernel, per group
   for (const StudiedKernel& kernel : kernels) {
     if (kernel.passes == nullptr) {
       continue;
@@ -95,6 +97,16 @@ std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kern
     }
     timings.push_back(std::move(timing));
   }
+  for (const StudiedKernel& kernel : kernels) {
+    for (const TwoPairPeer& peer : two_pair_peers()) {
+      for (std::size_t k = 0; k < kit.size(); ++k) {
+        if (kernel.two != nullptr && kernel.name == peer.name && kit[k]->name == peer.kit_kernel) {
+          study.two_pairs.push_back({kernel.name, kit[k]->name, {}});
+          two_pairs.emplace_back(kernel.two, k);
+        }
+      }
+    }
+  }
   for (unsigned repetition = 0; repetition < total; ++repetition) {
     progress("timing the kernels' calls by their kind (" + std::to_string(repetition + 1) + " of " +
              std::to_string(total) + ")");
@@ -103,6 +115,16 @@ std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kern
         const double own = net_ns_per_call(kit[k]->kernel, sample);
         if (repetition > 0) {
           timings[k].own_order_ns_per_call.push_back(own);
+        }
+        // Its peer of two pairs at once right after it, on the same pairs.
+        for (std::size_t p = 0; p < two_pairs.size(); ++p) {
+          if (two_pairs[p].second != k) {
+            continue;
+          }
+          const double ns = net_ns_per_pair(two_pairs[p].first, sample);
+          if (repetition > 0) {
+            study.two_pairs[p].ns_per_pair.push_back(ns);
+          }
         }
         for (std::size_t g = 0; g < tables[k].size(); ++g) {
           const double ns = net_ns_per_call(kit[k]->kernel, tables[k][g]);
@@ -113,7 +135,6 @@ std::vector<CallTimings> time_call_groups(const std::vector<StudiedKernel>& kern
       }
     });
   }
-  return timings;
 }
 
 }  // namespace
@@ -284,7 +305,7 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
       }
     });
   }
-  study.calls = time_call_groups(kernels, drawn, total, progress, study_watch);
+  time_call_groups(kernels, drawn, total, progress, study_watch, study);
   study.phases.push_back(study_watch.finish());
   PhaseWatcher sweep_watch("sweep", source);
   for (unsigned repetition = 0; repetition < total; ++repetition) {

@@ -90,6 +90,7 @@ struct Study {
   std::vector<DividerFigures> divider;           // on Euclid's own operands
   std::vector<PassDistribution> distributions;   // of the kit kernels' passes
   std::vector<CallTimings> calls;                // the kit kernels' calls by their kind
+  std::vector<TwoPairTimings> two_pairs;         // the peers of two pairs at once, on those pairs
   std::vector<PhaseWatch> phases;                // the watches over the study and the sweep
 
   // The clock that turns ns into cycles: the mean of the two measurements, if both exist.

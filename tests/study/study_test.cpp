@@ -131,13 +131,12 @@ TEST(Study, WatchesEachPhaseOverItsKeptRepetitions) {
   settings.drawn_pairs = 1000;
   settings.sweep_pairs = 1000;
   double now = 0;
-  const WatchSource ticking{[&now] { return now += 1; },
-                            [&now] { return std::optional<double>(now); },
-                            [] { return std::optional<std::uint64_t>(); },
-                            [] { return std::optional<MachineTicks>(); },
-                            [] { return std::optional<double>(); }};
-  const Study study =
-      run_study({studied_kernels().front()}, settings, [](const std::string&) {}, ticking);
+  const WatchSource ticking{
+      [&now] { return now += 1; }, [&now] { return std::optional<double>(now); },
+      [] { return std::optional<std::uint64_t>(); }, [] { return std::optional<MachineTicks>(); },
+      [] { return std::optional<double>(); }};
+  const Study study = run_study(
+      {studied_kernels().front()}, settings, [](const std::string&) {}, ticking);
   ASSERT_EQ(study.phases.size(), 2U);
   EXPECT_EQ(study.phases[0].phase, "study");
   EXPECT_EQ(study.phases[0].cpu_shares.size(), 2U * 2U);
@@ -174,6 +173,17 @@ TEST(Study, KeepsNoFigureOfTheWarmUp) {
   }
   ASSERT_EQ(sweep.size(), 2U * 32U);
   EXPECT_LE(std::count_if(sweep.begin(), sweep.end(), [](double ns) { return ns > 300; }), 4);
+  // The calls by their kind, and in the programs' order: two repetitions each, the warm-up's
+  // left out.
+  ASSERT_EQ(study.calls.size(), 1U);
+  std::vector<double> calls = study.calls[0].own_order_ns_per_call;
+  ASSERT_EQ(calls.size(), 2U);
+  for (const GroupTiming& group : study.calls[0].groups) {
+    ASSERT_EQ(group.ns_per_call.size(), 2U);
+    calls.insert(calls.end(), group.ns_per_call.begin(), group.ns_per_call.end());
+  }
+  EXPECT_LE(std::count_if(calls.begin(), calls.end(), [](double ns) { return ns > 300; }),
+            static_cast<std::ptrdiff_t>(calls.size() / 4));
 }
 
 // The empty kernel studied like a kernel costs nothing beyond the loop: the loop's own cost,
@@ -204,12 +214,20 @@ TEST(Study, TakesTheLoopsOwnCostOff) {
     }
     const double net = median(study.kernels[0].ns_per_call);
     const double sweep_net = median(sweep);
-    if (std::abs(net) < loop / 2 && std::abs(sweep_net) < median(sweep_loops) / 2) {
+    // The calls in the programs' order and by their kind, in the table loop, net of it too.
+    std::vector<double> calls{median(study.calls[0].own_order_ns_per_call)};
+    for (const GroupTiming& group : study.calls[0].groups) {
+      calls.push_back(median(group.ns_per_call));
+    }
+    const double calls_net = median(calls);
+    const double table_loop = median(sweep_loops);
+    if (std::abs(net) < loop / 2 && std::abs(sweep_net) < table_loop / 2 &&
+        std::abs(calls_net) < table_loop / 2) {
       return;
     }
     failures += "net " + std::to_string(net) + " ns of a loop of " + std::to_string(loop) +
-                "; sweep net " + std::to_string(sweep_net) + " of " +
-                std::to_string(median(sweep_loops)) + "\n";
+                "; sweep net " + std::to_string(sweep_net) + " and calls net " +
+                std::to_string(calls_net) + " of " + std::to_string(table_loop) + "\n";
   }
   ADD_FAILURE() << failures;
 }
