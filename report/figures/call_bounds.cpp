@@ -37,7 +37,12 @@ std::optional<OverlapLine> overlap_line(std::span<const GroupPoint> points, Call
       line.departing_passes = static_cast<std::uint32_t>(passes[i]);
     }
   }
-  line.holds = line.largest_departure <= LINE_HOLDS;
+  const auto [fewest, most] = std::minmax_element(passes.begin(), passes.end());
+  line.span = static_cast<std::uint32_t>(*most - *fewest);
+  line.fault = line.groups < MIN_LINE_GROUPS         ? LineFault::few_groups
+               : line.span < MIN_LINE_SPAN           ? LineFault::narrow
+               : line.largest_departure > LINE_HOLDS ? LineFault::departs
+                                                     : LineFault::none;
   return line;
 }
 
@@ -73,8 +78,10 @@ CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> poin
   double on_lines = 0;
   double slopes = 0;
   for (const OverlapLine& line : bound.lines) {
-    on_lines += static_cast<double>(line.pairs);
-    slopes += static_cast<double>(line.pairs) * line.cycles_per_pass;
+    if (line.holds()) {
+      on_lines += static_cast<double>(line.pairs);
+      slopes += static_cast<double>(line.pairs) * line.cycles_per_pass;
+    }
   }
   if (on_lines > 0) {
     bound.overlapped_pass = slopes / on_lines;
@@ -86,10 +93,6 @@ CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> poin
     bound.sits_on = chain && *chain >= bound.overlapped_pass.value_or(0) ? PassBound::chain
                                                                          : PassBound::overlapped;
     bound.prediction = bound.mean_passes * pass + mispredicted_branch;
-    if (bound.overlapped_pass) {
-      bound.stopped_overlap = bound.mean_passes * (pass - *bound.overlapped_pass);
-      bound.exit_itself = bound.exit_in_place - *bound.stopped_overlap;
-    }
     if (measured != 0) {
       bound.departure = (*bound.prediction - measured) / measured;
     }
@@ -141,17 +144,15 @@ std::vector<TwoPairGain> two_pair_gains(const Results& results) {
   if (!ghz || !results.study.mispredicted_branch_ns) {
     return all;
   }
-  for (const TwoPairPeer& peer : two_pair_peers()) {
-    const KernelFigures* timed = find_kernel(results.study, peer.name);
-    const CallBound* bound =
-        find_named(results.worked_out.calls, &CallBound::kernel, peer.kit_kernel);
+  for (const TwoPairTimings& timed : results.study.two_pairs) {
+    const CallBound* bound = find_named(results.worked_out.calls, &CallBound::kernel, timed.kernel);
     const CallTimings* timings =
-        find_named(results.study.calls, &CallTimings::kernel, peer.kit_kernel);
-    if (timed == nullptr || bound == nullptr || !bound->prediction || timings == nullptr) {
+        find_named(results.study.calls, &CallTimings::kernel, timed.kernel);
+    if (bound == nullptr || !bound->prediction || timings == nullptr) {
       continue;
     }
-    all.push_back(two_pair_gain(peer.name, *bound, timings->passes_of_two,
-                                median(timed->ns_per_call) * *ghz,
+    all.push_back(two_pair_gain(timed.peer, *bound, timings->passes_of_two,
+                                median(timed.ns_per_pair) * *ghz,
                                 *results.study.mispredicted_branch_ns * *ghz));
   }
   return all;

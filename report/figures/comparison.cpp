@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "report/figures/disturbance.h"
+
 namespace {
 
 // The median of a figure's samples in a report, with its interval; none if it lacks it.
@@ -20,6 +22,13 @@ std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz
     cycles.push_back(ns * ghz);
   }
   return median_estimate(cycles);
+}
+
+// Whether the phase was not quiet in either report.
+bool either_not_quiet(const Results& now, const Results& old, const char* phase) {
+  const PhaseVerdict* a = find_verdict(now, phase);
+  const PhaseVerdict* b = find_verdict(old, phase);
+  return (a != nullptr && !a->quiet()) || (b != nullptr && !b->quiet());
 }
 
 // What bounds each kit kernel's call: single figures, worked out from medians.
@@ -41,7 +50,7 @@ void add_call_bounds(std::vector<ComparedFigure>& rows, const Results& now, cons
       const CallBound* before = bound_of(old, bound.kernel);
       if (const std::optional<double> value = figure(bound)) {
         rows.push_back({bound.kernel + label, before ? single(figure(*before)) : std::nullopt,
-                        *single(value), true});
+                        *single(value), true, either_not_quiet(now, old, "study")});
       }
     }
   }
@@ -51,16 +60,18 @@ void add_call_bounds(std::vector<ComparedFigure>& rows, const Results& now, cons
 
 std::vector<ComparedFigure> compared_figures(const Results& now, const Results& old) {
   std::vector<ComparedFigure> rows;
+  const bool programs = either_not_quiet(now, old, "programs");
+  const bool study = either_not_quiet(now, old, "study");
   for (const BenchmarkRow& row : now.benchmarks) {
     const BenchmarkRow* before = find_benchmark(old, row.program);
     rows.push_back({row.program + " msec", median_of(before ? &before->runs_ms : nullptr),
-                    median_estimate(row.runs_ms)});
+                    median_estimate(row.runs_ms), false, programs});
   }
   for (const auto& [label, speedup] :
        {std::pair{"binary speed-up, unsigned", &WorkedOut::unsigned_speedup},
         std::pair{"binary speed-up, signed", &WorkedOut::signed_speedup}}) {
     if (const std::optional<Estimate>& new_value = now.worked_out.*speedup) {
-      rows.push_back({label, old.worked_out.*speedup, *new_value});
+      rows.push_back({label, old.worked_out.*speedup, *new_value, false, programs});
     }
   }
   // Cycles where both reports know their clock: a change of clock alone moves ns, not cycles.
@@ -69,11 +80,11 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
   for (const KernelFigures& kernel : now.study.kernels) {
     const KernelFigures* before = find_kernel(old.study, kernel.name);
     const std::vector<double>* old_samples = before ? &before->ns_per_call : nullptr;
-    rows.push_back(
-        {kernel.name + " ns/call", median_of(old_samples), median_estimate(kernel.ns_per_call)});
+    rows.push_back({kernel.name + " ns/call", median_of(old_samples),
+                    median_estimate(kernel.ns_per_call), false, study});
     if (old_ghz && new_ghz) {
       rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
-                      *cycles_of(&kernel.ns_per_call, *new_ghz)});
+                      *cycles_of(&kernel.ns_per_call, *new_ghz), false, study});
     }
   }
 

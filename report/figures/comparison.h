@@ -13,9 +13,11 @@ struct ComparedFigure {
   std::optional<Estimate> old_value;
   Estimate new_value;
   bool one_figure = false;  // measured as one figure, never with an interval
+  bool disturbed = false;   // timed in a phase that was not quiet, in either report
 };
 
 // Each benchmark's median, the binary speed-up per signedness, each kernel's ns per call
 // (and cycles per call where both reports know their clock), each Euclidean kernel's
-// division and each kit kernel's chain.
+// division and each kit kernel's chain and call bound; a row of the programs or the study
+// marked disturbed where that phase was not quiet in either report.
 [[nodiscard]] std::vector<ComparedFigure> compared_figures(const Results& now, const Results& old);

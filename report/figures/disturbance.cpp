@@ -20,10 +20,12 @@ std::optional<DisturbedFigure> disturbed_figure(const std::string& figure,
   return std::nullopt;
 }
 
-PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFigure>& figures) {
+PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFigure>& figures,
+                         bool judged) {
   PhaseVerdict verdict;
   verdict.phase = watch.phase;
   verdict.figures = figures;
+  verdict.judged = judged;
   verdict.switches = watch.involuntary_switches;
   if (!watch.cpu_shares.empty()) {
     const double lowest = *std::min_element(watch.cpu_shares.begin(), watch.cpu_shares.end());
@@ -48,50 +50,48 @@ PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFig
 
 namespace {
 
-// The figure of a kit kernel's calls in the programs' order, as a verdict names it.
+// The figure of a kit kernel's calls in the programs' order, or of its peer of two pairs at
+// once on the same pairs, as a verdict names it.
 std::string in_order_name(const std::string& kernel) { return kernel + " in the programs' order"; }
 
-void add_if_disturbed(std::vector<DisturbedFigure>& figures, const std::string& figure,
-                      const std::vector<double>& ns) {
-  if (const std::optional<DisturbedFigure> disturbed = disturbed_figure(figure, ns)) {
-    figures.push_back(*disturbed);
-  }
-}
+// A phase's figures by name, each with its repetitions (in ns a call).
+using Figures = std::vector<std::pair<std::string, std::vector<double>>>;
 
-std::vector<DisturbedFigure> programs_figures(const Results& results) {
-  std::vector<DisturbedFigure> figures;
+Figures programs_figures(const Results& results) {
+  Figures figures;
   for (const BenchmarkRow& row : results.benchmarks) {
     std::vector<double> ns;
     for (const double ms : row.runs_ms) {
       ns.push_back(ms * 1e6 / results.calls_per_run);
     }
-    add_if_disturbed(figures, row.program, ns);
+    figures.emplace_back(row.program, ns);
   }
   return figures;
 }
 
-std::vector<DisturbedFigure> study_figures(const Study& study) {
-  std::vector<DisturbedFigure> figures;
-  add_if_disturbed(figures, "the loop", study.loop_ns_per_call);
+Figures study_figures(const Study& study) {
+  Figures figures{{"the loop", study.loop_ns_per_call}};
   for (const KernelFigures& kernel : study.kernels) {
-    add_if_disturbed(figures, kernel.name, kernel.ns_per_call);
+    figures.emplace_back(kernel.name, kernel.ns_per_call);
   }
   for (const CallTimings& calls : study.calls) {
-    add_if_disturbed(figures, in_order_name(calls.kernel), calls.own_order_ns_per_call);
+    figures.emplace_back(in_order_name(calls.kernel), calls.own_order_ns_per_call);
     for (const GroupTiming& group : calls.groups) {
       if (group.pairs >= MIN_GROUP_PAIRS) {
-        add_if_disturbed(figures, group_name(calls.kernel, group), group.ns_per_call);
+        figures.emplace_back(group_name(calls.kernel, group), group.ns_per_call);
       }
     }
   }
+  for (const TwoPairTimings& two : study.two_pairs) {
+    figures.emplace_back(in_order_name(two.peer), two.ns_per_pair);
+  }
   return figures;
 }
 
-std::vector<DisturbedFigure> sweep_figures(const Study& study) {
-  std::vector<DisturbedFigure> figures;
-  add_if_disturbed(figures, "the loop", study.sweep_loop_ns_per_call);
+Figures sweep_figures(const Study& study) {
+  Figures figures{{"the loop", study.sweep_loop_ns_per_call}};
   for (const SweepFigures& point : study.sweep) {
-    add_if_disturbed(figures, sweep_point_name(point.kernel, point.bits), point.ns_per_call);
+    figures.emplace_back(sweep_point_name(point.kernel, point.bits), point.ns_per_call);
   }
   return figures;
 }
@@ -101,14 +101,6 @@ std::vector<DisturbedFigure> sweep_figures(const Study& study) {
 std::string group_name(const std::string& kernel, const GroupTiming& group) {
   return kernel + ", " + std::to_string(group.passes) + " passes" +
          (group.exit == CallExit::one ? "" : ", " + std::string(call_exit_name(group.exit)));
-}
-
-bool calls_disturbed(const PhaseVerdict* verdict, const std::string& kernel) {
-  return verdict != nullptr && std::any_of(verdict->figures.begin(), verdict->figures.end(),
-                                           [&](const DisturbedFigure& disturbed) {
-                                             return disturbed.figure == in_order_name(kernel) ||
-                                                    disturbed.figure.starts_with(kernel + ", ");
-                                           });
 }
 
 std::string sweep_point_name(const std::string& kernel, unsigned bits) {
@@ -122,11 +114,18 @@ std::vector<PhaseVerdict> judge_phases(const Results& results) {
     watches.insert(watches.begin(), *results.programs_watch);
   }
   for (const PhaseWatch& watch : watches) {
-    const std::vector<DisturbedFigure> figures =
-        watch.phase == "programs" ? programs_figures(results)
-        : watch.phase == "study"  ? study_figures(results.study)
-                                  : sweep_figures(results.study);
-    verdicts.push_back(judge_phase(watch, figures));
+    const Figures figures = watch.phase == "programs" ? programs_figures(results)
+                            : watch.phase == "study"  ? study_figures(results.study)
+                                                      : sweep_figures(results.study);
+    std::vector<DisturbedFigure> disturbed;
+    bool judged = !figures.empty();
+    for (const auto& [name, ns] : figures) {
+      judged = judged && ns.size() >= MIN_JUDGED_REPETITIONS;
+      if (const std::optional<DisturbedFigure> figure = disturbed_figure(name, ns)) {
+        disturbed.push_back(*figure);
+      }
+    }
+    verdicts.push_back(judge_phase(watch, disturbed, judged));
   }
   return verdicts;
 }

@@ -23,17 +23,24 @@ inline constexpr double QUIET_CPU_SHARE = 0.95;
 inline constexpr double QUIET_STOLEN = 0.02;
 inline constexpr double QUIET_CLOCK = 0.05;
 
+// The fewest repetitions (or runs) whose spread tells a busy spell from the figure itself: one
+// is no spread at all.
+inline constexpr std::size_t MIN_JUDGED_REPETITIONS = 2;
+
 // Whether repetitions (in ns a call) spread more than a quiet run's; the figure where they do.
 [[nodiscard]] std::optional<DisturbedFigure> disturbed_figure(const std::string& figure,
                                                               const std::vector<double>& ns);
 
-// The verdict on a phase from the figures measured in it and its watch.
+// The verdict on a phase from its disturbed figures, whether its figures' spread could be
+// judged at all, and its watch.
 [[nodiscard]] PhaseVerdict judge_phase(const PhaseWatch& watch,
-                                       const std::vector<DisturbedFigure>& figures);
+                                       const std::vector<DisturbedFigure>& figures,
+                                       bool judged = true);
 
 // Each watched phase's verdict: the programs (each benchmark's runs, per call), the study (the
-// loop, each kernel, each kit kernel's calls in their own order, and each group of calls of one
-// kind that its lines stand on) and the sweep (each kernel at each size).
+// loop, each kernel, each kit kernel's calls in their own order, each group of calls of one
+// kind that its lines stand on, and each peer of two pairs at once on the same pairs) and the
+// sweep (each kernel at each size); judged where each figure has MIN_JUDGED_REPETITIONS.
 [[nodiscard]] std::vector<PhaseVerdict> judge_phases(const Results& results);
 
 // The verdict on a phase by its name, where it was watched; nullptr otherwise.
@@ -47,7 +54,3 @@ inline constexpr double QUIET_CLOCK = 0.05;
 
 // The name of a group of a kernel's calls among the figures: "gcd_binary_u, 20 passes, u is 1".
 [[nodiscard]] std::string group_name(const std::string& kernel, const GroupTiming& group);
-
-// Whether a kit kernel's calls were timed while the machine was disturbed: in the programs'
-// order, or in a group its lines stand on.
-[[nodiscard]] bool calls_disturbed(const PhaseVerdict* verdict, const std::string& kernel);

@@ -6,6 +6,7 @@
 #include "report/figures/agreement.h"
 #include "report/figures/call_bounds.h"
 #include "report/figures/disturbance.h"
+#include "report/figures/findings.h"
 
 namespace {
 
@@ -95,4 +96,5 @@ void work_out(Results& results) {
   out.calls = call_bounds(results);
   out.two_pairs = two_pair_gains(results);
   out.phases = judge_phases(results);
+  out.findings = findings(results);
 }

@@ -81,6 +81,10 @@ struct GroupPoint {
   double cycles_per_call = 0;
 };
 
+// Why a line's slope is not used: too few groups on it, too few passes between its first and
+// its last, or a group departing from it; none where it holds.
+enum class LineFault { none, few_groups, narrow, departs };
+
 // The least-squares line through the groups of one exit (those of enough pairs), each weighted
 // by its pairs: its slope is the cycles of a pass when calls overlap, the overlapped pass.
 struct OverlapLine {
@@ -91,7 +95,9 @@ struct OverlapLine {
   double intercept = 0;                // cycles per call at no pass
   double largest_departure = 0;        // of a group from the line, as a share of the line there
   std::uint32_t departing_passes = 0;  // the group that departs most
-  bool holds = false;                  // the departure within LINE_HOLDS: the groups lie on a line
+  std::uint32_t span = 0;              // passes from its first group to its last
+  LineFault fault = LineFault::none;   // none: the groups lie on a line, and its slope is used
+  [[nodiscard]] bool holds() const { return fault == LineFault::none; }
 };
 
 // Which bound a pass sits on: its chain of latencies, or the core's throughput when calls
@@ -107,13 +113,9 @@ struct CallBound {
   double mean_passes = 0;   // of the sample
   std::vector<GroupPoint> groups;
   std::vector<OverlapLine> lines;         // one per exit with two groups of enough pairs
-  std::optional<double> overlapped_pass;  // the lines' slopes, weighted by their pairs
+  std::optional<double> overlapped_pass;  // the slopes of the lines that hold, by their pairs
   double measured = 0;                    // cycles per call in the programs' order, same loop
   double exit_in_place = 0;               // the programs' order less the groups at the same mix
-  // Of the exit in place: the overlap the exits stop (mean passes x the bound less the
-  // overlapped pass) and the rest, the exit's own cost; where there is an overlapped pass.
-  std::optional<double> stopped_overlap;
-  std::optional<double> exit_itself;
   std::optional<double> chain;
   double mispredicted_branch = 0;  // cycles of one, on random bytes
   std::optional<double> prediction;
@@ -146,7 +148,8 @@ struct DisturbedFigure {
 };
 
 // What the watch over a phase and its figures' repetitions say of it: each sign beyond what a
-// quiet run shows, and the involuntary switches beside them.
+// quiet run shows, and the involuntary switches beside them. A phase is quiet only where its
+// figures' spread could be judged and no sign was beyond what a quiet run shows.
 struct PhaseVerdict {
   std::string phase;  // "programs", "study", "sweep"
   std::vector<DisturbedFigure> figures;
@@ -155,6 +158,30 @@ struct PhaseVerdict {
   std::optional<double> clock_moved;       // where beyond QUIET_CLOCK, as a share
   std::optional<std::uint64_t> switches;   // of the phase, where the system counts them
   bool disturbed = false;
+  bool judged = true;  // false: a figure of too few repetitions to judge its spread
+  [[nodiscard]] bool quiet() const { return judged && !disturbed; }
+};
+
+// The findings the report draws from its timings, each about a kernel, a peer or a signedness.
+enum class FindingKind {
+  why,        // binary's passes and cycles of a pass against Euclid's ("unsigned", "signed")
+  agreement,  // whether the programs, the study and the sweep agree on each kit kernel's pass
+  chain,      // a kit kernel's call against its chain
+  model,      // LLVM's model of a kit kernel's pass against the pass measured
+  call,       // which bound a kit kernel's pass sits on, and its call predicted
+  lines,      // whether a kit kernel's groups of calls make a line
+  two_pairs,  // what a peer of two pairs at once gains, against its prediction
+  crossover,  // from which operand size binary is the faster ("unsigned", "signed")
+};
+
+// Why a finding is withheld: a phase it rests on was disturbed, or its quiet could not be judged.
+enum class Withheld { no, disturbed, not_judged };
+
+struct Finding {
+  FindingKind kind = FindingKind::why;
+  std::string subject;
+  std::vector<std::string> phases;  // whose timings it rests on
+  Withheld withheld = Withheld::no;
 };
 
 struct WorkedOut {
@@ -169,4 +196,5 @@ struct WorkedOut {
   std::vector<CallBound> calls;        // per kit kernel whose calls were grouped, with a clock
   std::vector<TwoPairGain> two_pairs;  // per peer of two pairs at once, where its kernel has one
   std::vector<PhaseVerdict> phases;    // per phase watched
+  std::vector<Finding> findings;       // each the report draws, stated or withheld
 };

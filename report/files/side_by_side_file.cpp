@@ -15,6 +15,18 @@ Json cross_check_errors(const Results& results) {
   return counts;
 }
 
+// Each phase watched and its verdict: "quiet", "disturbed" or "not judged".
+Json phase_verdicts(const Results& results) {
+  Json::Array verdicts;
+  for (const PhaseVerdict& verdict : results.worked_out.phases) {
+    verdicts.emplace_back(Json::Object{{"phase", verdict.phase},
+                                       {"verdict", verdict.disturbed ? "disturbed"
+                                                   : verdict.judged  ? "quiet"
+                                                                     : "not judged"}});
+  }
+  return verdicts;
+}
+
 }  // namespace
 
 Json side_by_side_json(const std::vector<NamedReport>& reports) {
@@ -80,6 +92,7 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
         {"build_type", r.machine.build_type},
         {"flags", r.machine.flags},
         {"cross_check_errors", cross_check_errors(r)},
+        {"phase_verdicts", phase_verdicts(r)},
         {"binary_speedup_unsigned", interval(r.worked_out.unsigned_speedup)},
         {"binary_speedup_signed", interval(r.worked_out.signed_speedup)},
         {"kernels", std::move(kernels)},

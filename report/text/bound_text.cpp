@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "report/figures/disturbance.h"
+#include "report/figures/findings.h"
 #include "report/machine/mca.h"
+#include "report/text/finding_words.h"
 #include "report/text/latency_text.h"
 #include "report/words/layout.h"
 #include "report/words/utf8.h"
@@ -95,17 +96,24 @@ void model_words(std::string& out, const Results& results) {
                 ") on each kit kernel's loop, from the target of the loop's backward branch to "
                 "that branch; its figures and words as it gives them.");
   std::vector<std::string> findings;
+  std::vector<std::string> withheld_kernels;
+  Withheld why_withheld = Withheld::no;
   for (const KernelModel& kernel : model.kernels) {
     wrap(out, kernel.kernel + ": " + kernel.bound + "; critical sequence " + kernel.critical + ".");
     const KernelBoundFigures* figures = find_bound_figures(results, kernel.kernel);
     if (figures == nullptr || !figures->by_model) {
       continue;
     }
+    // A pass that may have been disturbed is no measurement to part from.
+    if (const Withheld why = withheld(results, FindingKind::model, kernel.kernel);
+        why != Withheld::no) {
+      withheld_kernels.push_back(kernel.kernel);
+      why_withheld = why;
+      continue;
+    }
     const std::optional<ModelAgainstMeasure>& against = figures->by_model;
     const double measured_pass = against->measured_cycles_per_pass;
-    // A pass timed while the machine was disturbed is no measurement to part from.
-    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass &&
-        !is_disturbed(find_verdict(results, "study"), kernel.kernel)) {
+    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
       findings.push_back(
           "Finding: the model and the measurement part for " + kernel.kernel +
           ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +
@@ -120,6 +128,11 @@ void model_words(std::string& out, const Results& results) {
   }
   for (const std::string& finding : findings) {
     wrap(out, finding);
+  }
+  if (!withheld_kernels.empty()) {
+    wrap(out, "Where the model parts from the pass measured, for " +
+                  joined(withheld_kernels, ", ") + ": withheld, " + withheld_words(why_withheld) +
+                  ".");
   }
 }
 
@@ -160,8 +173,9 @@ std::string chain_sentence(const Results& results, const KernelBound& bound) {
   if (!against) {
     return "";
   }
-  if (is_disturbed(find_verdict(results, "study"), bound.kernel)) {
-    return bound.kernel + ": withheld, its call was timed while the machine was disturbed.";
+  if (const Withheld why = withheld(results, FindingKind::chain, bound.kernel);
+      why != Withheld::no) {
+    return bound.kernel + ": withheld, its call was " + withheld_words(why) + ".";
   }
   const double chain = against->model_cycles_per_call;
   const double measured = against->measured_cycles_per_call;

@@ -4,8 +4,9 @@
 #include <cmath>
 
 #include "report/figures/call_bounds.h"
-#include "report/figures/disturbance.h"
+#include "report/figures/findings.h"
 #include "report/machine/mca.h"
+#include "report/text/finding_words.h"
 #include "report/words/layout.h"
 
 namespace {
@@ -41,11 +42,16 @@ void line_table(std::string& out, const std::vector<CallBound>& calls) {
 
 // Why a pass sits on its bound, in words.
 std::string sits_on(const Results& results, const CallBound& bound) {
+  if (bound.sits_on == PassBound::chain && !bound.overlapped_pass) {
+    return bound.kernel + ": its chain (" + with_unit(*bound.chain, 1, "cycles") +
+           ") is the one bound of a pass measured here: no line of its groups holds to give "
+           "its overlapped pass.";
+  }
   if (bound.sits_on == PassBound::chain) {
     return bound.kernel + ": a pass sits on its chain (" + with_unit(*bound.chain, 1, "cycles") +
-           (bound.overlapped_pass ? " against " + fixed(*bound.overlapped_pass, 1) + " overlapped"
-                                  : ", no overlapped pass measured") +
-           "): each mispredicted exit ends the overlap, so a call waits for its own chain.";
+           " against " + fixed(*bound.overlapped_pass, 1) +
+           " overlapped): each mispredicted exit ends the overlap, so a call waits for its own "
+           "chain.";
   }
   std::string model;
   if (const KernelModel* kernel = find_model(results, bound.kernel)) {
@@ -59,32 +65,40 @@ std::string sits_on(const Results& results, const CallBound& bound) {
          model + "): the calls overlap as far as the core's units allow, exits and all.";
 }
 
-// What the exit in place shows of the part of the call the prediction leaves out: the overlap
-// the exits stop, and the exit's own cost against a mispredicted branch on random bytes.
+// What the prediction leaves out of the call: where the call runs slower, the exit in place
+// beside one mispredicted branch, both measured apart from the prediction.
 std::string the_rest(const CallBound& bound) {
   const double rest = bound.measured - *bound.prediction;
-  const double branch = bound.mispredicted_branch;
   if (rest < 0) {
     return "The call runs " + with_unit(-rest, 1, "cycles") +
            " faster than predicted: the core overlaps more of a call than its bound allows for.";
   }
-  std::string text =
-      "The exit in place costs " + with_unit(bound.exit_in_place, 1, "cycles") + " a call";
-  if (!bound.exit_itself) {
-    return text + ", against " + fixed(branch, 1) + " for a mispredicted branch on random bytes.";
+  return "The exit in place costs " + with_unit(bound.exit_in_place, 1, "cycles") +
+         " a call, against " + fixed(bound.mispredicted_branch, 1) +
+         " for a mispredicted branch on random bytes.";
+}
+
+// Why a line's slope is not used, where it is not.
+std::string line_sentence(const CallBound& bound, const OverlapLine& line) {
+  const std::string groups =
+      "The groups of " + bound.kernel +
+      (line.exit == CallExit::one ? ""
+                                  : " that leave by " + std::string(call_exit_name(line.exit)));
+  switch (line.fault) {
+    case LineFault::none: return "";
+    case LineFault::few_groups:
+      return groups + " make no line to use: " + counted(line.groups, "group", "groups") + " of " +
+             std::to_string(MIN_GROUP_PAIRS) + " pairs or more, fewer than " +
+             std::to_string(MIN_LINE_GROUPS) + "; its slope is not used.";
+    case LineFault::narrow:
+      return groups + " make no line to use: they span " + counted(line.span, "pass", "passes") +
+             ", fewer than " + std::to_string(MIN_LINE_SPAN) + "; its slope is not used.";
+    case LineFault::departs:
+      return groups + " are not a line: the group of " + std::to_string(line.departing_passes) +
+             " passes departs from it by " + fixed(line.largest_departure * 100, 1) +
+             "%, more than " + fixed(LINE_HOLDS * 100, 0) + "%; its slope is not used.";
   }
-  const double beyond = *bound.exit_itself - branch;
-  text += ": " + with_unit(*bound.stopped_overlap, 1, "cycles") + " of overlap it stops, and " +
-          with_unit(*bound.exit_itself, 1, "cycles") + " of the exit itself, " +
-          fixed(*bound.exit_itself / branch, 1) + " times a mispredicted branch on random bytes (" +
-          fixed(branch, 1) + "). ";
-  return text + (beyond >= rest / 2
-                     ? "The exit, whose condition waits on its loop's last pass, costs more here "
-                       "than one branch on ready bytes (it may miss more than once a call, or "
-                       "cost more once), and that holds the rest of the call (" +
-                           with_unit(rest, 1, "cycles") + ")."
-                     : "The exit does not hold the rest of the call (" +
-                           with_unit(rest, 1, "cycles") + "): the parts leave it unmeasured.");
+  return "";
 }
 
 // "1.52 times as fast"; "0.96 times as fast, slower".
@@ -119,11 +133,11 @@ std::string two_pair_sentence(const TwoPairGain& two) {
 
 std::string call_sentence(const Results& results, const CallBound& bound) {
   if (!bound.prediction || !bound.departure) {
-    return bound.kernel + ": no bound to predict its call by (no chain and no line).";
+    return bound.kernel + ": no bound to predict its call by (no chain and no line that holds).";
   }
-  const PhaseVerdict* study = find_verdict(results, "study");
-  if (calls_disturbed(study, bound.kernel)) {
-    return bound.kernel + ": withheld, its calls were timed while the machine was disturbed.";
+  if (const Withheld why = withheld(results, FindingKind::call, bound.kernel);
+      why != Withheld::no) {
+    return bound.kernel + ": withheld, its calls were " + withheld_words(why) + ".";
   }
   std::string text = sits_on(results, bound) + " Predicted " +
                      with_unit(*bound.prediction, 1, "cycles") + " a call against " +
@@ -160,20 +174,15 @@ void call_section(std::string& out, const Results& results) {
        "the programs' order less the groups at the same mix, what the unpredictable exits "
        "cost a call here, with the overlap they stop.");
   line_table(out, calls);
-  const PhaseVerdict* study = find_verdict(results, "study");
   for (const CallBound& bound : calls) {
-    // Whether a line holds is no finding on calls timed while the machine was disturbed.
-    const bool disturbed = calls_disturbed(study, bound.kernel);
+    // Whether a line holds is no finding on calls that may have been disturbed: the call's
+    // sentence below says it is withheld.
+    if (withheld(results, FindingKind::lines, bound.kernel) != Withheld::no) {
+      continue;
+    }
     for (const OverlapLine& line : bound.lines) {
-      if (!line.holds && !disturbed) {
-        wrap(out, "The groups of " + bound.kernel +
-                      (line.exit == CallExit::one
-                           ? ""
-                           : " that leave by " + std::string(call_exit_name(line.exit))) +
-                      " are not a line: the group of " + std::to_string(line.departing_passes) +
-                      " passes departs from it by " + fixed(line.largest_departure * 100, 1) +
-                      "%, more than " + fixed(LINE_HOLDS * 100, 0) +
-                      "%; the overlapped pass is an average over unlike calls.");
+      if (!line.holds()) {
+        wrap(out, line_sentence(bound, line));
       }
     }
   }
@@ -181,9 +190,10 @@ void call_section(std::string& out, const Results& results) {
     wrap(out, call_sentence(results, bound));
   }
   for (const TwoPairGain& two : results.worked_out.two_pairs) {
-    if (is_disturbed(study, two.peer) || calls_disturbed(study, two.kernel)) {
-      wrap(out, "Two pairs in flight, " + two.peer + " against " + two.kernel +
-                    ": withheld, timed while the machine was disturbed.");
+    if (const Withheld why = withheld(results, FindingKind::two_pairs, two.peer);
+        why != Withheld::no) {
+      wrap(out, "Two pairs in flight, " + two.peer + " against " + two.kernel + ": withheld, " +
+                    withheld_words(why) + ".");
     } else {
       wrap(out, two_pair_sentence(two));
     }

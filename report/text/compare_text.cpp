@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/figures/comparison.h"
+#include "report/text/quiet_text.h"
 #include "report/words/layout.h"
 #include "report/words/safe_text.h"
 #include "study/stats.h"
@@ -25,7 +26,8 @@ void append_row(std::string& out, const ComparedFigure& row) {
     const bool both = row.new_value.has_interval && row.old_value->has_interval;
     std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9.3f  %s\n", row.figure.c_str(),
                   row.old_value->value, row.new_value.value, change,
-                  row.one_figure                             ? "one figure"
+                  row.disturbed                              ? "disturbed"
+                  : row.one_figure                           ? "one figure"
                   : !both                                    ? "-"
                   : row.new_value.apart_from(*row.old_value) ? "apart"
                                                              : "within noise");
@@ -40,6 +42,19 @@ std::string clock_text(const Study& study) {
     return text;
   }
   return "not measured";
+}
+
+// The phases of a report that were not quiet: "the study on the programs' pairs (disturbed)",
+// "none".
+std::string unquiet_phases(const Results& results) {
+  std::vector<std::string> phases;
+  for (const PhaseVerdict& verdict : results.worked_out.phases) {
+    if (!verdict.quiet()) {
+      phases.push_back(phase_words(verdict.phase) +
+                       (verdict.disturbed ? " (disturbed)" : " (not judged)"));
+    }
+  }
+  return phases.empty() ? "none" : joined(phases, ", ");
 }
 
 // Figures made on other pairs or with fewer repetitions are not the same measurement.
@@ -79,6 +94,10 @@ std::string format_comparison(const Results& now, const Results& old, const std:
          (old.machine.flags.empty() ? "" : ": " + old.machine.flags) + ")\n";
   out += "  clock: " + clock_text(old.study) + " then, " + clock_text(now.study) + " now" +
          (old_ghz && new_ghz ? "\n" : "; kernels compared in ns only\n");
+  const bool watched = !old.worked_out.phases.empty() || !now.worked_out.phases.empty();
+  if (watched && (unquiet_phases(old) != "none" || unquiet_phases(now) != "none")) {
+    wrap(out, "Not quiet then: " + unquiet_phases(old) + "; now: " + unquiet_phases(now) + ".");
+  }
   settings_note(out, now, old);
   if (const std::string failed = failed_cross_checks(old); !failed.empty()) {
     wrap(out, "Its cross-checks found errors (" + failed +
@@ -91,11 +110,18 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   out += line;
   bool dashes = false;
   bool one_figures = false;
+  bool disturbed = false;
   for (const ComparedFigure& row : rows) {
     append_row(out, row);
-    one_figures = one_figures || (row.old_value && row.one_figure);
-    dashes = dashes || (row.old_value && !row.one_figure &&
+    disturbed = disturbed || (row.old_value && row.disturbed);
+    one_figures = one_figures || (row.old_value && !row.disturbed && row.one_figure);
+    dashes = dashes || (row.old_value && !row.disturbed && !row.one_figure &&
                         !(row.new_value.has_interval && row.old_value->has_interval));
+  }
+  if (disturbed) {
+    out +=
+        "  disturbed: timed in a phase that was not quiet in one of the reports (above), so no\n"
+        "  telling a change from what else ran on the machine.\n";
   }
   if (dashes) {
     out +=

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "report/figures/disturbance.h"
+#include "report/text/finding_words.h"
 #include "report/words/layout.h"
 
 namespace {
@@ -35,7 +36,16 @@ std::vector<std::string> signs_of(const PhaseVerdict& verdict) {
   return signs;
 }
 
-void disturbed_phase(std::string& out, const PhaseVerdict& verdict) {
+// ", and the findings drawn from its timings are withheld: what bounds ..." where any is.
+std::string withheld_clause(const Results& results, const std::string& phase) {
+  const std::string names = withheld_names(results, phase, 3);
+  return names.empty()
+             ? ""
+             : std::string(", and the findings drawn from ") +
+                   (phase == "programs" ? "their" : "its") + " timings are withheld: " + names;
+}
+
+void disturbed_phase(std::string& out, const Results& results, const PhaseVerdict& verdict) {
   const bool plural = verdict.phase == "programs";  // "the programs' runs were"
   std::string text =
       "Finding: " + phase_words(verdict.phase) + (plural ? " were" : " was") + " disturbed.";
@@ -62,10 +72,22 @@ void disturbed_phase(std::string& out, const PhaseVerdict& verdict) {
         .append(counted(*verdict.switches, "involuntary switch", "involuntary switches"))
         .append(1, '.');
   }
-  wrap(out, text +
-                " Something else ran on the machine then: its figures are named where they are "
-                "used, and the sentences that would explain them are withheld. Run the report "
-                "again on a quiet machine.");
+  wrap(out, text + " Something else ran on the machine then: its figures are named where they " +
+                "are used" + withheld_clause(results, verdict.phase) +
+                ". Run the report again on a quiet machine.");
+}
+
+// A phase whose figures were each timed once: no spread tells a busy spell from the figure.
+void unjudged_phase(std::string& out, const Results& results, const PhaseVerdict& verdict) {
+  const bool plural = verdict.phase == "programs";
+  const std::string fewest =
+      plural ? counted(fewest_runs(results), "run", "runs") + " of each program"
+             : counted(results.study.settings.repetitions, "repetition", "repetitions");
+  wrap(out, "Not judged: " + phase_words(verdict.phase) + " (" + fewest + "). A figure's spread " +
+                "needs " + std::to_string(MIN_JUDGED_REPETITIONS) +
+                " repetitions or more to tell a busy spell from the figure itself, so " +
+                (plural ? "their" : "its") + " quiet could not be judged" +
+                withheld_clause(results, verdict.phase) + ".");
 }
 
 }  // namespace
@@ -91,10 +113,14 @@ void quiet_section(std::string& out, const Results& results) {
   bool any_counted = false;
   for (const PhaseVerdict& verdict : verdicts) {
     if (verdict.disturbed) {
-      disturbed_phase(out, verdict);
-    } else {
-      quiet.push_back(phase_words(verdict.phase));
+      disturbed_phase(out, results, verdict);
+      continue;
     }
+    if (!verdict.judged) {
+      unjudged_phase(out, results, verdict);
+      continue;
+    }
+    quiet.push_back(phase_words(verdict.phase));
     if (verdict.switches) {
       switches += *verdict.switches;
       any_counted = true;

@@ -11,9 +11,11 @@
 
 #include "report/figures/agreement.h"
 #include "report/figures/disturbance.h"
+#include "report/figures/findings.h"
 #include "report/files/paths.h"
 #include "report/text/bound_text.h"
 #include "report/text/call_text.h"
+#include "report/text/finding_words.h"
 #include "report/text/quiet_text.h"
 #include "report/text/spread_text.h"
 #include "report/words/layout.h"
@@ -255,6 +257,13 @@ void agreement_paragraph(std::string& out, const Results& results) {
   if (agreements.empty()) {
     return;
   }
+  if (const Withheld why = withheld(results, FindingKind::agreement); why != Withheld::no) {
+    wrap(out,
+         "Whether the programs, the study on their pairs and the sweep at 32 bits agree on each "
+         "kit kernel's ns a pass: withheld, " +
+             withheld_words(why) + ".");
+    return;
+  }
   const auto figures_of = [](const Agreement& agreement, std::optional<Phase> first) {
     std::string text;
     std::vector<PhaseFigure> ordered = agreement.figures;
@@ -340,15 +349,18 @@ void kernel_section(std::string& out, const Results& results) {
                                        " against " + fixed(euclid_pass * *ghz, 1) + ")"
                                  : "the cost of a pass (" + with_unit(binary_pass, 2, "ns") +
                                        " against " + with_unit(euclid_pass, 2, "ns") + ")";
-    const PhaseVerdict* verdict = find_verdict(results, "study");
-    const bool disturbed = is_disturbed(verdict, euclid_name) || is_disturbed(verdict, binary_name);
-    wrap(out, std::string(binary_name) + " makes " +
-                  fixed(*binary->passes_per_call / *euclid->passes_per_call, 2) +
-                  " times as many passes as " + euclid_name + ", at " +
-                  fixed(binary_pass / euclid_pass, 2) + " of " + cost +
-                  (disturbed ? ", as timed while the machine was disturbed: the figures of a "
-                               "quiet run may differ."
-                             : "."));
+    const std::string passes = std::string(binary_name) + " makes " +
+                               fixed(*binary->passes_per_call / *euclid->passes_per_call, 2) +
+                               " times as many passes as " + euclid_name;
+    const Withheld why =
+        withheld(results, FindingKind::why,
+                 binary_name == std::string("gcd_binary_u") ? "unsigned" : "signed");
+    wrap(out, why != Withheld::no
+                  ? passes +
+                        "; the cycles of their passes, set against each "
+                        "other: withheld, " +
+                        withheld_words(why) + "."
+                  : passes + ", at " + fixed(binary_pass / euclid_pass, 2) + " of " + cost + ".");
   }
   mispredict_paragraph(out, study);
   agreement_paragraph(out, results);
@@ -435,7 +447,7 @@ void disturbed_points(std::string& out, const Results& results) {
   }
   wrap(out, "Disturbed: " + joined(points, "; ") + " (a median more than " +
                 fixed(QUIET_SPREAD * 100, 0) +
-                "% above its fastest repetition): the crossover and the lines near them stand on "
+                "% above its fastest repetition): the lines through them in the picture stand on "
                 "points a quiet run may move.");
 }
 
@@ -450,11 +462,17 @@ void sweep_section(std::string& out, const Results& results) {
   sweep_table(
       out, all,
       [&](const std::string& kernel, unsigned bits) { return sweep_ns(study, kernel, bits); }, 1);
-  append(out,
-         "  gcd_binary_u is the faster of the unsigned kernels %s;\n"
-         "  gcd_binary_s the faster of the signed ones %s.\n",
-         crossover_text(results.worked_out.unsigned_crossover).c_str(),
-         crossover_text(results.worked_out.signed_crossover).c_str());
+  if (const Withheld why = withheld(results, FindingKind::crossover, "unsigned");
+      why != Withheld::no) {
+    wrap(out, "From which size on each binary kernel is the faster: withheld, " +
+                  withheld_words(why) + ".");
+  } else {
+    append(out,
+           "  gcd_binary_u is the faster of the unsigned kernels %s;\n"
+           "  gcd_binary_s the faster of the signed ones %s.\n",
+           crossover_text(results.worked_out.unsigned_crossover).c_str(),
+           crossover_text(results.worked_out.signed_crossover).c_str());
+  }
   disturbed_points(out, results);
   out += '\n';
 

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <optional>
 
+#include "report/figures/disturbance.h"
 #include "report/machine/mca.h"
 #include "report/run/kit.h"
 #include "report/words/layout.h"
@@ -95,6 +96,41 @@ struct Table {
 
 const std::vector<const char*> KIT(std::begin(KIT_KERNELS), std::end(KIT_KERNELS));
 
+// A report's phases that are disturbed, or whose quiet could not be judged; "-" where none was
+// watched.
+std::string phases_that_were(const Results& r, bool disturbed) {
+  if (r.worked_out.phases.empty()) {
+    return "-";
+  }
+  std::vector<std::string> phases;
+  for (const PhaseVerdict& verdict : r.worked_out.phases) {
+    if (disturbed ? verdict.disturbed : !verdict.disturbed && !verdict.judged) {
+      phases.push_back(verdict.phase);
+    }
+  }
+  return phases.empty() ? "none" : joined(phases, ", ");
+}
+
+// A cell drawn from a phase that was not quiet, marked so: "209.6 / 229.3 *".
+std::string marked(const Results& r, const char* phase, const std::string& cell) {
+  const PhaseVerdict* verdict = find_verdict(r, phase);
+  return cell != "-" && verdict != nullptr && !verdict->quiet() ? cell + " *" : cell;
+}
+
+// Whether any report has a phase of which the test holds.
+template <class Test>
+bool any_phase(const std::vector<NamedReport>& reports, const Test& test) {
+  return std::any_of(reports.begin(), reports.end(), [&](const NamedReport& report) {
+    const std::vector<PhaseVerdict>& phases = report.results.worked_out.phases;
+    return std::any_of(phases.begin(), phases.end(), test);
+  });
+}
+
+// Whether any report has a phase that was not quiet: its cells are marked.
+bool any_not_quiet(const std::vector<NamedReport>& reports) {
+  return any_phase(reports, [](const PhaseVerdict& verdict) { return !verdict.quiet(); });
+}
+
 // The reports' names, machines and builds, and what their figures rest on.
 void machine_rows(Table& table) {
   Row names{"report", {}};
@@ -125,6 +161,10 @@ void machine_rows(Table& table) {
   table.add("runs, repetitions", [](const Results& r) {
     return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
   });
+  table.add("disturbed", [](const Results& r) { return phases_that_were(r, true); });
+  if (any_phase(table.reports, [](const PhaseVerdict& verdict) { return !verdict.judged; })) {
+    table.add("not judged", [](const Results& r) { return phases_that_were(r, false); });
+  }
   table.heading("");
 }
 
@@ -135,7 +175,7 @@ void speedup_rows(Table& table) {
     const auto speedup_of = signedness;  // no lambda captures a structured binding in clang++ 14
     table.add(label, [&](const Results& r) {
       const std::optional<Estimate>& speedup = r.worked_out.*speedup_of;
-      return speedup ? with_interval(*speedup) : std::string("-");
+      return marked(r, "programs", speedup ? with_interval(*speedup) : std::string("-"));
     });
   }
 }
@@ -148,7 +188,7 @@ void pass_rows(Table& table) {
     if (!ns) {
       return std::string("-");
     }
-    return cycles ? fixed(*cycles, 1) : fixed(*ns, 2) + " ns";
+    return marked(r, "study", cycles ? fixed(*cycles, 1) : fixed(*ns, 2) + " ns");
   });
   table.per_kernel("division on its operands", {"gcd_euclid_u", "gcd_euclid_s"},
                    [](const Results& r, const char* kernel) {
@@ -161,7 +201,7 @@ void pass_rows(Table& table) {
     if (!chain || !cycles) {
       return std::string("-");
     }
-    return fixed(*chain, 1) + " / " + fixed(*cycles, 1);
+    return marked(r, "study", fixed(*chain, 1) + " / " + fixed(*cycles, 1));
   });
   table.per_kernel("passes per call", KIT, [](const Results& r, const char* kernel) {
     const KernelFigures* figures = find_kernel(r.study, kernel);
@@ -192,18 +232,20 @@ void call_rows(Table& table) {
   }
   table.per_kernel("overlapped pass (cycles)", KIT, [](const Results& r, const char* kernel) {
     const CallBound* bound = call_bound_of(r, kernel);
-    return bound != nullptr && bound->overlapped_pass ? fixed(*bound->overlapped_pass, 1)
-                                                      : std::string("-");
+    return marked(r, "study",
+                  bound != nullptr && bound->overlapped_pass ? fixed(*bound->overlapped_pass, 1)
+                                                             : std::string("-"));
   });
   table.per_kernel("exit in place (cycles)", KIT, [](const Results& r, const char* kernel) {
     const CallBound* bound = call_bound_of(r, kernel);
-    return bound != nullptr ? fixed(bound->exit_in_place, 1) : std::string("-");
+    return marked(r, "study", bound != nullptr ? fixed(bound->exit_in_place, 1) : "-");
   });
   table.per_kernel("predicted / measured call", KIT, [](const Results& r, const char* kernel) {
     const CallBound* bound = call_bound_of(r, kernel);
-    return bound != nullptr && bound->prediction
-               ? fixed(*bound->prediction, 1) + " / " + fixed(bound->measured, 1)
-               : std::string("-");
+    return marked(r, "study",
+                  bound != nullptr && bound->prediction
+                      ? fixed(*bound->prediction, 1) + " / " + fixed(bound->measured, 1)
+                      : std::string("-"));
   });
 }
 
@@ -212,7 +254,7 @@ void peer_rows(Table& table) {
   for (const std::string& peer : peers_of(table.reports)) {
     table.add("  " + peer, [&](const Results& r) {
       const std::optional<double> ratio = ratio_to_euclid(r, peer);
-      return ratio ? fixed(*ratio, 3) : std::string("-");
+      return marked(r, "study", ratio ? fixed(*ratio, 3) : std::string("-"));
     });
   }
 }
@@ -286,6 +328,12 @@ std::string format_side_by_side(const std::vector<NamedReport>& reports) {
     out += "\n";
   }
   std::vector<std::string> notes;
+  if (any_not_quiet(reports)) {
+    notes.emplace_back(
+        "* timed in a phase that was disturbed, or whose quiet could not be judged (the rows "
+        "\"disturbed\" and \"not judged\"): a quiet run's figure may differ, and the report "
+        "withholds the findings drawn from it.");
+  }
   for (const NamedReport& report : reports) {
     const Results& results = report.results;
     if (!results.study.ghz()) {

@@ -117,28 +117,31 @@ inline Results sample_results() {
   binary.difference_zeros = {6000, 2500, 1250, 625, 312, 313};
   binary.exits = {80, 0, 20};
   study.distributions = {euclid, binary};
-  // Calls by their kind: gcd_euclid_u's on a line of 6 cycles a pass (2 ns), 80 ns in the
-  // programs' order, 19.52 passes on average: 19.52 x 12 (its chain) + 14.4 = 248.7 predicted
-  // against 240; gcd_binary_u's at 5 cycles a pass, the larger than its chain of 4, two exits:
-  // 21 x 5 + 14.4 = 119.4 against 120.
+  // Calls by their kind: gcd_euclid_u's on a line of 6 cycles a pass (2 ns), five groups over 8
+  // passes, 80 ns in the programs' order, 19.52 passes on average: 19.52 x 12 (its chain) + 14.4
+  // = 248.7 predicted against 240; gcd_binary_u's at 5 cycles a pass, the larger than its chain
+  // of 4, two exits: 21 x 5 + 14.4 = 119.4 against 120. euclid_two_u on the same pairs takes
+  // 50 ns a pair.
   const auto repeated = [](double each) {
     return std::vector<double>{each, each, each, each, each};
   };
-  study.calls = {{"gcd_euclid_u",
-                  1050,
-                  22,
-                  {{18, CallExit::one, 500, repeated(103 / 3.0)},
-                   {20, CallExit::one, 500, repeated(115 / 3.0)},
-                   {30, CallExit::one, 50, repeated(200 / 3.0)}},
-                  repeated(80)},
-                 {"gcd_binary_u",
-                  2000,
-                  23,
-                  {{20, CallExit::u_is_one, 800, repeated(100 / 3.0)},
-                   {22, CallExit::u_is_one, 800, repeated(110 / 3.0)},
-                   {20, CallExit::u_equals_v, 200, repeated(104 / 3.0)},
-                   {22, CallExit::u_equals_v, 200, repeated(114 / 3.0)}},
-                  repeated(40)}};
+  CallTimings euclid_calls{"gcd_euclid_u", 1050, 22, {}, repeated(80)};
+  const std::uint64_t euclid_pairs[] = {100, 150, 200, 250, 300};
+  for (std::uint32_t g = 0; g < 5; ++g) {
+    const std::uint32_t on = 14 + 2 * g;
+    euclid_calls.groups.push_back(
+        {on, CallExit::one, euclid_pairs[g], repeated((6.0 * on - 5) / 3)});
+  }
+  euclid_calls.groups.push_back({30, CallExit::one, 50, repeated(200 / 3.0)});  // off the line
+  CallTimings binary_calls{"gcd_binary_u", 2000, 23, {}, repeated(40)};
+  for (std::uint32_t on = 17; on <= 25; on += 2) {
+    binary_calls.groups.push_back({on, CallExit::u_is_one, 300, repeated(5.0 * on / 3)});
+  }
+  for (std::uint32_t on = 17; on <= 25; on += 2) {
+    binary_calls.groups.push_back({on, CallExit::u_equals_v, 100, repeated((5.0 * on + 4) / 3)});
+  }
+  study.calls = {euclid_calls, binary_calls};
+  study.two_pairs = {{"euclid_two_u", "gcd_euclid_u", repeated(50)}};
   // Quiet phases: every repetition ran on its processor, the host stole nothing.
   const auto quiet = [](const char* phase, double seconds) {
     return PhaseWatch{phase, seconds, seconds, 3, 0.0, 3.0, 3.0, {1.0, 0.99, 1.0}};
@@ -153,4 +156,18 @@ inline Results sample_results() {
 inline Results worked(Results results) {
   work_out(results);
   return results;
+}
+
+// The sample with one repetition of a phase ("programs", "study" or "sweep") that lost its
+// processor for half its wall time: a phase disturbed by the system's signs alone, its
+// figures' spread as quiet as before.
+inline Results with_phase_busy(const std::string& phase) {
+  Results results = sample_results();
+  for (PhaseWatch* watch :
+       {&*results.programs_watch, &results.study.phases[0], &results.study.phases[1]}) {
+    if (watch->phase == phase) {
+      watch->cpu_shares.push_back(0.5);
+    }
+  }
+  return worked(results);
 }

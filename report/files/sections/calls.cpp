@@ -1,8 +1,12 @@
 // The kit kernels' calls by their kind and in the programs' order, and what bounds a call:
-// "call_groups", "calls_in_order", "call_bounds" (worked out, not read).
+// "calls_in_order", "two_pairs_in_order", "call_groups", "call_bounds" and "two_pair_gains"
+// (these two worked out, not read).
+#include <algorithm>
+
 #include "report/figures/call_bounds.h"
 #include "report/figures/disturbance.h"
 #include "report/files/sections/section.h"
+#include "study/peers.h"
 
 namespace {
 
@@ -13,6 +17,17 @@ Json exit_json(CallExit exit) {
   return exit == CallExit::one ? Json(nullptr) : Json(call_exit_name(exit));
 }
 
+// Why a line's slope is not used; null where it holds.
+Json fault_json(LineFault fault) {
+  switch (fault) {
+    case LineFault::none: return nullptr;
+    case LineFault::few_groups: return "few_groups";
+    case LineFault::narrow: return "narrow";
+    case LineFault::departs: return "departs";
+  }
+  return nullptr;
+}
+
 Json line_json(const OverlapLine& line) {
   return Json::Object{{"exit", exit_json(line.exit)},
                       {"groups", line.groups},
@@ -21,7 +36,9 @@ Json line_json(const OverlapLine& line) {
                       {"intercept", rounded(line.intercept)},
                       {"largest_departure", rounded(line.largest_departure)},
                       {"departing_passes", line.departing_passes},
-                      {"holds", line.holds}};
+                      {"span", line.span},
+                      {"holds", line.holds()},
+                      {"fault", fault_json(line.fault)}};
 }
 
 Json bound_json(const CallBound& bound) {
@@ -37,8 +54,6 @@ Json bound_json(const CallBound& bound) {
       {"predicted_cycles_per_call", optional_number(bound.prediction)},
       {"measured_cycles_per_call", rounded(bound.measured)},
       {"exit_in_place_cycles", rounded(bound.exit_in_place)},
-      {"stopped_overlap_cycles", optional_number(bound.stopped_overlap)},
-      {"exit_itself_cycles", optional_number(bound.exit_itself)},
       {"bound", bound.prediction
                     ? Json(bound.sits_on == PassBound::chain ? "chain" : "overlapped pass")
                     : Json(nullptr)},
@@ -89,7 +104,16 @@ void write_calls(const Results& results, Json::Object& report) {
   for (const CallBound& bound : results.worked_out.calls) {
     bounds.emplace_back(bound_json(bound));
   }
+  Json::Array two_pairs_in_order;
+  for (const TwoPairTimings& two : results.study.two_pairs) {
+    two_pairs_in_order.emplace_back(
+        Json::Object{{"peer", two.peer},
+                     {"kernel", two.kernel},
+                     {"ns_per_pair_runs", numbers(two.ns_per_pair)},
+                     {"cycles_per_pair", cycles(ghz, median(two.ns_per_pair))}});
+  }
   report.emplace_back("calls_in_order", std::move(in_order));
+  report.emplace_back("two_pairs_in_order", std::move(two_pairs_in_order));
   report.emplace_back("call_groups", std::move(groups));
   report.emplace_back("call_bounds", std::move(bounds));
   Json::Array two_pairs;
@@ -139,4 +163,27 @@ void read_calls(Reader& read, const Json& report, Results& results) {
     }
   }
   read.once_each(names, "call_groups");
+  // Written since the peers of two pairs at once were timed on their kernels' calls' pairs.
+  if (report.find("two_pairs_in_order") == nullptr) {
+    return;
+  }
+  names.clear();
+  for (const Json& row : read.array(report, "two_pairs_in_order")) {
+    TwoPairTimings two{read.kernel(row, "peer", true), read.kernel(row, "kernel", false),
+                       read.numbers(row, "ns_per_pair_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    const auto peers = two_pair_peers();
+    const auto peer = std::find_if(peers.begin(), peers.end(), [&](const TwoPairPeer& known) {
+      return known.name == two.peer;
+    });
+    if (peer == peers.end() || peer->kit_kernel != two.kernel) {
+      read.fail(in_quotes(read.at(row, "peer")) + " names " + two.peer + ", no peer that runs " +
+                two.kernel + "'s algorithm on two pairs at once");
+    } else if (find_named(results.study.calls, &CallTimings::kernel, two.kernel) == nullptr) {
+      read.fail(in_quotes(read.at(row, "kernel")) + " names " + two.kernel +
+                ", which has no calls_in_order");
+    }
+    names.push_back(two.peer);
+    results.study.two_pairs.push_back(std::move(two));
+  }
+  read.once_each(names, "two_pairs_in_order");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "report/figures/disturbance.h"
+#include "report/figures/findings.h"
 #include "report/files/sections/section.h"
 
 namespace {
@@ -52,6 +53,21 @@ void write_phases(const Results& results, Json::Object& report) {
     phases.emplace_back(phase_json(watch, find_verdict(results, watch.phase)));
   }
   report.emplace_back("phases", std::move(phases));
+  Json::Array findings;
+  for (const Finding& finding : results.worked_out.findings) {
+    Json::Array rests_on;
+    for (const std::string& phase : finding.phases) {
+      rests_on.emplace_back(phase);
+    }
+    findings.emplace_back(
+        Json::Object{{"finding", finding_key(finding.kind)},
+                     {"subject", optional_text(finding.subject)},
+                     {"phases", std::move(rests_on)},
+                     {"withheld", finding.withheld == Withheld::no          ? Json(nullptr)
+                                  : finding.withheld == Withheld::disturbed ? Json("disturbed")
+                                                                            : Json("not judged")}});
+  }
+  report.emplace_back("findings", std::move(findings));
 }
 
 void read_phases(Reader& read, const Json& report, Results& results) {

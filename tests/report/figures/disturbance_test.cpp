@@ -46,6 +46,10 @@ TEST(JudgePhase, NamesEachSignBeyondAQuietRun) {
   PhaseWatch moved = quiet_watch();
   moved.clock_after_ghz = 2.84;  // -5.3%
   EXPECT_NEAR(*judge_phase(moved, {}).clock_moved, -0.16 / 3, 1e-12);
+  moved.clock_after_ghz = 3.16;  // +5.3%: a clock that rises is as much a sign
+  EXPECT_NEAR(*judge_phase(moved, {}).clock_moved, 0.16 / 3, 1e-12);
+  EXPECT_TRUE(judge_phase(moved, {}).disturbed);
+  EXPECT_FALSE(judge_phase(quiet_watch(), {}, false).quiet());  // not judged: not quiet
   const PhaseVerdict figures = judge_phase(quiet_watch(), {{"gcd_euclid_u", 70, 140}});
   EXPECT_TRUE(figures.disturbed);
   ASSERT_EQ(figures.figures.size(), 1U);
@@ -79,22 +83,49 @@ TEST(JudgePhases, NamesTheDisturbedPhaseAndItsFiguresOnly) {
   EXPECT_FALSE(is_disturbed(find_verdict(judged, "sweep"), "gcd_binary_u"));
 }
 
-// A group of calls that a line stands on (100 pairs or more) is judged as a figure of the study,
-// and marks its kernel's calls as disturbed; a smaller group is no figure.
+// A group of calls that a line stands on (100 pairs or more) is judged as a figure of the study;
+// a smaller group is no figure.
 TEST(JudgePhases, JudgesTheGroupsOfCallsTheLinesStandOn) {
   Results results = sample_results();
   std::vector<GroupTiming>& binary = results.study.calls[1].groups;
-  binary[2].ns_per_call = {30, 40, 40, 30, 40};  // 20 passes, u equals v: 200 pairs
+  binary[5].ns_per_call = {30, 40, 40, 30, 40};  // 17 passes, u equals v: 80 pairs
+  binary[5].pairs = 100;
   std::vector<GroupTiming>& euclid = results.study.calls[0].groups;
-  euclid[2].ns_per_call = {60, 90, 90, 60, 90};  // 30 passes: 50 pairs, below the lines
+  euclid[5].ns_per_call = {60, 90, 90, 60, 90};  // 30 passes: 50 pairs, below the lines
+  euclid[5].pairs = 99;
   const Results judged = worked(results);
   const PhaseVerdict* study = find_verdict(judged, "study");
   ASSERT_NE(study, nullptr);
   ASSERT_EQ(study->figures.size(), 1U);
-  EXPECT_EQ(study->figures[0].figure, "gcd_binary_u, 20 passes, u equals v");
-  EXPECT_TRUE(calls_disturbed(study, "gcd_binary_u"));
-  EXPECT_FALSE(calls_disturbed(study, "gcd_euclid_u"));
-  EXPECT_FALSE(calls_disturbed(nullptr, "gcd_binary_u"));
+  EXPECT_EQ(study->figures[0].figure, "gcd_binary_u, 17 passes, u equals v");
+}
+
+// The peer of two pairs at once on its kernel's calls' pairs is a figure of the study too.
+TEST(JudgePhases, JudgesThePeerOfTwoPairsOnTheCallsPairs) {
+  Results results = sample_results();
+  results.study.two_pairs[0].ns_per_pair = {50, 80, 80, 50, 80};
+  const Results judged = worked(results);
+  const PhaseVerdict* study = find_verdict(judged, "study");
+  ASSERT_EQ(study->figures.size(), 1U);
+  EXPECT_EQ(study->figures[0].figure, "euclid_two_u in the programs' order");
+}
+
+// One run or one repetition: no spread to judge, and the phase is not quiet; two are enough.
+TEST(JudgePhases, JudgeNoPhaseWhoseFiguresHaveOneRepetition) {
+  Results results = sample_results();
+  for (BenchmarkRow& row : results.benchmarks) {
+    row.runs_ms.resize(1);
+  }
+  results.study.loop_ns_per_call.resize(1);
+  const Results one = worked(results);
+  EXPECT_FALSE(find_verdict(one, "programs")->judged);
+  EXPECT_FALSE(find_verdict(one, "study")->judged);
+  EXPECT_TRUE(find_verdict(one, "sweep")->judged);
+  EXPECT_FALSE(find_verdict(one, "programs")->disturbed);
+  for (BenchmarkRow& row : results.benchmarks) {
+    row.runs_ms.resize(MIN_JUDGED_REPETITIONS, row.runs_ms[0]);
+  }
+  EXPECT_TRUE(find_verdict(worked(results), "programs")->judged);
 }
 
 }  // namespace

@@ -24,6 +24,18 @@ TEST(SideBySide, KeepsEachReportsFlagsAndCrossChecksInItsData) {
   EXPECT_EQ(*reports[1].find("cross_check_errors")->find("check_s")->get<double>(), 3);
 }
 
+// Each report's phases with their verdicts, as the text names them.
+TEST(SideBySide, KeepsEachReportsPhaseVerdictsInItsData) {
+  const Json json = side_by_side_json({{"busy", with_phase_busy("sweep")}, load("old.json")});
+  const Json::Array& reports = *json.find("reports")->get<Json::Array>();
+  const Json::Array& verdicts = *reports[0].find("phase_verdicts")->get<Json::Array>();
+  ASSERT_EQ(verdicts.size(), 3U);
+  EXPECT_EQ(*verdicts[0].find("verdict")->get<std::string>(), "quiet");
+  EXPECT_EQ(*verdicts[2].find("phase")->get<std::string>(), "sweep");
+  EXPECT_EQ(*verdicts[2].find("verdict")->get<std::string>(), "disturbed");
+  EXPECT_TRUE(reports[1].find("phase_verdicts")->get<Json::Array>()->empty());
+}
+
 // The guide's table of the side-by-side file's keys against the file.
 TEST(SideBySide, WritesExactlyTheKeysTheGuideLists) {
   expect_keys_as_documented(

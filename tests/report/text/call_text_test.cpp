@@ -21,8 +21,6 @@ CallBound on_its_chain(double measured, double exit_in_place) {
   bound.measured = measured;
   bound.departure = (*bound.prediction - measured) / measured;
   bound.exit_in_place = exit_in_place;
-  bound.stopped_overlap = 60;
-  bound.exit_itself = exit_in_place - 60;
   return bound;
 }
 
@@ -53,37 +51,38 @@ TEST(CallSentence, HoldsAPredictionWithinATenthOfTheCall) {
       std::string::npos);
 }
 
-// Beyond a tenth: what the exit in place shows of the rest.
-TEST(CallSentence, SaysWhatTheExitInPlaceShowsOfTheRest) {
+// Beyond a tenth: the exit in place beside a mispredicted branch, both measured apart from the
+// prediction, and nothing said of how they would make up the rest.
+TEST(CallSentence, SetsTheExitInPlaceBesideABranchWhereTheCallRunsSlower) {
   const Results results = sample_results();
-  // 200 measured, 65.6 beyond the prediction; the exit itself 91, 76.6 beyond a branch.
   EXPECT_TRUE(call_sentence(results, on_its_chain(200, 151))
                   .ends_with("32.8% below. The exit in place costs 151.0\x1f"
-                             "cycles a call: "
-                             "60.0\x1f"
-                             "cycles of overlap it stops, and 91.0\x1f"
-                             "cycles of the "
-                             "exit itself, 6.3 times a mispredicted branch on random bytes (14.4). "
-                             "The exit, whose condition waits on its loop's last pass, costs more "
-                             "here than one branch on ready bytes (it may miss more than once a "
-                             "call, or cost more once), and that holds the rest of the call "
-                             "(65.6\x1f"
-                             "cycles)."));
-  // The exit itself only 20, 5.6 beyond a branch: not half the rest.
-  EXPECT_TRUE(call_sentence(results, on_its_chain(200, 80))
-                  .ends_with("The exit does not hold the rest of the call (65.6\x1f"
-                             "cycles): the "
-                             "parts leave it unmeasured."));
-  // Held where the exit beyond a branch comes to half the rest or more (32.8 cycles).
-  EXPECT_NE(call_sentence(results, on_its_chain(200, 110)).find("and that holds the rest"),
-            std::string::npos);
-  EXPECT_NE(call_sentence(results, on_its_chain(200, 106)).find("The exit does not hold"),
-            std::string::npos);
+                             "cycles a call, against 14.4 for a mispredicted branch on random "
+                             "bytes."));
+  for (const double exit : {80.0, 106.0, 110.0}) {
+    EXPECT_EQ(call_sentence(results, on_its_chain(200, exit)).find("the rest"), std::string::npos);
+  }
   // Faster than predicted by more than a tenth.
   EXPECT_TRUE(call_sentence(results, on_its_chain(110, 50))
                   .ends_with("22.2% above. The call runs 24.4\x1f"
                              "cycles faster than predicted: "
                              "the core overlaps more of a call than its bound allows for."));
+}
+
+// A chain and no line that holds: the chain is the one bound, said as such, and the call is
+// predicted from it.
+TEST(CallSentence, SaysTheChainIsTheOneBoundWhereNoLineHolds) {
+  Results results = sample_results();
+  std::vector<GroupTiming>& groups = results.study.calls[0].groups;
+  groups.erase(groups.begin() + 3, groups.end());  // 14, 16 and 18 passes: three groups
+  const Results few = worked(results);
+  const CallBound& bound = few.worked_out.calls[0];
+  EXPECT_FALSE(bound.overlapped_pass);
+  EXPECT_TRUE(call_sentence(few, bound)
+                  .starts_with("gcd_euclid_u: its chain (12.0\x1f"
+                               "cycles) is the one bound of a pass measured here: no line of its "
+                               "groups holds to give its overlapped pass. Predicted "))
+      << call_sentence(few, bound);
 }
 
 TEST(CallSentence, IsWithheldWhereTheCallWasDisturbedOrHasNoBound) {
@@ -101,7 +100,7 @@ TEST(CallSentence, IsWithheldWhereTheCallWasDisturbedOrHasNoBound) {
   CallBound none;
   none.kernel = "gcd_binary_s";
   EXPECT_EQ(call_sentence(results, none),
-            "gcd_binary_s: no bound to predict its call by (no chain and no line).");
+            "gcd_binary_s: no bound to predict its call by (no chain and no line that holds).");
 }
 
 // euclid_two_u of sample_results(): 50 ns a pair (150 cycles) against gcd_euclid_u's 240 a
@@ -140,17 +139,25 @@ TEST(CallSection, SetsTheBoundsAndTheLinesInTables) {
        {"What bounds a call? (calls of one kind, timed where they may overlap)\n",
         "  The programs' first 1050 pairs,",
         "  gcd_euclid_u     12.0        6.0      248.7    240.0         126.7\n",
-        "  gcd_binary_u      4.0        5.0      119.4    120.0          14.2\n",
-        "  gcd_euclid_u   -                2   1000     6.00    -5.0  0.0% (20 passes)\n",
-        "  gcd_binary_u   u equals v       2    400     5.00     4.0  0.0% (22 passes)\n"}) {
+        "  gcd_binary_u      4.0        5.0      119.4    120.0          14.0\n",
+        "  gcd_euclid_u   -                5   1000     6.00    -5.0  0.0% (22 passes)\n",
+        "  gcd_binary_u   u equals v       5    500     5.00     4.0  0.0% (25 passes)\n"}) {
     EXPECT_NE(out.find(part), std::string::npos) << "missing:\n" << part << "\nin:\n" << out;
   }
-  // A line whose group departs by more than a tenth is named.
-  results.study.calls[1].groups.push_back({24, CallExit::u_is_one, 800, {60, 60, 60, 60, 60}});
+  EXPECT_EQ(out.find("its slope is not used"), std::string::npos) << out;
+  // A line whose group departs by more than a tenth is named, and so is one of too few groups.
+  results.study.calls[1].groups.resize(6);  // u equals v: one group
+  results.study.calls[1].groups.push_back({27, CallExit::u_is_one, 100, {60, 60, 60, 60, 60}});
+  results.study.calls[1].groups.push_back({19, CallExit::u_equals_v, 100, {35, 35, 35, 35, 35}});
   out.clear();
   call_section(out, worked(results));
   EXPECT_NE(out.find("  The groups of gcd_binary_u that leave by u is 1 are not a line: the "
-                     "group of"),
+                     "group of\n  27 passes departs from it by"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("  The groups of gcd_binary_u that leave by u equals v make no line to "
+                     "use: 2\n  groups of 100 pairs or more, fewer than 5; its slope is not "
+                     "used.\n"),
             std::string::npos)
       << out;
   // Calls timed while the machine was disturbed: neither the line nor the gain of two pairs

@@ -144,4 +144,29 @@ TEST(Comparison, ShowsTheDivisionAndTheChainsOldAndNew) {
             "");  // in neither report
 }
 
+// A phase that was not quiet in either report: the rows drawn from it say so, not "apart" or
+// "within noise", and each report's phases that were not quiet are named under the heading.
+TEST(Comparison, CallsTheRowsOfAPhaseThatWasNotQuietDisturbed) {
+  const std::string table =
+      format_comparison(with_phase_busy("study"), sample_results(), "old.json");
+  EXPECT_NE(table.find("  Not quiet then: none; now: the study on the programs' pairs "
+                       "(disturbed).\n"),
+            std::string::npos)
+      << table;
+  EXPECT_EQ(row_of(table, "gcd_euclid_u ns/call"),
+            "  gcd_euclid_u ns/call             80.00     80.00     1.000  disturbed");
+  EXPECT_EQ(row_of(table, "gcd_euclid_u predicted cyc"),
+            "  gcd_euclid_u predicted cyc      248.69    248.69     1.000  disturbed");
+  EXPECT_EQ(row_of(table, "bench_euclid_u msec"),
+            "  bench_euclid_u msec             800.00    800.00     1.000  within noise");
+  EXPECT_NE(table.find("  disturbed: timed in a phase that was not quiet"), std::string::npos);
+  // The old report's phase, as much: either report's.
+  const std::string old_busy =
+      format_comparison(sample_results(), with_phase_busy("programs"), "old.json");
+  EXPECT_EQ(row_of(old_busy, "bench_euclid_u msec"),
+            "  bench_euclid_u msec             800.00    800.00     1.000  disturbed");
+  EXPECT_EQ(row_of(old_busy, "gcd_euclid_u ns/call"),
+            "  gcd_euclid_u ns/call             80.00     80.00     1.000  within noise");
+}
+
 }  // namespace

@@ -38,6 +38,36 @@ TEST(QuietSection, NamesADisturbedPhaseWithItsFiguresAndSigns) {
       std::string::npos)
       << out;
   EXPECT_NE(out.find("  Quiet: the programs' runs, the sweep."), std::string::npos) << out;
+  // Its findings withheld, named; the switches counted in all are the quiet phases' only.
+  EXPECT_NE(
+      out.find("time. 3 involuntary switches. Something else ran on the machine then: its\n"
+               "  figures are named where they are used, and the findings drawn from its timings\n"
+               "  are withheld: why binary is faster (unsigned); why binary is faster (signed);\n"
+               "  whether the phases agree; and 12 more. Run the report again on a quiet\n"
+               "  machine.\n"),
+      std::string::npos)
+      << out;
+  EXPECT_NE(out.find("tells; 6 involuntary switches in all."), std::string::npos) << out;
+}
+
+// One run and one repetition: no spread to judge a phase by, said so, with what it withholds;
+// and no sentence that calls it quiet.
+TEST(QuietSection, SaysWhereAPhasesQuietCouldNotBeJudged) {
+  Results results = sample_results();
+  for (BenchmarkRow& row : results.benchmarks) {
+    row.runs_ms.resize(1);
+  }
+  std::string out;
+  quiet_section(out, worked(results));
+  EXPECT_NE(
+      out.find("  Not judged: the programs' runs (1 run of each program). A figure's spread\n"
+               "  needs 2 repetitions or more to tell a busy spell from the figure itself, so\n"
+               "  their quiet could not be judged, and the findings drawn from their timings are\n"
+               "  withheld: whether the phases agree.\n"),
+      std::string::npos)
+      << out;
+  EXPECT_NE(out.find("  Quiet: the study on the programs' pairs, the sweep."), std::string::npos)
+      << out;
 }
 
 // The programs' runs "were" disturbed; one switch is one "switch"; a sweep point whose fastest

@@ -294,4 +294,31 @@ TEST(FormatReport, NamesTheSweepsDisturbedPointsKernelByKernel) {
                 "  more than 15% above its fastest repetition)"});
 }
 
+// A study disturbed by the system's signs alone withholds every finding drawn from its timings,
+// saying so where each would stand; the sweep's crossover, drawn from another phase, stays.
+TEST(FormatReport, WithholdsTheFindingsOfAPhaseDisturbedBySignsAlone) {
+  const std::string text = format_report(with_phase_busy("study"));
+  for (const char* finding : {"is its chain", "more than its chain", "sits on", "within 10%",
+                              "Finding: the model and the measurement part", "of the cycles of a",
+                              "agree on each kit kernel's ns a pass, within"}) {
+    EXPECT_FALSE(contains(text, finding)) << finding << "\nin:\n" << text;
+  }
+  expect_whole(text,
+               {"  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u; the cycles of\n"
+                "  their passes, set against each other: withheld, timed while the machine was\n"
+                "  disturbed.\n",
+                "  Whether the programs, the study on their pairs and the sweep at 32 bits agree\n"
+                "  on each kit kernel's ns a pass: withheld, timed while the machine was\n"
+                "  disturbed.\n",
+                "  gcd_euclid_u: withheld, its call was timed while the machine was disturbed.\n",
+                "  Where the model parts from the pass measured, for gcd_euclid_u, gcd_euclid_s,\n",
+                "  gcd_euclid_u: withheld, its calls were timed while the machine was disturbed.\n",
+                "  gcd_binary_u is the faster of the unsigned kernels from 7 bits on;\n"});
+  const std::string sweep = format_report(with_phase_busy("sweep"));
+  EXPECT_FALSE(contains(sweep, "the faster of the unsigned kernels")) << sweep;
+  expect_whole(sweep, {"  From which size on each binary kernel is the faster: withheld, timed "
+                       "while the\n  machine was disturbed.\n"});
+  EXPECT_TRUE(contains(sweep, "is its chain")) << sweep;
+}
+
 }  // namespace

@@ -103,4 +103,23 @@ TEST(SideBySide, WrapsColumnsIntoBlocksOfEightyColumns) {
   }
 }
 
+// A report whose study was disturbed: its phases named in their row, every figure drawn from
+// the study marked beside a quiet report's, and the mark explained.
+TEST(SideBySide, MarksTheFiguresOfAPhaseThatWasNotQuiet) {
+  const std::string table = format_side_by_side(
+      {{"quiet", sample_results()}, {"busy", with_phase_busy("study")}, load("old.json")});
+  for (const char* row : {
+           "  disturbed                  none             study            -\n\n",
+           "  binary speed-up, unsigned  2.00 (1.97-2.04) 2.00 (1.97-2.04) 1.82",
+           "    gcd_euclid_u             12.6             12.6 *",
+           "    gcd_euclid_u             248.7 / 240.0    248.7 / 240.0 *",
+           "    fast_binary_u            0.375            0.375 *",
+       }) {
+    EXPECT_TRUE(contains(table, row)) << "missing:\n" << row << "\nin:\n" << table;
+  }
+  EXPECT_TRUE(contains(table, "  * timed in a phase that was disturbed, or whose quiet could not"))
+      << table;
+  EXPECT_FALSE(contains(format_side_by_side({{"quiet", sample_results()}}), "*"));
+}
+
 }  // namespace
