@@ -59,6 +59,15 @@ extern const char* const NULL_DEVICE;
 // no #! line and no executable header"), or nullopt if it can.
 [[nodiscard]] std::optional<std::string> why_not_a_program(const std::string& path);
 
+// Where a tool that run_tool would start by its name is: the file PATH leads to (as the
+// system's search finds it), or "" where it finds none.
+[[nodiscard]] std::string tool_path(const std::string& name);
+
+// Why this process may not replace the file at path, as the system decides it for this user
+// (owner, group and others, a read-only mount, a folder where only a file's owner may replace
+// it): naming the file or its folder, whichever refuses; nullopt where both allow it.
+[[nodiscard]] std::optional<std::string> why_not_replaceable(const std::string& path);
+
 // The running executable, and its folder; "" where it cannot be told.
 [[nodiscard]] std::string own_program();
 [[nodiscard]] std::string own_folder();

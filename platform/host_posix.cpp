@@ -411,6 +411,53 @@ ProgramRun run_tool(const std::vector<std::string>& command, std::string_view in
   return run_child(launch, input, limit, TOOL_OUTPUT_KEPT);
 }
 
+std::string tool_path(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) {
+    return name;  // execvp takes a name with a slash as a path
+  }
+  const char* search = std::getenv("PATH");
+  const std::string folders = search != nullptr ? search : "/bin:/usr/bin";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    end = end == std::string::npos ? folders.size() : end;
+    const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+    const std::string candidate = folder + "/" + name;
+    struct stat file {};
+    if (stat(candidate.c_str(), &file) == 0 && S_ISREG(file.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    start = end + 1;
+  }
+  return "";
+}
+
+std::optional<std::string> why_not_replaceable(const std::string& path) {
+  std::error_code ec;
+  const fs::path target = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  const fs::path folder = target.parent_path();
+  const auto refused = [](const std::string& what) {
+    return what + " (" + std::strerror(errno) + ")";
+  };
+  struct stat file {};
+  const bool exists = stat(target.c_str(), &file) == 0;
+  if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    return refused("this user may not write it");
+  }
+  // The temporary is made in the folder and renamed over the file: both need its leave.
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    return refused("this user may not make files in its folder " + folder.string());
+  }
+  struct stat place {};
+  if (exists && stat(folder.c_str(), &place) == 0 && (place.st_mode & S_ISVTX) != 0 &&
+      geteuid() != 0 && file.st_uid != geteuid() && place.st_uid != geteuid()) {
+    return "its folder " + folder.string() +
+           " lets only a file's owner replace it, and this user does not own it";
+  }
+  return std::nullopt;
+}
+
 std::string describe_end(const ProgramRun& run, std::chrono::seconds limit) {
   const int code = static_cast<int>(run.code);
   switch (run.end) {
@@ -519,7 +566,8 @@ std::optional<ReplacedFile> begin_replacing(const std::string& path, std::string
   const SignalsHeld held;
   const int fd = mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) {
-    error = std::strerror(errno);
+    error = "cannot make a file in its folder " + target.parent_path().string() + " (" +
+            std::strerror(errno) + ")";
     return std::nullopt;
   }
   // And its owner, where this process may give a file away (root); elsewhere it may not, and

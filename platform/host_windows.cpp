@@ -265,6 +265,35 @@ ProgramRun run_tool(const std::vector<std::string>& command, std::string_view in
   return run_child({L"", command_line, nullptr, true}, input, limit, TOOL_OUTPUT_KEPT);
 }
 
+std::string tool_path(const std::string& name) {
+  std::array<wchar_t, 32768> found{};
+  const DWORD length = SearchPathW(nullptr, wide(name).c_str(), L".exe",
+                                   static_cast<DWORD>(found.size()), found.data(), nullptr);
+  return length > 0 && length < found.size() ? utf8(found.data()) : "";
+}
+
+std::optional<std::string> why_not_replaceable(const std::string& path) {
+  const std::wstring file = wide(path);
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return std::nullopt;  // a new file: its folder answers when the temporary is made
+  }
+  // Opened for writing and closed at once, nothing changed: the system's own answer, by the
+  // file's access list, for this user.
+  const HANDLE handle =
+      CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+      return std::string("this user may not write it (") + std::strerror(errno_of(error)) + ")";
+    }
+    return std::nullopt;  // in use, say: the write itself will tell
+  }
+  CloseHandle(handle);
+  return std::nullopt;
+}
+
 std::string describe_end(const ProgramRun& run, std::chrono::seconds limit) {
   switch (run.end) {
     case ProgramRun::End::exited: return "exit status " + std::to_string(run.code);
@@ -407,7 +436,9 @@ std::optional<ReplacedFile> begin_replacing(const std::string& path, std::string
   std::array<wchar_t, MAX_PATH + 1> temporary{};
   // Makes a new, empty file of a unique name in the folder: proof that it takes new files.
   if (GetTempFileNameW(target.parent_path().wstring().c_str(), L"gcd", 0, temporary.data()) == 0) {
-    error = std::strerror(errno_of(GetLastError()));
+    const std::u8string folder = target.parent_path().u8string();
+    error = "cannot make a file in its folder " + std::string(folder.begin(), folder.end()) + " (" +
+            std::strerror(errno_of(GetLastError())) + ")";
     return std::nullopt;
   }
   for (Temporary& slot : temporaries) {

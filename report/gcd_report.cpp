@@ -110,8 +110,22 @@ void refuse_over(const std::vector<Output>& outputs, const std::vector<std::stri
   }
 }
 
-// The report's own program is an input too: a file written over it would end the kit's report.
-void refuse_over_own_program(const std::vector<Output>& outputs) {
+// What the report runs is read as much as any file it reads, in every mode: no output goes
+// over the kit's programs (where they are, or where they would be looked for), the tools it
+// runs from PATH, or its own program, whose loss would end the kit's report.
+void refuse_over_what_the_report_runs(const std::vector<Output>& outputs,
+                                      const ProgramPaths& programs) {
+  std::vector<std::string> program_paths;
+  for (const auto& [name, path] : programs) {
+    program_paths.push_back(path);
+  }
+  refuse_over(outputs, program_paths, "a program the report runs");
+  const ModelTools tools;
+  for (const std::string& tool : {tools.objdump, tools.llvm_mca}) {
+    if (const std::string path = tool_path(tool); !path.empty()) {
+      refuse_over(outputs, {path}, "a tool the report runs");
+    }
+  }
   if (const std::string own = own_program(); !own.empty()) {
     refuse_over(outputs, {own}, "the report's own program");
   }
@@ -127,7 +141,7 @@ int side_by_side(const Options& options) {
     outputs.push_back({"--svg", options.svg_path});
   }
   refuse_over(outputs, options.side_by_side_files, "a report to set side by side");
-  refuse_over_own_program(outputs);
+  refuse_over_what_the_report_runs(outputs, program_places({}));
   // One file twice would be two columns of one name, or two names of one file.
   const std::vector<std::string>& files = options.side_by_side_files;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -172,7 +186,7 @@ int trace(const Options& options) {
   if (options.json_given) {
     outputs.push_back({"--json", options.json_path});
   }
-  refuse_over_own_program(outputs);
+  refuse_over_what_the_report_runs(outputs, program_places({}));
   std::vector<WrittenFile> written = to_be_written(outputs);
   const bool all_written = finish_outputs(begun(outputs), {to_text(trace_json(traced))}, written);
   std::string out = format_trace(traced);
@@ -206,12 +220,7 @@ Inputs checked_inputs(const Options& options) {
     fault.usage ? bad_usage(fault.why) : fail(fault.why, 2);
   }
   inputs.programs = *programs;
-  std::vector<std::string> program_paths;
-  for (const auto& [name, path] : inputs.programs) {
-    program_paths.push_back(path);
-  }
-  refuse_over(inputs.outputs, program_paths, "a program the report runs");
-  refuse_over_own_program(inputs.outputs);
+  refuse_over_what_the_report_runs(inputs.outputs, inputs.programs);
   if (options.compare_path) {
     std::string error;
     inputs.old = read_results(*options.compare_path, error);

@@ -43,7 +43,7 @@ std::optional<std::vector<ReplacedFile>> begin_outputs(const std::vector<Output>
     std::string why;
     std::optional<ReplacedFile> file = begin_replacing(output.path, why);
     if (!file) {
-      error = "cannot write " + safe_text(output.path, 200) + ": " + why;
+      error = "cannot write " + safe_text(output.path, 200) + ": " + safe_text(why, 400);
       return std::nullopt;
     }
     files.push_back(*file);

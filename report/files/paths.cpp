@@ -4,11 +4,17 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/host.h"
 #include "report/words/safe_text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A reason the system gives, which may name a folder, made safe to show.
+std::optional<std::string> safe_reason(const std::optional<std::string>& reason) {
+  return reason ? std::optional<std::string>(safe_text(*reason, 400)) : std::nullopt;
+}
 
 // "is a directory" for what cannot be read or written as a plain file; nullopt for a
 // regular file.
@@ -77,7 +83,7 @@ std::optional<std::string> why_not_writable(const std::string& path) {
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
       return std::string("is read-only: its owner may not write it");
     }
-    return std::nullopt;
+    return safe_reason(why_not_replaceable(path));
   }
   // A link is written through to its target; one to nothing is refused, not replaced.
   if (fs::is_symlink(fs::symlink_status(file, failure))) {
@@ -88,7 +94,7 @@ std::optional<std::string> why_not_writable(const std::string& path) {
   if (!fs::is_directory(fs::status(folder, failure))) {
     return "its folder " + safe_text(utf8_of(folder), 200) + " is not there";
   }
-  return std::nullopt;
+  return safe_reason(why_not_replaceable(path));
 }
 
 bool same_file(const std::string& a, const std::string& b) {

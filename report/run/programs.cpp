@@ -63,8 +63,7 @@ std::optional<std::int32_t> run_program(const std::string& name, const std::stri
 
 }  // namespace
 
-std::optional<ProgramPaths> locate_programs(const std::map<std::string, std::string>& given,
-                                            ProgramFault& fault) {
+ProgramPaths program_places(const std::map<std::string, std::string>& given) {
   const std::filesystem::path own = file_path(own_folder());
   ProgramPaths paths;
   for (const BuiltProgram& built : BUILT_PROGRAMS) {
@@ -79,6 +78,12 @@ std::optional<ProgramPaths> locate_programs(const std::map<std::string, std::str
       paths[built.name] = utf8_of(own / relative);
     }
   }
+  return paths;
+}
+
+std::optional<ProgramPaths> locate_programs(const std::map<std::string, std::string>& given,
+                                            ProgramFault& fault) {
+  ProgramPaths paths = program_places(given);
   for (const auto& [name, path] : given) {
     if (paths.find(name) == paths.end()) {
       fault = {"no program of the kit is called '" + safe_text(name, 40) + "'", true};

@@ -35,9 +35,12 @@ struct ProgramFault {
   bool usage = false;
 };
 
-// Where each program is: as given (NAME=PATH), else beside this executable (an installed
-// kit), else where the build put it, relative to this executable. Each must be a file that
-// can be started; nullopt with the fault where one is not.
+// Where each program of the kit would be looked for: as given (NAME=PATH), else beside this
+// executable (an installed kit), else where the build put it, relative to this executable.
+[[nodiscard]] ProgramPaths program_places(const std::map<std::string, std::string>& given);
+
+// Where each program is, as program_places() says. Each must be a file that can be started;
+// nullopt with the fault where one is not, or where a name given is no program of the kit.
 [[nodiscard]] std::optional<ProgramPaths> locate_programs(
     const std::map<std::string, std::string>& given, ProgramFault& fault);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -63,7 +64,73 @@ TEST(ReplacedFile, NeedsAFolderThatTakesNewFiles) {
   EXPECT_FALSE(begin_replacing("/proc/report.json", error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(begin_replacing("/nonexistent/report.json", error));
-  EXPECT_EQ(error, "No such file or directory");
+  EXPECT_EQ(error, "cannot make a file in its folder /nonexistent (No such file or directory)");
+}
+
+// Who may replace a file is the system's answer for this user, naming the file or the folder
+// that refuses. Run as root, the checks run in a child that has become nobody: root may write
+// anything, and the answer for another user is the one to check.
+TEST(WhyNotReplaceable, AsksTheSystemForThisUserAndNamesWhatRefuses) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "NOT CHECKED: only root can become another user to ask for it";
+  }
+  const TempFolder folder;
+  fs::permissions(folder.path(), fs::perms::all);
+  const auto made = [&](const char* name, fs::perms perms) {
+    const std::string path = folder.path() + "/" + name;
+    fs::create_directory(path);
+    fs::permissions(path, perms);
+    return path;
+  };
+  const std::string open = made("open", fs::perms::all);  // anyone may make files here
+  const std::string shut = made("shut", fs::perms::owner_all | fs::perms::group_read |
+                                            fs::perms::group_exec | fs::perms::others_read |
+                                            fs::perms::others_exec);
+  const std::string sticky = made("sticky", fs::perms::all | fs::perms::sticky_bit);
+  const auto file = [](const std::string& path, fs::perms perms) {
+    std::ofstream(path) << "root's";
+    fs::permissions(path, perms);
+    return path;
+  };
+  const fs::perms read_only = fs::perms::owner_read | fs::perms::owner_write |
+                              fs::perms::group_read | fs::perms::others_read;
+  const fs::perms anyone = read_only | fs::perms::group_write | fs::perms::others_write;
+  const std::vector<std::string> paths{file(open + "/root.json", read_only),
+                                       file(shut + "/anyones.json", anyone),
+                                       file(sticky + "/anyones.json", anyone), open + "/new.json"};
+  int answers[2];
+  ASSERT_EQ(pipe(answers), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(answers[0]);
+    std::string said;
+    if (setgid(65534) != 0 || setuid(65534) != 0) {
+      said = "could not become nobody";
+    }
+    for (const std::string& path : paths) {
+      said += why_not_replaceable(path).value_or("may") + "\n";
+    }
+    [[maybe_unused]] const ssize_t written = write(answers[1], said.data(), said.size());
+    _exit(0);
+  }
+  close(answers[1]);
+  std::string said;
+  char buffer[512];
+  for (ssize_t got; (got = read(answers[0], buffer, sizeof buffer)) > 0;) {
+    said.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(answers[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(said, "this user may not write it (Permission denied)\n"
+                  "this user may not make files in its folder " + shut +
+                      " (Permission denied)\n"
+                      "its folder " + sticky +
+                      " lets only a file's owner replace it, and this user does not own it\n"
+                      "may\n");
+  // Root itself may.
+  EXPECT_EQ(why_not_replaceable(paths[0]), std::nullopt);
 }
 
 TEST(WhyNotAProgram, TellsBeforeTheRun) {

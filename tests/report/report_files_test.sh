@@ -136,7 +136,37 @@ case "$case_name" in
     grep -q -F "is also a program the report runs, $work/bench_copy: name another file to write" "$work/err.txt" ||
       { fail "no refusal of --svg over a program:"; cat "$work/err.txt"; }
     cmp -s "$fakes/bench_ok" "$work/bench_copy" || fail "the program was changed"
+    # A tool it runs from PATH is as much one: in a run, and in the modes that run nothing.
+    printf '#!/bin/sh\nexit 1\n' > "$work/objdump"
+    chmod +x "$work/objdump"
+    cp "$work/objdump" "$work/objdump_before"
+    PATH="$work:$PATH" "${report[@]}" "${report_args[@]}" bench_euclid_u="$fakes/bench_ok" \
+      --json "$work/objdump" > /dev/null 2> "$work/err.txt"
+    status=$?
+    [ "$status" -eq 2 ] || fail "--json over objdump in a run: status $status, expected 2"
+    grep -q -F "is also a tool the report runs, $work/objdump: name another file to write" "$work/err.txt" ||
+      { fail "no refusal of --json over objdump in a run:"; cat "$work/err.txt"; }
+    PATH="$work:$PATH" "${report[@]}" --trace 1 2 --json "$work/objdump" > /dev/null 2> "$work/err.txt"
+    status=$?
+    [ "$status" -eq 2 ] || fail "--trace --json over objdump: status $status, expected 2"
+    cmp -s "$work/objdump" "$work/objdump_before" || fail "objdump was changed"
     if [ "${#report[@]}" -eq 1 ]; then  # not under an emulator, whose program it would be
+      # The kit's own programs where the report finds them, in the modes that run nothing: a
+      # copy of the report in a kit of its own, laid out as the build lays it out.
+      mkdir -p "$work/kit/bench"
+      cp "${report[0]}" "$work/kit/gcd_report"
+      cp "$fakes/bench_ok" "$work/kit/bench/bench_euclid_u"
+      printf '{}' > "$work/a.json"
+      printf '{}' > "$work/b.json"
+      for mode in "--trace 48 18" "--side-by-side $work/a.json $work/b.json"; do
+        # shellcheck disable=SC2086 # the mode's words are split on purpose
+        "$work/kit/gcd_report" $mode --json "$work/kit/bench/bench_euclid_u" > /dev/null 2> "$work/err.txt"
+        status=$?
+        [ "$status" -eq 2 ] || fail "$mode --json over bench_euclid_u: status $status, expected 2"
+        grep -q -F "is also a program the report runs" "$work/err.txt" ||
+          { fail "no refusal of $mode --json over bench_euclid_u:"; cat "$work/err.txt"; }
+      done
+      cmp -s "$fakes/bench_ok" "$work/kit/bench/bench_euclid_u" || fail "bench_euclid_u was changed"
       cp "${report[0]}" "$work/gcd_copy"
       "$work/gcd_copy" --trace 1 2 --json "$work/gcd_copy" > /dev/null 2> "$work/err.txt"
       status=$?
