@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/figures/limits.h"
 #include "study/fit.h"
 #include "study/peers.h"
 
@@ -57,12 +58,14 @@ double exit_in_place(double measured, std::span<const GroupPoint> points) {
 }
 
 CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> points, double measured,
-                         std::optional<double> chain, double mispredicted_branch) {
+                         std::optional<double> chain, double mispredicted_branch,
+                         double smallest_timed) {
   CallBound bound;
   bound.kernel = kernel;
   bound.measured = measured;
   bound.chain = chain;
   bound.mispredicted_branch = mispredicted_branch;
+  bound.smallest_timed = smallest_timed;
   double passes = 0;
   for (const GroupPoint& point : points) {
     bound.pairs += point.pairs;
@@ -93,7 +96,7 @@ CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> poin
     bound.sits_on = chain && *chain >= bound.overlapped_pass.value_or(0) ? PassBound::chain
                                                                          : PassBound::overlapped;
     bound.prediction = bound.mean_passes * pass + mispredicted_branch;
-    if (measured != 0) {
+    if (measured > 0 && measured >= smallest_timed) {
       bound.departure = (*bound.prediction - measured) / measured;
     }
   }
@@ -112,9 +115,10 @@ std::vector<CallBound> call_bounds(const Results& results) {
     for (const GroupTiming& group : timings.groups) {
       points.push_back({group.passes, group.exit, group.pairs, median(group.ns_per_call) * *ghz});
     }
-    all.push_back(bound_the_call(
-        timings.kernel, std::move(points), median(timings.own_order_ns_per_call) * *ghz,
-        chain_cycles(results, timings.kernel), *study.mispredicted_branch_ns * *ghz));
+    all.push_back(bound_the_call(timings.kernel, std::move(points),
+                                 median(timings.own_order_ns_per_call) * *ghz,
+                                 chain_cycles(results, timings.kernel),
+                                 *study.mispredicted_branch_ns * *ghz, SMALLEST_TIMED_NS * *ghz));
   }
   return all;
 }
@@ -126,7 +130,9 @@ TwoPairGain two_pair_gain(const std::string& peer, const CallBound& bound, doubl
   gain.kernel = bound.kernel;
   gain.cycles_per_pair = cycles_per_pair;
   gain.cycles_per_call = bound.measured;
-  gain.gain = cycles_per_pair != 0 ? bound.measured / cycles_per_pair : 0;
+  gain.timed = bound.measured > 0 && bound.measured >= bound.smallest_timed &&
+               cycles_per_pair > 0 && cycles_per_pair >= bound.smallest_timed;
+  gain.gain = gain.timed ? bound.measured / cycles_per_pair : 0;
   gain.passes_of_two = passes_of_two;
   gain.sits_on = bound.sits_on;
   const double two_overlapped = 2 * bound.overlapped_pass.value_or(0);

@@ -45,7 +45,7 @@ inline constexpr double PREDICTION_HOLDS = 0.10;
 // a chain nor such a line is there.
 [[nodiscard]] CallBound bound_the_call(const std::string& kernel, std::vector<GroupPoint> points,
                                        double measured, std::optional<double> chain,
-                                       double mispredicted_branch);
+                                       double mispredicted_branch, double smallest_timed = 0);
 
 // A peer's gain from two pairs in flight, measured and predicted by its kernel's bound: the
 // kernel's call over the peer's pair.

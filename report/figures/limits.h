@@ -25,5 +25,10 @@ inline constexpr Limit TIMED_CYCLES{-MAX_CYCLES, MAX_CYCLES};
 inline constexpr Limit SOME_CYCLES{0, MAX_CYCLES};
 // The branches a pass of a loop runs.
 inline constexpr Limit BRANCHES{0, 1000};
+// A time net of the loop below this is too small to time: the noise of a figure net of a loop
+// of a few ns is as large as it, and at or below 0 it is no time at all. No ratio or share is
+// made of such a figure, and the report says it is too small to time.
+inline constexpr double SMALLEST_TIMED_NS = 1.0;
+
 // A clock that no processor runs at is a mistake.
 inline constexpr Limit GHZ{0.01, 100};

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "report/figures/limits.h"
+
 const BenchmarkRow* find_benchmark(const Results& results, std::string_view program) {
   return find_named(results.benchmarks, &BenchmarkRow::program, program);
 }
@@ -95,8 +97,10 @@ std::optional<ModelAgainstMeasure> against_measure(const Study& study, const std
   const double cycles_per_call = median(measured->ns_per_call) * *ghz;
   const double model_per_call =
       *measured->passes_per_call * cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
+  const bool timed = median(measured->ns_per_call) >= SMALLEST_TIMED_NS;
   return ModelAgainstMeasure{*ns_per_pass(*measured) * *ghz, model_per_call, cycles_per_call,
-                             (model_per_call - cycles_per_call) / cycles_per_call};
+                             timed ? (model_per_call - cycles_per_call) / cycles_per_call : 0,
+                             timed};
 }
 
 std::optional<ModelAgainstMeasure> model_against_measure(const Study& study,

@@ -25,10 +25,10 @@ const CallBound* call_bound_of(const Results& results, const std::string& kernel
 
 std::optional<double> ratio_to_euclid(const Results& results, const std::string& kernel) {
   const KernelCost* cost = find_cost(results, kernel);
-  if (cost == nullptr || find_cost(results, "gcd_euclid_u") == nullptr) {
+  if (cost == nullptr || !cost->ratio_to_euclid) {
     return std::nullopt;
   }
-  return cost->ratio_to_euclid.value;
+  return cost->ratio_to_euclid->value;
 }
 
 std::optional<double> passes_per_bit(const Study& study, const std::string& kernel) {
@@ -61,7 +61,7 @@ std::vector<SpeedupPoint> sweep_speedup(const Study& study, const char* euclid,
       if (other.kernel == euclid && other.bits == point.bits) {
         const double slow = median(other.ns_per_call);
         const double fast = median(point.ns_per_call);
-        if (slow >= SMALLEST_NS && fast >= SMALLEST_NS) {
+        if (slow >= SMALLEST_TIMED_NS && fast >= SMALLEST_TIMED_NS) {
           points.push_back({point.bits, slow / fast});
         }
       }

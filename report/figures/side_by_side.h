@@ -37,15 +37,12 @@ struct NamedReport {
 // The peers any of the reports measured, in the order first seen.
 [[nodiscard]] std::vector<std::string> peers_of(const std::vector<NamedReport>& reports);
 
-// A sweep's binary speed-up is left out where either time is below this: near 0 ns the
-// ratio of two figures net of the loop is noise.
-inline constexpr double SMALLEST_NS = 1.0;
-
 struct SpeedupPoint {
   unsigned bits;
   double speedup;  // Euclid's median ns per call over binary's
 };
 
-// The binary speed-up at each size of a report's sweep, where both times are large enough.
+// The binary speed-up at each size of a report's sweep, where neither time is too small to time
+// (SMALLEST_TIMED_NS).
 [[nodiscard]] std::vector<SpeedupPoint> sweep_speedup(const Study& study, const char* euclid,
                                                       const char* binary);

@@ -7,6 +7,7 @@
 #include "report/figures/call_bounds.h"
 #include "report/figures/disturbance.h"
 #include "report/figures/findings.h"
+#include "report/figures/limits.h"
 
 namespace {
 
@@ -31,7 +32,11 @@ std::vector<KernelCost> kernel_costs(const Study& study) {
   for (const KernelFigures& kernel : study.kernels) {
     KernelCost cost{kernel.name,         median(kernel.ns_per_call),
                     ns_per_pass(kernel), std::nullopt,
-                    std::nullopt,        ratio_estimate(kernel.ns_per_call, baseline)};
+                    std::nullopt,        std::nullopt};
+    if (!baseline.empty() && cost.ns_per_call >= SMALLEST_TIMED_NS &&
+        median(baseline) >= SMALLEST_TIMED_NS) {
+      cost.ratio_to_euclid = ratio_estimate(kernel.ns_per_call, baseline);
+    }
     if (ghz) {
       cost.cycles_per_call = cost.ns_per_call * *ghz;
       if (cost.ns_per_pass) {

@@ -29,7 +29,9 @@ struct KernelCost {
   std::optional<double> ns_per_pass;      // where its passes were counted
   std::optional<double> cycles_per_call;  // where the clock is known
   std::optional<double> cycles_per_pass;
-  Estimate ratio_to_euclid;  // of the medians to gcd_euclid_u's, with its interval
+  // Of the medians to gcd_euclid_u's, with its interval; none where either is too small to time
+  // (SMALLEST_TIMED_NS).
+  std::optional<Estimate> ratio_to_euclid;
 };
 
 // A kernel's cycles per pass by a model or a bound, against the measurement: per pass, and
@@ -38,7 +40,8 @@ struct ModelAgainstMeasure {
   double measured_cycles_per_pass;
   double model_cycles_per_call;
   double measured_cycles_per_call;
-  double difference;  // of the model per call, as a share of the measured
+  double difference;  // of the model per call, as a share of the measured, where it is timed
+  bool timed = true;  // the measured call not too small to time (SMALLEST_TIMED_NS)
 };
 
 // A kit kernel's chain and LLVM's model of its pass, each against its measured call; none
@@ -118,9 +121,12 @@ struct CallBound {
   double exit_in_place = 0;               // the programs' order less the groups at the same mix
   std::optional<double> chain;
   double mispredicted_branch = 0;  // cycles of one, on random bytes
+  double smallest_timed = 0;       // cycles: a measured figure below it is too small to time
   std::optional<double> prediction;
   PassBound sits_on = PassBound::chain;
-  std::optional<double> departure;  // of the prediction from the measured call, as a share
+  // Of the prediction from the measured call, as a share, where the call is not too small to
+  // time.
+  std::optional<double> departure;
 };
 
 // Two pairs in flight: a peer that runs a kit kernel's algorithm on two pairs at once, against
@@ -132,7 +138,8 @@ struct TwoPairGain {
   std::string kernel;
   double cycles_per_pair = 0;  // the peer's
   double cycles_per_call = 0;  // the kernel's, in the programs' order
-  double gain = 0;             // the kernel's call over the peer's pair
+  double gain = 0;             // the kernel's call over the peer's pair, where both are timed
+  bool timed = false;          // neither is too small to time
   double passes_of_two = 0;    // the larger of two pairs' passes, on average
   double loop_pass = 0;        // the larger of the chain and two overlapped passes
   double predicted_per_pair = 0;

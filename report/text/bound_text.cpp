@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "report/figures/findings.h"
+#include "report/figures/limits.h"
 #include "report/machine/mca.h"
 #include "report/text/finding_words.h"
 #include "report/text/latency_text.h"
@@ -113,7 +114,8 @@ void model_words(std::string& out, const Results& results) {
     }
     const std::optional<ModelAgainstMeasure>& against = figures->by_model;
     const double measured_pass = against->measured_cycles_per_pass;
-    if (std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
+    if (against->timed &&
+        std::fabs(kernel.cycles_per_pass - measured_pass) > MODEL_PARTS * measured_pass) {
       findings.push_back(
           "Finding: the model and the measurement part for " + kernel.kernel +
           ": the model gives a pass " + with_unit(kernel.cycles_per_pass, 1, "cycles") + ", " +
@@ -154,7 +156,7 @@ void counters_table(std::string& out, const Study& study) {
     append(out, "  %-14s %8.1f %12.1f %8s %6.2f %13.2f\n", counted.kernel.c_str(), counted.cycles,
            counted.instructions, passes > 0 ? fixed(counted.instructions / passes, 2).c_str() : "-",
            counted.cycles > 0 ? counted.instructions / counted.cycles : 0.0, counted.branch_misses);
-    if (measured != nullptr && study.ghz()) {
+    if (measured != nullptr && study.ghz() && median(measured->ns_per_call) >= SMALLEST_TIMED_NS) {
       clock_checks.push_back(counted.cycles / (median(measured->ns_per_call) * *study.ghz()));
     }
   }
@@ -179,6 +181,11 @@ std::string chain_sentence(const Results& results, const KernelBound& bound) {
   }
   const double chain = against->model_cycles_per_call;
   const double measured = against->measured_cycles_per_call;
+  if (!against->timed) {
+    return bound.kernel + ": its call is too small to time here (" +
+           with_unit(measured, 1, "cycles") + " net of the loop), so it is not held against " +
+           "its chain of " + fixed(chain, 1) + ".";
+  }
   const std::string figures = fixed(measured, 1) + " cycles a call against " + fixed(chain, 1);
   if (std::fabs(measured - chain) <= CHAIN_EXPLAINS * chain) {
     return bound.kernel + " is its chain: " + figures + " (within " +

@@ -73,6 +73,10 @@ std::string the_rest(const CallBound& bound) {
     return "The call runs " + with_unit(-rest, 1, "cycles") +
            " faster than predicted: the core overlaps more of a call than its bound allows for.";
   }
+  if (bound.exit_in_place < bound.smallest_timed) {
+    return "The exit in place is too small to time here (" +
+           with_unit(bound.exit_in_place, 1, "cycles") + ").";
+  }
   return "The exit in place costs " + with_unit(bound.exit_in_place, 1, "cycles") +
          " a call, against " + fixed(bound.mispredicted_branch, 1) +
          " for a mispredicted branch on random bytes.";
@@ -132,12 +136,17 @@ std::string two_pair_sentence(const TwoPairGain& two) {
 }
 
 std::string call_sentence(const Results& results, const CallBound& bound) {
-  if (!bound.prediction || !bound.departure) {
+  if (!bound.prediction) {
     return bound.kernel + ": no bound to predict its call by (no chain and no line that holds).";
   }
   if (const Withheld why = withheld(results, FindingKind::call, bound.kernel);
       why != Withheld::no) {
     return bound.kernel + ": withheld, its calls were " + withheld_words(why) + ".";
+  }
+  if (!bound.departure) {
+    return sits_on(results, bound) + " Predicted " + with_unit(*bound.prediction, 1, "cycles") +
+           " a call; the call measured is too small to time here (" +
+           with_unit(bound.measured, 1, "cycles") + "), so nothing is held against it.";
   }
   std::string text = sits_on(results, bound) + " Predicted " +
                      with_unit(*bound.prediction, 1, "cycles") + " a call against " +
@@ -194,6 +203,11 @@ void call_section(std::string& out, const Results& results) {
         why != Withheld::no) {
       wrap(out, "Two pairs in flight, " + two.peer + " against " + two.kernel + ": withheld, " +
                     withheld_words(why) + ".");
+    } else if (!two.timed) {
+      wrap(out, "Two pairs in flight, " + two.peer + " against " + two.kernel + ": " +
+                    with_unit(two.cycles_per_pair, 1, "cycles") + " a pair against " +
+                    fixed(two.cycles_per_call, 1) +
+                    " a call, one of them too small to time here: no gain to tell.");
     } else {
       wrap(out, two_pair_sentence(two));
     }

@@ -21,11 +21,12 @@ void append_row(std::string& out, const ComparedFigure& row) {
     std::snprintf(line, sizeof line, "  %-28s %9s %9.2f %9s\n", row.figure.c_str(), "-",
                   row.new_value.value, "-");
   } else {
-    const double change =
-        row.old_value->value != 0 ? row.new_value.value / row.old_value->value : 0.0;
+    // No ratio is made of a figure at or below 0: a time net of the loop that noise left there.
+    const bool ratio = row.old_value->value > 0 && row.new_value.value > 0;
+    const std::string change = ratio ? fixed(row.new_value.value / row.old_value->value, 3) : "-";
     const bool both = row.new_value.has_interval && row.old_value->has_interval;
-    std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9.3f  %s\n", row.figure.c_str(),
-                  row.old_value->value, row.new_value.value, change,
+    std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9s  %s\n", row.figure.c_str(),
+                  row.old_value->value, row.new_value.value, change.c_str(),
                   row.disturbed                              ? "disturbed"
                   : row.one_figure                           ? "one figure"
                   : !both                                    ? "-"

@@ -4,18 +4,22 @@
 #include <cmath>
 
 #include "report/figures/disturbance.h"
+#include "report/figures/limits.h"
 #include "report/text/finding_words.h"
 #include "report/words/layout.h"
 
 namespace {
 
-// "gcd_euclid_u 98.0% above its fastest repetition (139.10 ns a call against 70.26)"; in ns
-// where the fastest is none or below (a time net of the loop, under noise), of which a share
-// says nothing.
+// "gcd_euclid_u 98.0% above its fastest repetition (139.10 ns a call against 70.26)"; where
+// the fastest is too small to time (a time net of the loop, under noise), of which neither a
+// share nor a difference says anything, its median alone.
 std::string figure_words(const DisturbedFigure& figure) {
+  if (figure.fastest < SMALLEST_TIMED_NS) {
+    return figure.figure + " " + with_unit(figure.median, 2, "ns") +
+           " a call, its fastest repetition too small to time";
+  }
   const double beyond = figure.median - figure.fastest;
-  return figure.figure + " " +
-         (figure.fastest > 0 ? percent(beyond / figure.fastest) : with_unit(beyond, 2, "ns")) +
+  return figure.figure + " " + percent(beyond / figure.fastest) +
          " above its fastest repetition (" + with_unit(figure.median, 2, "ns") +
          " a call against " + fixed(figure.fastest, 2) + ")";
 }

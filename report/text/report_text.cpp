@@ -12,6 +12,7 @@
 #include "report/figures/agreement.h"
 #include "report/figures/disturbance.h"
 #include "report/figures/findings.h"
+#include "report/figures/limits.h"
 #include "report/files/paths.h"
 #include "report/text/bound_text.h"
 #include "report/text/call_text.h"
@@ -190,7 +191,10 @@ void kernel_table(std::string& out, const Results& results) {
   }
   for (std::size_t i = 0; i < study.kernels.size(); ++i) {
     const KernelCost& cost = results.worked_out.kernels[i];
-    const std::string ratio = ratio_text(cost.ratio_to_euclid, cost.kernel != "gcd_euclid_u");
+    const std::string ratio =
+        !cost.ratio_to_euclid
+            ? (cost.ns_per_call < SMALLEST_TIMED_NS ? "- (too small to time)" : "-")
+            : ratio_text(*cost.ratio_to_euclid, cost.kernel != "gcd_euclid_u");
     const std::optional<double> passes = study.kernels[i].passes_per_call;
     const std::string per_pass = cost.ns_per_pass ? fixed(*cost.ns_per_pass, 2) : "-";
     if (ghz) {
@@ -236,7 +240,8 @@ void mispredict_paragraph(std::string& out, const Study& study) {
                      "call ends its loop with one that cannot be predicted:";
   std::vector<std::string> shares;
   for (const KernelFigures& kernel : study.kernels) {
-    if (kernel.passes_per_call) {
+    // No share is made of a call too small to time.
+    if (kernel.passes_per_call && median(kernel.ns_per_call) >= SMALLEST_TIMED_NS) {
       shares.push_back(fixed(branch_ns / median(kernel.ns_per_call) * 100, 1) + "% of " +
                        (!shares.empty() ? ""
                         : ghz           ? "the cycles per call of "
@@ -355,11 +360,15 @@ void kernel_section(std::string& out, const Results& results) {
     const Withheld why =
         withheld(results, FindingKind::why,
                  binary_name == std::string("gcd_binary_u") ? "unsigned" : "signed");
+    const bool timed = median(euclid->ns_per_call) >= SMALLEST_TIMED_NS &&
+                       median(binary->ns_per_call) >= SMALLEST_TIMED_NS;
     wrap(out, why != Withheld::no
-                  ? passes +
-                        "; the cycles of their passes, set against each "
-                        "other: withheld, " +
+                  ? passes + "; the cycles of their passes, set against each other: withheld, " +
                         withheld_words(why) + "."
+              : !timed
+                  ? passes +
+                        "; a call of one of them is too small to time here, so their "
+                        "passes are not set against each other."
                   : passes + ", at " + fixed(binary_pass / euclid_pass, 2) + " of " + cost + ".");
   }
   mispredict_paragraph(out, study);

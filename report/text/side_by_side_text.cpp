@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "report/figures/disturbance.h"
+#include "report/figures/limits.h"
 #include "report/machine/mca.h"
 #include "report/run/kit.h"
 #include "report/words/layout.h"
@@ -187,6 +188,9 @@ void pass_rows(Table& table) {
     const std::optional<double> cycles = cycles_per_pass_of(r, kernel);
     if (!ns) {
       return std::string("-");
+    }
+    if (find_cost(r, kernel)->ns_per_call < SMALLEST_TIMED_NS) {
+      return marked(r, "study", "too small to time");
     }
     return marked(r, "study", cycles ? fixed(*cycles, 1) : fixed(*ns, 2) + " ns");
   });

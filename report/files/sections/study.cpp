@@ -22,15 +22,16 @@ void write_kernels(const Results& results, Json::Object& report) {
   for (std::size_t i = 0; i < results.study.kernels.size(); ++i) {
     const KernelFigures& kernel = results.study.kernels[i];
     const KernelCost& cost = results.worked_out.kernels[i];
-    kernels.emplace_back(
-        Json::Object{{"name", kernel.name},
-                     {"ns_per_call", rounded(cost.ns_per_call)},
-                     {"ns_per_call_runs", numbers(kernel.ns_per_call)},
-                     {"passes_per_call", optional_number(kernel.passes_per_call)},
-                     {"ns_per_pass", optional_number(cost.ns_per_pass)},
-                     {"cycles_per_call", optional_number(cost.cycles_per_call)},
-                     {"cycles_per_pass", optional_number(cost.cycles_per_pass)},
-                     {"ratio_to_gcd_euclid_u", estimate_json(cost.ratio_to_euclid)}});
+    kernels.emplace_back(Json::Object{
+        {"name", kernel.name},
+        {"ns_per_call", rounded(cost.ns_per_call)},
+        {"ns_per_call_runs", numbers(kernel.ns_per_call)},
+        {"passes_per_call", optional_number(kernel.passes_per_call)},
+        {"ns_per_pass", optional_number(cost.ns_per_pass)},
+        {"cycles_per_call", optional_number(cost.cycles_per_call)},
+        {"cycles_per_pass", optional_number(cost.cycles_per_pass)},
+        {"ratio_to_gcd_euclid_u",
+         cost.ratio_to_euclid ? estimate_json(*cost.ratio_to_euclid) : Json(nullptr)}});
   }
   report.emplace_back("kernels", std::move(kernels));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "report/figures/call_bounds.h"
 #include "tests/report/sample_results.h"
 
 namespace {
@@ -67,6 +68,42 @@ TEST(CallSentence, SetsTheExitInPlaceBesideABranchWhereTheCallRunsSlower) {
                   .ends_with("22.2% above. The call runs 24.4\x1f"
                              "cycles faster than predicted: "
                              "the core overlaps more of a call than its bound allows for."));
+}
+
+// A figure at or below 0, or below what can be timed (1 ns, here 3 cycles), is said to be too
+// small to time: no share of it, and no gain.
+TEST(CallSentence, SaysAFigureTooSmallToTimeAsSuch) {
+  const Results results = sample_results();
+  for (const double measured : {-11.1, 0.0, 1e-9}) {
+    CallBound bound = on_its_chain(measured, 75);
+    bound.smallest_timed = 3;
+    bound.departure.reset();  // as bound_the_call leaves it
+    const std::string sentence = call_sentence(results, bound);
+    EXPECT_NE(sentence.find("; the call measured is too small to time here ("), std::string::npos)
+        << sentence;
+    EXPECT_EQ(sentence.find('%'), std::string::npos) << sentence;
+  }
+  CallBound bound = on_its_chain(200, -6.5);
+  bound.smallest_timed = 3;
+  EXPECT_TRUE(call_sentence(results, bound)
+                  .ends_with("The exit in place is too small to time here (-6.5\x1f"
+                             "cycles)."));
+  EXPECT_FALSE(bound_the_call("k", {}, 2.9, 12.0, 15, 3).departure);
+  EXPECT_TRUE(bound_the_call("k", {}, 3.0, 12.0, 15, 3).departure);
+  // A peer's pair too small to time: no gain, and said so.
+  const CallBound chain = bound_the_call("gcd_euclid_u", {}, 240, 12.0, 14.4, 3);
+  const TwoPairGain two = two_pair_gain("euclid_two_u", chain, 22, -18.5, 14.4);
+  EXPECT_FALSE(two.timed);
+  EXPECT_EQ(two.gain, 0);
+  std::string out;
+  Results with_gain = sample_results();
+  with_gain.worked_out.two_pairs = {two};
+  call_section(out, with_gain);
+  EXPECT_NE(
+      out.find("  Two pairs in flight, euclid_two_u against gcd_euclid_u: -18.5 cycles a pair\n"
+               "  against 240.0 a call, one of them too small to time here: no gain to tell.\n"),
+      std::string::npos)
+      << out;
 }
 
 // A chain and no line that holds: the chain is the one bound, said as such, and the call is

@@ -169,4 +169,13 @@ TEST(Comparison, CallsTheRowsOfAPhaseThatWasNotQuietDisturbed) {
             "  gcd_euclid_u ns/call             80.00     80.00     1.000  within noise");
 }
 
+// A figure at or below 0 (an exit in place that noise left there) is compared by no ratio.
+TEST(Comparison, MakesNoRatioOfAFigureAtOrBelowZero) {
+  Results old = sample_results();
+  old.study.calls[1].own_order_ns_per_call = {30, 30, 30, 30, 30};  // below the groups' mix
+  const std::string table = format_comparison(sample_results(), worked(old), "old.json");
+  EXPECT_EQ(row_of(table, "gcd_binary_u exit in place"),
+            "  gcd_binary_u exit in place      -16.00     14.00         -  one figure");
+}
+
 }  // namespace

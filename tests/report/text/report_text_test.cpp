@@ -321,4 +321,22 @@ TEST(FormatReport, WithholdsTheFindingsOfAPhaseDisturbedBySignsAlone) {
   EXPECT_TRUE(contains(sweep, "is its chain")) << sweep;
 }
 
+// A kernel whose time net of the loop came out at or below 0, or below 1 ns: no ratio, no share
+// and no cost of a pass is made of it; the text says it is too small to time.
+TEST(FormatReport, MakesNoRatioOfATimeTooSmallToTime) {
+  Results results = sample_results();
+  results.study.kernels[2].ns_per_call = {-0.5, 0.2, 0.4, 0.1, 0.3};  // gcd_binary_u
+  const std::string text = format_report(worked(results));
+  expect_whole(text,
+               {"  gcd_binary_u      0.2     0.6  20.700  0.01    0.03  - (too small to time)\n",
+                "  gcd_binary_u makes 1.09 times as many passes as gcd_euclid_u; a call of one of\n"
+                "  them is too small to time here, so their passes are not set against each\n"
+                "  other.\n",
+                "  gcd_binary_u: its call is too small to time here (0.6 cycles net of the loop),\n"
+                "  so it is not held against its chain of 97.2.\n"});
+  EXPECT_FALSE(contains(text, "% of gcd_binary_u")) << text;
+  EXPECT_FALSE(contains(text, "Finding: the model and the measurement part for gcd_binary_u"))
+      << text;
+}
+
 }  // namespace
