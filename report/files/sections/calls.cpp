@@ -131,14 +131,62 @@ void write_calls(const Results& results, Json::Object& report) {
   report.emplace_back("two_pair_gains", std::move(two_pairs));
 }
 
+namespace {
+
+// Why a group's exit is none its kernel's loop has, or "" where it is: Euclid's loop has one
+// exit (null); a binary call leaves by one of three, or by none where it makes no pass.
+std::string wrong_exit(const std::string& kernel, const GroupTiming& group) {
+  if (kernel.starts_with("gcd_euclid")) {
+    return group.exit == CallExit::one ? ""
+                                       : "a second exit of " + kernel + "'s loop, which has one";
+  }
+  if (group.exit == CallExit::one && group.passes > 0) {
+    return "no exit for a call of " + kernel + " that makes " + std::to_string(group.passes) +
+           " passes, which leaves its loop by one";
+  }
+  if (group.exit != CallExit::one && group.passes == 0) {
+    return "an exit for a call of " + kernel + " that makes no pass, and leaves by none";
+  }
+  return "";
+}
+
+// A kernel's groups are its calls' pairs sorted by kind: they add up to those pairs, and the
+// mean of the larger passes of two lies between the fewest and the most passes of a group.
+void read_groups_as_the_calls(Reader& read, const Json& row, const CallTimings& timings) {
+  std::uint64_t pairs = 0;
+  std::uint32_t fewest = UINT32_MAX;
+  std::uint32_t most = 0;
+  for (const GroupTiming& group : timings.groups) {
+    pairs += group.pairs;
+    fewest = std::min(fewest, group.passes);
+    most = std::max(most, group.passes);
+  }
+  if (pairs != timings.pairs) {
+    read.fail("\"call_groups\" of " + timings.kernel + " hold " + std::to_string(pairs) +
+              " pairs, and " + in_quotes(read.at(row, "pairs")) + " " +
+              std::to_string(timings.pairs));
+  } else if (timings.passes_of_two < fewest || timings.passes_of_two > most) {
+    read.fail(in_quotes(read.at(row, "passes_of_two")) + " holds " + shown(timings.passes_of_two) +
+              ", outside the passes of " + timings.kernel + "'s groups, " + std::to_string(fewest) +
+              " to " + std::to_string(most));
+  }
+}
+
+}  // namespace
+
 void read_calls(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
-  for (const Json& row : read.array(report, "calls_in_order")) {
+  const Json::Array& in_order = read.array(report, "calls_in_order");
+  for (const Json& row : in_order) {
     CallTimings timings{read.kernel(row, "kernel", false),
                         read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
                         read.number(row, "passes_of_two", 0, MAX_PASSES),
                         {},
                         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    if (find_kernel(results.study, timings.kernel) == nullptr) {
+      read.fail(in_quotes(read.at(row, "kernel")) + " names " + timings.kernel +
+                ", which has no row in \"kernels\"");
+    }
     names.push_back(timings.kernel);
     results.study.calls.push_back(std::move(timings));
   }
@@ -155,6 +203,9 @@ void read_calls(Reader& read, const Json& report, Results& results) {
                       read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
                       read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
     names.push_back(group_name(kernel, group));
+    if (const std::string why = wrong_exit(kernel, group); !why.empty()) {
+      read.fail(in_quotes(read.at(row, "exit")) + " holds " + why);
+    }
     if (CallTimings* timings = find_named(results.study.calls, &CallTimings::kernel, kernel)) {
       timings->groups.push_back(std::move(group));
     } else {
@@ -163,6 +214,9 @@ void read_calls(Reader& read, const Json& report, Results& results) {
     }
   }
   read.once_each(names, "call_groups");
+  for (std::size_t i = 0; i < results.study.calls.size() && read.error.empty(); ++i) {
+    read_groups_as_the_calls(read, in_order[i], results.study.calls[i]);
+  }
   // Written since the peers of two pairs at once were timed on their kernels' calls' pairs.
   if (report.find("two_pairs_in_order") == nullptr) {
     return;

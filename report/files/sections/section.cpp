@@ -8,15 +8,13 @@
 
 #include "report/words/safe_text.h"
 
-namespace {
-
 std::string shown(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
+  char text[40];
+  // A whole number whole, as a limit like UINT32_MAX is: "4294967295", not "4.29497e+09".
+  const bool whole = std::fabs(value) < 9007199254740992.0 && value == std::floor(value);
+  std::snprintf(text, sizeof text, whole ? "%.0f" : "%.6g", value);
   return text;
 }
-
-}  // namespace
 
 std::string Reader::at(const Json& object, const char* key) const {
   const std::optional<std::string> path = path_within(*document_, object);

@@ -34,6 +34,9 @@ inline constexpr double MAX_SECONDS = 86'400;
 // The text in double quotes, as an error names a key or a path.
 [[nodiscard]] std::string in_quotes(const std::string& text);
 
+// A figure as an error shows it: a whole number whole, others to six digits.
+[[nodiscard]] std::string shown(double value);
+
 // Reading: each helper records the first thing wrong and returns a neutral value, so that
 // the reader can go on and report one clear error at the end.
 class Reader {

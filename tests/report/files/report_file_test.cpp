@@ -136,7 +136,7 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
     Json value;
     std::string error;
   };
-  const std::string out_of_range = " not a figure from 1e-09 to 8.64e+07";
+  const std::string out_of_range = " not a figure from 1e-09 to 86400000";
   const std::vector<Row> rows{
       {{"benchmarks", "0", "runs_ms"},
        Json::Array{0},
@@ -155,7 +155,7 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
       {{"kernels"}, Json::Array{}, "\"kernels\" is empty"},
       {{"kernels", "0", "ns_per_call_runs"},
        Json::Array{2e6},
-       "\"kernels[0].ns_per_call_runs[0]\" holds 2e+06, not a figure from -1e+06 to 1e+06"},
+       "\"kernels[0].ns_per_call_runs[0]\" holds 2000000, not a figure from -1000000 to 1000000"},
       {{"benchmarks", "1", "program"},
        "bench_euclid_u",
        "\"benchmarks\" names bench_euclid_u twice"},
@@ -168,7 +168,7 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
        "\"kernels[0].name\" is not a name of letters, digits and '_'"},
       {{"cross_checks", "0", "errors"},
        -1,
-       "\"cross_checks[0].errors\" holds -1, not a figure from 0 to 1e+07"},
+       "\"cross_checks[0].errors\" holds -1, not a figure from 0 to 10000000"},
       {{"settings", "repetitions"},
        0,
        "\"settings.repetitions\" holds 0, not a figure from 1 to 100"},
@@ -214,7 +214,26 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
        "\"call_groups[0].kernel\" names gcd_euclid_s, which has no calls_in_order"},
       {{"calls_in_order", "1", "pairs"},
        0.0,
-       "\"calls_in_order[1].pairs\" holds 0, not a figure from 1 to 4.29497e+09"},
+       "\"calls_in_order[1].pairs\" holds 0, not a figure from 1 to 4294967295"},
+      // Files that contradict themselves.
+      {{"call_groups", "0", "exit"},
+       "v is 1",
+       "\"call_groups[0].exit\" holds a second exit of gcd_euclid_u's loop, which has one"},
+      {{"call_groups", "6", "exit"},
+       nullptr,
+       "\"call_groups[6].exit\" holds no exit for a call of gcd_binary_u that makes 17 passes, "
+       "which leaves its loop by one"},
+      {{"kernels", "2", "name"},
+       "mpn_gcd_1_u",
+       "\"calls_in_order[1].kernel\" names gcd_binary_u, which has no row in \"kernels\""},
+      {{"call_groups", "0", "pairs"},
+       4294967295.0,
+       "\"call_groups\" of gcd_euclid_u hold 4294968245 pairs, and "
+       "\"calls_in_order[0].pairs\" 1050"},
+      {{"calls_in_order", "0", "passes_of_two"},
+       0.0,
+       "\"calls_in_order[0].passes_of_two\" holds 0, outside the passes of gcd_euclid_u's "
+       "groups, 14 to 30"},
       {{"phases", "1", "phase"},
        "lunch",
        "\"phases[1].phase\" names lunch, no phase of the report"},
