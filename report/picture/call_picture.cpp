@@ -63,7 +63,8 @@ void add_kernel(Drawn& drawn, const Results& results, const CallBound& bound, co
     drawn.filled.push_back(line.exit != CallExit::u_equals_v);
     drawn.lines.push_back(straight(bound.kernel, line.cycles_per_pass, line.intercept, low, high));
   }
-  if (bound.chain && results.study.mispredicted_branch_ns && results.study.ghz()) {
+  // The chain is drawn across the groups' passes: with no group of enough pairs, across none.
+  if (low <= high && bound.chain && results.study.mispredicted_branch_ns && results.study.ghz()) {
     drawn.chains.push_back(straight(bound.kernel, *bound.chain,
                                     *results.study.mispredicted_branch_ns * *results.study.ghz(),
                                     low, high));
@@ -83,15 +84,22 @@ void panel(std::string& out, const Results& results, double left, double top, co
   std::vector<Series> all = drawn.dots;
   all.insert(all.end(), drawn.chains.begin(), drawn.chains.end());
   all.insert(all.end(), drawn.in_order.begin(), drawn.in_order.end());
-  double most = 8;
+  // The axis of passes reaches the last point drawn, a tick every 8 passes as a kit kernel's
+  // calls make (30 or so), fewer where a file holds more; no point, no panel.
+  double most = 0;
   for (const Series& series : all) {
     for (const Point& point : series.points) {
       most = std::max(most, point.bits);
     }
   }
+  if (most <= 0) {
+    return;
+  }
+  const double step = std::max(8.0, tick_step(most));
   const auto [low, high] = value_range(all);
-  const Panel frame(left, low, high,
-                    {top, top + PANEL_HEIGHT, std::ceil(most / 8) * 8, 8, "passes in a call"});
+  const Panel frame(
+      left, low, high,
+      {top, top + PANEL_HEIGHT, std::ceil(most / step) * step, step, "passes in a call"});
   frame.axes(out, title, "cycles a call");
   for (const Series& chain : drawn.chains) {
     frame.line(out, chain,

@@ -192,6 +192,27 @@ TEST(DrawSvg, DrawsEachCallAgainstItsPasses) {
   // gcd_euclid_u's five groups of 14 to 22 passes are dots; its group of 50 pairs is not.
   const std::size_t groups = svg.find("class=\"series groups\" data-kernel=\"gcd_euclid_u\"");
   EXPECT_EQ(count(svg.substr(groups, svg.find("</g>", groups) - groups), "<circle "), 5U);
+  // No group of 100 pairs: no line and no chain to draw, and an axis no longer than the rings
+  // of the programs' order; calls of a thousand passes, from a file, on an axis of a few ticks.
+  Results few = sample_results();
+  for (CallTimings& calls : few.study.calls) {
+    for (GroupTiming& group : calls.groups) {
+      group.pairs = 50;
+    }
+  }
+  const std::string sparse = draw_svg(worked(few));
+  EXPECT_EQ(xml_fault(sparse), "");
+  EXPECT_EQ(count(sparse, "class=\"series chain\""), 0U);
+  EXPECT_EQ(count(sparse, "class=\"series in-order\""), 2U);
+  EXPECT_LT(sparse.size(), svg.size());
+  for (CallTimings& calls : few.study.calls) {
+    for (GroupTiming& group : calls.groups) {
+      group.passes *= 40;
+    }
+  }
+  const std::string long_calls = draw_svg(worked(few));
+  EXPECT_LT(long_calls.size(), svg.size() + 2000);
+  EXPECT_NE(long_calls.find(">1000</text>"), std::string::npos);
   Results without = sample_results();
   without.study.calls.clear();
   const std::string none = draw_svg(worked(without));
