@@ -1,6 +1,7 @@
 // Writing and reading JSON.
 #include "report/files/json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -251,10 +252,45 @@ class Parser {
     const char* first = text_.data() + start;
     const char* last = text_.data() + position_;
     const auto [end, error] = std::from_chars(first, last, number);
+    if (error == std::errc::result_out_of_range && end == last && below_any_double(first, last)) {
+      return Json(*first == '-' ? -0.0 : 0.0);  // 1e-400: as near 0 as a double gets
+    }
     if (error != std::errc{} || end != last) {
       return fail("a number out of range");
     }
     return Json(number);
+  }
+
+  // Whether a well-formed JSON number out of a double's range is out of it by being too small:
+  // its first significant digit stands below the units (its decimal exponent is negative).
+  static bool below_any_double(const char* first, const char* last) {
+    std::string_view text(first, static_cast<std::size_t>(last - first));
+    if (text.starts_with('-')) {
+      text.remove_prefix(1);
+    }
+    const std::size_t e = text.find_first_of("eE");
+    const std::string_view mantissa = text.substr(0, e);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+      std::string_view digits = text.substr(e + 1);
+      const bool negative = digits.starts_with('-');
+      digits.remove_prefix(digits.starts_with('-') || digits.starts_with('+') ? 1 : 0);
+      for (const char digit : digits) {
+        exponent = std::min(exponent * 10 + (digit - '0'), 100000L);
+      }
+      exponent = negative ? -exponent : exponent;
+    }
+    const std::size_t point = mantissa.find('.');
+    const std::string_view whole = mantissa.substr(0, point);
+    const std::size_t leading = whole.find_first_not_of('0');
+    if (leading != std::string_view::npos) {
+      return static_cast<long>(whole.size() - leading) - 1 + exponent < 0;
+    }
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : mantissa.substr(point + 1);
+    const std::size_t first_digit = fraction.find_first_not_of('0');
+    return first_digit == std::string_view::npos ||
+           -static_cast<long>(first_digit) - 1 + exponent < 0;
   }
 
   // Four hex digits after "\\u".
@@ -395,5 +431,10 @@ std::string to_text(const Json& json) {
 }
 
 std::optional<Json> parse_json(std::string_view text, std::string& error) {
+  // A byte-order mark, as Windows tools begin a UTF-8 file with, is no part of the text.
+  constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+  if (text.starts_with(BYTE_ORDER_MARK)) {
+    text.remove_prefix(BYTE_ORDER_MARK.size());
+  }
   return Parser(text).document(error);
 }

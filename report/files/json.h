@@ -43,7 +43,8 @@ struct Json {
 inline constexpr std::size_t MAX_JSON_VALUES = 250'000;
 
 // The value in text, or nullopt with a reason in error ("line 3: expected ':'", "line 1: more
-// than 250000 values").
+// than 250000 values"). A byte-order mark before it is read as nothing, and a number too
+// small for a double (1e-400) as 0.
 [[nodiscard]] std::optional<Json> parse_json(std::string_view text, std::string& error);
 
 // The path from the document to a value within it, as a reader names it: "benchmarks[0].runs_ms"

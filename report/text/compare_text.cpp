@@ -112,12 +112,17 @@ std::string format_comparison(const Results& now, const Results& old, const std:
   bool dashes = false;
   bool one_figures = false;
   bool disturbed = false;
+  bool missing = false;
   for (const ComparedFigure& row : rows) {
     append_row(out, row);
+    missing = missing || !row.old_value;
     disturbed = disturbed || (row.old_value && row.disturbed);
     one_figures = one_figures || (row.old_value && !row.disturbed && row.one_figure);
     dashes = dashes || (row.old_value && !row.disturbed && !row.one_figure &&
                         !(row.new_value.has_interval && row.old_value->has_interval));
+  }
+  if (missing) {
+    out += "  - in the old column: a figure not in the old report, so nothing to compare.\n";
   }
   if (disturbed) {
     out +=

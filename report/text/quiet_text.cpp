@@ -29,13 +29,14 @@ std::vector<std::string> signs_of(const PhaseVerdict& verdict) {
   std::vector<std::string> signs;
   if (verdict.lowest_cpu_share) {
     signs.push_back("its work ran " + percent(*verdict.lowest_cpu_share) +
-                    " of the wall time in its slowest repetition");
+                    " of the wall time in its slowest " +
+                    (verdict.phase == "programs" ? "run" : "repetition"));
   }
   if (verdict.stolen_share) {
     signs.push_back("the host stole " + percent(*verdict.stolen_share) + " of the machine's time");
   }
   if (verdict.clock_moved) {
-    signs.push_back("the clock moved by " + percent(*verdict.clock_moved));
+    signs.push_back("the clock " + change_words(*verdict.clock_moved));
   }
   return signs;
 }

@@ -41,9 +41,7 @@ std::string interval_text(const Estimate& estimate, bool shown, int decimals) {
   if (!estimate.has_interval) {
     return " (-)";
   }
-  char text[64];
-  std::snprintf(text, sizeof text, " (%.*f-%.*f)", decimals, estimate.low, decimals, estimate.high);
-  return text;
+  return " (" + range_text(estimate.low, estimate.high, decimals) + ")";
 }
 
 // "0.524 (0.519-0.530)".
@@ -84,6 +82,15 @@ void no_interval_note(std::string& out, std::size_t repetitions, const char* opt
   }
 }
 
+// Under a table whose rows are marked: what the mark means.
+void disturbed_mark_note(std::string& out, bool marked, const char* repeated) {
+  if (marked) {
+    wrap(out, std::string("*: its ") + repeated +
+                  " spread more than a quiet run's, timed while the machine was disturbed (see "
+                  "\"Was the machine quiet?\").");
+  }
+}
+
 // How far the clock moved between its two measurements, as a share of the first.
 constexpr double CLOCK_MOVED = 0.05;
 
@@ -117,7 +124,7 @@ void machine_section(std::string& out, const Results& results) {
     const double moved =
         (*study.clock_after_ghz - *study.clock_before_ghz) / *study.clock_before_ghz;
     if (std::fabs(moved) > CLOCK_MOVED) {
-      wrap(out, "The clock moved by " + fixed(moved * 100, 1) + "% during the report (" +
+      wrap(out, "The clock " + change_words(moved) + " during the report (" +
                     with_unit(*study.clock_before_ghz, 2, "GHz") + " before the study, " +
                     with_unit(*study.clock_after_ghz, 2, "GHz") +
                     " after): turbo or power limits at work. Cycles use the mean of the two, "
@@ -157,15 +164,21 @@ void benchmark_section(std::string& out, const Results& results) {
   append(out, "  %-15s %4s %7s %6s %6s %7s  ratio to %s\n", "program", "runs", "median", "min",
          "max", "ns/call", results.benchmarks.front().program.c_str());
   std::vector<const ProgramCost*> noisy;
+  const PhaseVerdict* programs = find_verdict(results, "programs");
+  bool marked = false;
   for (std::size_t i = 0; i < results.benchmarks.size(); ++i) {
     const ProgramCost& cost = worked_out.programs[i];
-    append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s\n", cost.program.c_str(),
+    const bool disturbed = is_disturbed(programs, cost.program);
+    marked = marked || disturbed;
+    append(out, "  %-15s %4u %7.1f %6.0f %6.0f %7.1f  %s%s\n", cost.program.c_str(),
            static_cast<unsigned>(results.benchmarks[i].runs_ms.size()), cost.median_ms, cost.min_ms,
-           cost.max_ms, cost.ns_per_call, ratio_text(cost.ratio, i != 0).c_str());
+           cost.max_ms, cost.ns_per_call, ratio_text(cost.ratio, i != 0).c_str(),
+           disturbed ? " *" : "");
     if (cost.spread > NOISY) {
       noisy.push_back(&cost);
     }
   }
+  disturbed_mark_note(out, marked, "runs");
   append(out, "  Unsigned: %s.\n", verdict(worked_out.unsigned_speedup).c_str());
   append(out, "  Signed:   %s.\n", verdict(worked_out.signed_speedup).c_str());
   no_interval_note(out, fewest_runs(results), "--runs");
@@ -180,6 +193,8 @@ void benchmark_section(std::string& out, const Results& results) {
 
 void kernel_table(std::string& out, const Results& results) {
   const Study& study = results.study;
+  const PhaseVerdict* verdict = find_verdict(results, "study");
+  bool marked = false;
   const bool ghz = study.ghz().has_value();
   if (ghz) {
     append(out, "  %-14s %-22s %s\n", "", "per call", "per pass");
@@ -197,15 +212,20 @@ void kernel_table(std::string& out, const Results& results) {
             : ratio_text(*cost.ratio_to_euclid, cost.kernel != "gcd_euclid_u");
     const std::optional<double> passes = study.kernels[i].passes_per_call;
     const std::string per_pass = cost.ns_per_pass ? fixed(*cost.ns_per_pass, 2) : "-";
+    const bool disturbed = is_disturbed(verdict, cost.kernel);
+    marked = marked || disturbed;
+    const std::string ratio_marked = ratio + (disturbed ? " *" : "");
     if (ghz) {
       append(out, "  %-14s %6.1f %7.1f %7s %5s %7s  %s\n", cost.kernel.c_str(), cost.ns_per_call,
              *cost.cycles_per_call, passes ? fixed(*passes, 3).c_str() : "-", per_pass.c_str(),
-             cost.cycles_per_pass ? fixed(*cost.cycles_per_pass, 2).c_str() : "-", ratio.c_str());
+             cost.cycles_per_pass ? fixed(*cost.cycles_per_pass, 2).c_str() : "-",
+             ratio_marked.c_str());
     } else {
       append(out, "  %-14s %7.1f %11s %7s  %s\n", cost.kernel.c_str(), cost.ns_per_call,
-             passes ? fixed(*passes, 3).c_str() : "-", per_pass.c_str(), ratio.c_str());
+             passes ? fixed(*passes, 3).c_str() : "-", per_pass.c_str(), ratio_marked.c_str());
     }
   }
+  disturbed_mark_note(out, marked, "repetitions");
 }
 
 // The peers that take two pairs at once are timed otherwise: say how, where there are any.
@@ -334,11 +354,14 @@ void kernel_section(std::string& out, const Results& results) {
          study.settings.drawn_pairs);
   kernel_table(out, results);
   no_interval_note(out, study.settings.repetitions, "--repetitions");
-  wrap(out, "ns are medians of " + std::to_string(study.settings.repetitions) +
-                " repetitions, net of the programs' loop itself (two draws and the call of an "
-                "empty kernel: " +
-                with_unit(median(study.loop_ns_per_call), 1, "ns") + " per call)" +
-                (ghz ? "; cycles are ns times the clock, " + with_unit(*ghz, 2, "GHz.") : "."));
+  wrap(out,
+       (study.settings.repetitions == 1
+            ? std::string("ns are of one repetition")
+            : "ns are medians of " + std::to_string(study.settings.repetitions) + " repetitions") +
+           ", net of the programs' loop itself (two draws and the call of an "
+           "empty kernel: " +
+           with_unit(median(study.loop_ns_per_call), 1, "ns") + " per call)" +
+           (ghz ? "; cycles are ns times the clock, " + with_unit(*ghz, 2, "GHz.") : "."));
   two_pair_note(out, study);
   // The answer to "why", in one sentence per signedness.
   for (const auto& [euclid_name, binary_name] :

@@ -25,9 +25,8 @@ constexpr std::size_t CELL = 16;   // a report's column, after one blank
 
 // "1.23 (1.19-1.28)", or "1.23 (-)" with no interval.
 std::string with_interval(const Estimate& estimate) {
-  return fixed(estimate.value, 2) + (estimate.has_interval ? " (" + fixed(estimate.low, 2) + "-" +
-                                                                 fixed(estimate.high, 2) + ")"
-                                                           : " (-)");
+  return fixed(estimate.value, 2) +
+         (estimate.has_interval ? " (" + range_text(estimate.low, estimate.high, 2) + ")" : " (-)");
 }
 
 // The model's bound in two words, from its bottleneck analysis: the larger of its resource
@@ -162,6 +161,8 @@ void machine_rows(Table& table) {
   table.add("runs, repetitions", [](const Results& r) {
     return std::to_string(fewest_runs(r)) + ", " + std::to_string(r.study.settings.repetitions);
   });
+  table.add("pairs in process",
+            [](const Results& r) { return std::to_string(r.study.settings.drawn_pairs); });
   table.add("disturbed", [](const Results& r) { return phases_that_were(r, true); });
   if (any_phase(table.reports, [](const PhaseVerdict& verdict) { return !verdict.judged; })) {
     table.add("not judged", [](const Results& r) { return phases_that_were(r, false); });

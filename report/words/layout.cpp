@@ -2,6 +2,7 @@
 #include "report/words/layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
@@ -57,6 +58,14 @@ std::string fixed(double value, int decimals) {
 }
 
 std::string percent(double share, int decimals) { return fixed(share * 100, decimals) + "%"; }
+
+std::string change_words(double share) {
+  return (share < 0 ? "fell by " : "rose by ") + percent(std::fabs(share));
+}
+
+std::string range_text(double low, double high, int decimals) {
+  return fixed(low, decimals) + (low < 0 || high < 0 ? " to " : "-") + fixed(high, decimals);
+}
 
 double share(std::uint64_t part, std::uint64_t whole) {
   return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;

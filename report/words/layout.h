@@ -29,6 +29,13 @@ inline constexpr char GLUE = '\x1f';
 // A share as a percentage: "12.5%".
 [[nodiscard]] std::string percent(double share, int decimals = 1);
 
+// A change as a share, with its direction: "rose by 5.3%", "fell by 18.9%".
+[[nodiscard]] std::string change_words(double share);
+
+// An interval's ends: "0.519-0.530", or "-0.082 to -0.080" where a minus sign would run into
+// the dash.
+[[nodiscard]] std::string range_text(double low, double high, int decimals);
+
 // part over whole; 0 where whole is 0.
 [[nodiscard]] double share(std::uint64_t part, std::uint64_t whole);
 

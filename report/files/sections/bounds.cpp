@@ -11,13 +11,13 @@ void write_latencies(const Results& results, Json::Object& report) {
   for (const InstructionLatency& form : latencies.forms) {
     forms.emplace_back(Json::Object{{"key", form.key},
                                     {"shown", form.shown},
-                                    {"cycles", rounded(form.cycles)},
-                                    {"carried", rounded(form.carried)},
+                                    {"cycles", form.cycles},
+                                    {"carried", form.carried},
                                     {"plausible", form.plausible}});
   }
   report.emplace_back("latencies_clock",
-                      Json::Object{{"before_ghz", optional_number(latencies.clock_before_ghz)},
-                                   {"after_ghz", optional_number(latencies.clock_after_ghz)},
+                      Json::Object{{"before_ghz", kept(latencies.clock_before_ghz)},
+                                   {"after_ghz", kept(latencies.clock_after_ghz)},
                                    {"ghz", optional_number(latencies.ghz())}});
   report.emplace_back("latencies", std::move(forms));
 }
@@ -118,7 +118,7 @@ void write_latency_bounds(const Results& results, Json::Object& report) {
     }
     bounds.emplace_back(Json::Object{
         {"kernel", bound.kernel},
-        {"cycles_per_pass", rounded(bound.cycles_per_pass)},
+        {"cycles_per_pass", bound.cycles_per_pass},
         {"chain", bound.chain},
         {"unmeasured", std::move(unmeasured)},
         {"branches", bound.branches},

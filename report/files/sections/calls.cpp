@@ -96,7 +96,7 @@ void write_calls(const Results& results, Json::Object& report) {
     in_order.emplace_back(
         Json::Object{{"kernel", timings.kernel},
                      {"pairs", timings.pairs},
-                     {"passes_of_two", rounded(timings.passes_of_two)},
+                     {"passes_of_two", timings.passes_of_two},
                      {"ns_per_call_runs", numbers(timings.own_order_ns_per_call)},
                      {"cycles_per_call", cycles(ghz, median(timings.own_order_ns_per_call))}});
   }

@@ -14,10 +14,12 @@ void write_model(const Results& results, Json::Object& report) {
       };
       model_kernels.emplace_back(Json::Object{
           {"kernel", kernel.kernel},
-          {"cycles_per_pass", rounded(kernel.cycles_per_pass)},
-          {"block_rthroughput", rounded(kernel.block_rthroughput)},
+          {"cycles_per_pass", kernel.cycles_per_pass},
+          {"block_rthroughput", kernel.block_rthroughput},
           {"bound", kernel.bound},
           {"critical_sequence", kernel.critical},
+          {"slowest", optional_text(kernel.slowest)},
+          {"slowest_latency", kernel.slowest_latency},
           {"measured_cycles_per_pass", measured(&ModelAgainstMeasure::measured_cycles_per_pass)},
           {"cycles_per_call", measured(&ModelAgainstMeasure::model_cycles_per_call)},
           {"measured_cycles_per_call", measured(&ModelAgainstMeasure::measured_cycles_per_call)},
@@ -43,6 +45,13 @@ void read_model(Reader& read, const Json& report, Results& results) {
         {read.kernel(row, "kernel", false), read.number(row, "cycles_per_pass", WORK_CYCLES),
          read.number(row, "block_rthroughput", SOME_CYCLES), read.text(row, "bound", 400),
          read.text(row, "critical_sequence", 600), "", 0});
+    // The instruction of the critical sequence with the longest latency, written since the
+    // text of a file is the run's own; none in an older file.
+    if (const Json* slowest = row.find("slowest");
+        slowest != nullptr && slowest->get<std::string>() != nullptr) {
+      processor.kernels.back().slowest = read.text(row, "slowest", 60);
+      processor.kernels.back().slowest_latency = read.number(row, "slowest_latency", SOME_CYCLES);
+    }
     if (!bound_shares(processor.kernels.back().bound)) {
       read.fail(in_quotes(read.at(row, "bound")) + " gives " + processor.kernels.back().kernel +
                 " a bound whose shares are not all from 0 to 100%");
@@ -62,13 +71,13 @@ void write_counters(const Results& results, Json::Object& report) {
         kernel != nullptr && kernel->passes_per_call ? *kernel->passes_per_call : 0;
     counters.emplace_back(Json::Object{
         {"kernel", counted.kernel},
-        {"cycles_per_call", rounded(counted.cycles)},
-        {"instructions_per_call", rounded(counted.instructions)},
+        {"cycles_per_call", counted.cycles},
+        {"instructions_per_call", counted.instructions},
         {"instructions_per_pass",
          passes > 0 ? Json(rounded(counted.instructions / passes)) : Json(nullptr)},
         {"instructions_per_cycle",
          counted.cycles > 0 ? Json(rounded(counted.instructions / counted.cycles)) : Json(nullptr)},
-        {"branch_misses_per_call", rounded(counted.branch_misses)},
+        {"branch_misses_per_call", counted.branch_misses},
     });
   }
   report.emplace_back("counters", std::move(counters));

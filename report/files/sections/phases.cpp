@@ -25,18 +25,18 @@ Json figures_json(const PhaseVerdict* verdict) {
 Json phase_json(const PhaseWatch& watch, const PhaseVerdict* verdict) {
   Json::Array shares;
   for (const double share : watch.cpu_shares) {
-    shares.emplace_back(rounded(share));
+    shares.emplace_back(share);
   }
   return Json::Object{
       {"phase", watch.phase},
-      {"wall_s", rounded(watch.wall_s)},
-      {"cpu_s", optional_number(watch.cpu_s)},
+      {"wall_s", watch.wall_s},
+      {"cpu_s", kept(watch.cpu_s)},
       {"cpu_shares", std::move(shares)},
       {"involuntary_switches",
        watch.involuntary_switches ? Json(*watch.involuntary_switches) : Json(nullptr)},
-      {"stolen_share", optional_number(watch.stolen_share)},
-      {"clock_before_ghz", optional_number(watch.clock_before_ghz)},
-      {"clock_after_ghz", optional_number(watch.clock_after_ghz)},
+      {"stolen_share", kept(watch.stolen_share)},
+      {"clock_before_ghz", kept(watch.clock_before_ghz)},
+      {"clock_after_ghz", kept(watch.clock_after_ghz)},
       {"disturbed", verdict != nullptr && verdict->disturbed},
       {"disturbed_figures", figures_json(verdict)}};
 }

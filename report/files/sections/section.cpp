@@ -164,7 +164,7 @@ double rounded(double value) { return std::round(value * 1000) / 1000; }
 Json numbers(const std::vector<double>& values) {
   Json::Array array;
   for (const double value : values) {
-    array.emplace_back(rounded(value));
+    array.emplace_back(value);
   }
   return array;
 }
@@ -173,8 +173,10 @@ Json optional_number(const std::optional<double>& value) {
   return value ? Json(rounded(*value)) : Json(nullptr);
 }
 
+Json kept(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
+
 Json within(const std::optional<double>& value, const Limit& limit) {
-  return value && limit.holds(rounded(*value)) ? Json(rounded(*value)) : Json(nullptr);
+  return value && limit.holds(*value) ? Json(*value) : Json(nullptr);
 }
 
 Json optional_text(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }

@@ -96,10 +96,13 @@ T Reader::whole(const Json& object, const char* key, double low, double high) {
   return static_cast<T>(value);
 }
 
-// Writing: figures to a thousandth (more digits would only be noise), and null where a figure
-// is missing.
-[[nodiscard]] double rounded(double value);
+// Writing. A measurement, read back to work out the figures again, whole: the shortest digits
+// that read back as the same number, so that a file's figures and text are the run's own. A
+// figure worked out from them, to a thousandth (more digits would only be noise). Null where a
+// figure is missing.
 [[nodiscard]] Json numbers(const std::vector<double>& values);
+[[nodiscard]] Json kept(const std::optional<double>& value);
+[[nodiscard]] double rounded(double value);
 [[nodiscard]] Json optional_number(const std::optional<double>& value);
 [[nodiscard]] Json optional_text(const std::string& text);
 // The figure where it holds within the limit, else null: a measurement that noise left outside

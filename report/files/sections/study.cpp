@@ -26,7 +26,7 @@ void write_kernels(const Results& results, Json::Object& report) {
         {"name", kernel.name},
         {"ns_per_call", rounded(cost.ns_per_call)},
         {"ns_per_call_runs", numbers(kernel.ns_per_call)},
-        {"passes_per_call", optional_number(kernel.passes_per_call)},
+        {"passes_per_call", kept(kernel.passes_per_call)},
         {"ns_per_pass", optional_number(cost.ns_per_pass)},
         {"cycles_per_call", optional_number(cost.cycles_per_call)},
         {"cycles_per_pass", optional_number(cost.cycles_per_pass)},
@@ -57,7 +57,7 @@ void write_sweep(const Results& results, Json::Object& report) {
                                     {"ns_per_call", rounded(median(point.ns_per_call))},
                                     {"ns_per_call_runs", numbers(point.ns_per_call)},
                                     {"cycles_per_call", cycles(ghz, median(point.ns_per_call))},
-                                    {"passes_per_call", optional_number(point.passes_per_call)}});
+                                    {"passes_per_call", kept(point.passes_per_call)}});
   }
   report.emplace_back("sweep", std::move(sweep));
 }
@@ -78,9 +78,8 @@ void read_sweep(Reader& read, const Json& report, Results& results) {
 void write_passes_per_bit(const Results& results, Json::Object& report) {
   Json::Array fits;
   for (const PassesPerBit& fit : results.study.passes_per_bit) {
-    fits.emplace_back(Json::Object{{"kernel", fit.kernel},
-                                   {"measured", std::round(fit.measured * 1e5) / 1e5},
-                                   {"theory", std::round(fit.theory * 1e5) / 1e5}});
+    fits.emplace_back(
+        Json::Object{{"kernel", fit.kernel}, {"measured", fit.measured}, {"theory", fit.theory}});
   }
   report.emplace_back("passes_per_bit", std::move(fits));
 }

@@ -25,14 +25,36 @@ TEST(ParseJson, ReadsValuesAndRejectsWhatIsNotJson) {
                           "[1e]", "[-]",   "[0x10]", "[Infinity]",   "[NaN]"}) {
     EXPECT_FALSE(parse_json(bad, error)) << bad;
   }
-  EXPECT_FALSE(parse_json("[1e400]", error));
-  EXPECT_EQ(error, "line 1: a number out of range");
+  for (const char* huge : {"[1e400]", "[-1e400]", "[0.001e312]", "[1000e306]"}) {
+    EXPECT_FALSE(parse_json(huge, error)) << huge;
+    EXPECT_EQ(error, "line 1: a number out of range");
+  }
+  // Too small for a double: as near 0 as one gets, as a JSON tool writes a value it rounded.
+  for (const char* tiny : {"1e-400", "-1e-400", "0.0000001e-320", "1000e-330", "0e-999999"}) {
+    const std::optional<Json> zero = parse_json(tiny, error);
+    ASSERT_TRUE(zero) << tiny << ": " << error;
+    EXPECT_EQ(*zero->get<double>(), 0.0) << tiny;
+  }
   for (const char* good : {"0", "-0", "[10]", "[-0.5e-3]", "[1E+2]", "[2.25]"}) {
     EXPECT_TRUE(parse_json(good, error)) << good << ": " << error;
   }
   EXPECT_FALSE(parse_json(std::string(100, '[') + std::string(100, ']'), error));
   EXPECT_FALSE(parse_json("{\n\n  \"a\": }", error));
   EXPECT_EQ(error, "line 3: expected a value");
+}
+
+// A UTF-8 file as Windows tools write it, with a byte-order mark before the text: the mark is
+// read as nothing; anywhere else it is no JSON.
+TEST(ParseJson, ReadsAByteOrderMarkAsNothing) {
+  std::string error;
+  const std::optional<Json> json = parse_json("\xEF\xBB\xBF{\"a\": 1}", error);
+  ASSERT_TRUE(json) << error;
+  EXPECT_EQ(*json->find("a")->get<double>(), 1);
+  EXPECT_FALSE(
+      parse_json("{\"a\": \xEF\xBB\xBF"
+                 "1}",
+                 error));
+  EXPECT_FALSE(parse_json("\xEF\xBB{}", error));
 }
 
 // A JSON tool may re-save a report with every letter beyond ASCII escaped: it reads the same.

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "report/text/report_text.h"
 #include "study/stats.h"
 #include "tests/report/key_table.h"
 #include "tests/report/sample_results.h"
@@ -57,6 +58,25 @@ TEST(ResultsJson, GivesCyclesAsNsTimesTheClock) {
   }
   EXPECT_EQ(checked, 6U + 6U * 32U);
   EXPECT_NEAR(*json.find("mispredicted_branch")->find("cycles")->get<double>(), 4.8 * 3.0, 0.002);
+}
+
+// A file keeps its measurements whole, so that its figures, worked out again, and its text are
+// the run's own: a clock of 3.00049 GHz and a call of 80.00691 ns show 240.1 cycles in both,
+// where a thousandth's rounding would make the file's 240.0.
+TEST(ResultsJson, ReadsBackToTheRunsOwnText) {
+  Results written = sample_results();
+  written.study.clock_before_ghz = 2.95049;
+  written.study.clock_after_ghz = 3.05049;
+  for (double& ns : written.study.kernels[0].ns_per_call) {
+    ns += 0.00691;
+  }
+  const Results run = worked(written);
+  std::string error;
+  const std::optional<Results> read = results_from_json(results_to_json(run), error);
+  ASSERT_TRUE(read) << error;
+  const std::string text = format_report(run);
+  EXPECT_NE(text.find("  gcd_euclid_u     80.0   240.1"), std::string::npos) << text;
+  EXPECT_EQ(format_report(*read), text);
 }
 
 TEST(ResultsJson, ReadsBackWhatWasWritten) {

@@ -44,6 +44,9 @@ TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
   EXPECT_EQ(row_of(table, "mpn_gcd_1_u ns/call"),
             "  mpn_gcd_1_u ns/call                  -     54.00         -");
   EXPECT_EQ(row_of(table, "fast_binary_u ns/call"), "");  // only in the old report
+  // The dash of a figure the old report lacks, said as such.
+  EXPECT_NE(table.find("  - in the old column: a figure not in the old report"), std::string::npos)
+      << table;
   EXPECT_EQ(table.find("other settings"), std::string::npos) << table;
 }
 

@@ -68,7 +68,8 @@ TEST(FormatReport, AnswersEachQuestionInWholeSentences) {
             });
   EXPECT_FALSE(contains(text, "Noisy")) << text;
   EXPECT_FALSE(contains(text, "from its constant")) << text;
-  EXPECT_FALSE(contains(text, "The clock moved")) << text;
+  EXPECT_FALSE(contains(text, "The clock fell")) << text;
+  EXPECT_FALSE(contains(text, "The clock rose")) << text;
 }
 
 // Without a clock (a processor it cannot be measured on), the same in ns.
@@ -133,11 +134,14 @@ TEST(FormatReport, SaysSoWhenTheClockMoved) {
   results.study.clock_after_ghz = 2.8;
   EXPECT_TRUE(
       contains(format_report(worked(results)),
-               "  The clock moved by -12.5% during the report (3.20 GHz before the study,\n"
-               "  2.80 GHz after): turbo or power limits at work. Cycles use the mean of the\n"
-               "  two, and are as uncertain as the clock.\n"));
+               "  The clock fell by 12.5% during the report (3.20 GHz before the study, 2.80 GHz\n"
+               "  after): turbo or power limits at work. Cycles use the mean of the two, and are\n"
+               "  as uncertain as the clock.\n"))
+      << format_report(worked(results));
+  results.study.clock_after_ghz = 3.4;
+  EXPECT_TRUE(contains(format_report(worked(results)), "  The clock rose by 6.2% during"));
   results.study.clock_after_ghz = 3.05;  // 4.7%
-  EXPECT_FALSE(contains(format_report(worked(results)), "The clock moved"));
+  EXPECT_FALSE(contains(format_report(worked(results)), "The clock fell"));
 }
 
 // The model against the measurement, by hand: gcd_euclid_u's pass 80 ns / 19 at 3 GHz is
@@ -337,6 +341,20 @@ TEST(FormatReport, MakesNoRatioOfATimeTooSmallToTime) {
   EXPECT_FALSE(contains(text, "% of gcd_binary_u")) << text;
   EXPECT_FALSE(contains(text, "Finding: the model and the measurement part for gcd_binary_u"))
       << text;
+}
+
+// A disturbed figure is named where it is used: its row in its table marked, and the mark said.
+TEST(FormatReport, MarksTheDisturbedFiguresInTheirTables) {
+  Results results = sample_results();
+  results.benchmarks[2].runs_ms = {400, 500, 500, 400, 500};
+  results.study.kernels[2].ns_per_call = {40, 80, 80, 40, 80};
+  const std::string text = format_report(worked(results));
+  expect_whole(
+      text, {"  bench_binary_u     5   500.0    400    500    50.0  0.625 (0.497-0.633) *\n",
+             "  *: its runs spread more than a quiet run's, timed while the machine was\n",
+             "  gcd_binary_u     80.0   240.0  20.700  3.86   11.59  1.000 (0.497-1.013) *\n",
+             "  *: its repetitions spread more than a quiet run's, timed while the machine was\n"});
+  EXPECT_FALSE(contains(format_report(sample_results()), " *\n"));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ TEST(SideBySide, SetsTheReportsInColumnsUnderTheirMachines) {
            "  machine                    -                virtual (KVM)    -\n"
            "  clock                      -                3.00 GHz         -\n"
            "  compiler                   g++ 12.2.0       g++ 12           clang++ 14.0.6\n",
+           "  pairs in process           1000000          1000000          1000000\n",
            "  binary speed-up, unsigned  1.82 (1.80-1.84) 2.00 (-)         1.54 (1.53-1.56)\n"
            "  binary speed-up, signed    -                2.60 (-)         -\n",
            "  cycles per pass\n"

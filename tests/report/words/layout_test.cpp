@@ -30,4 +30,16 @@ TEST(RatioWords, KeepTheDigitsThatTellTheRatio) {
   EXPECT_EQ(ratio_words(123.4), "123");
 }
 
+// An interval whose ends are negative reads "-0.082 to -0.080", never "-0.082--0.080".
+TEST(RangeText, KeepsAMinusSignApartFromTheDash) {
+  EXPECT_EQ(range_text(0.519, 0.530, 3), "0.519-0.530");
+  EXPECT_EQ(range_text(-0.082, -0.080, 3), "-0.082 to -0.080");
+  EXPECT_EQ(range_text(-0.1, 0.2, 1), "-0.1 to 0.2");
+}
+
+TEST(ChangeWords, SayWhichWayAFigureMoved) {
+  EXPECT_EQ(change_words(-0.189), "fell by 18.9%");
+  EXPECT_EQ(change_words(0.053), "rose by 5.3%");
+}
+
 }  // namespace
