@@ -75,8 +75,8 @@ void print(const std::string& text, const std::vector<WrittenFile>& written) {
 
 Options options_or_usage(int argc, char** argv) {
   std::map<std::string, std::string> environment;
-  for (const char* name : {"GCD_REPORT_RUNS", "GCD_REPORT_TIMEOUT"}) {
-    if (const char* value = std::getenv(name)) {
+  for (const std::string& name : option_variables()) {
+    if (const char* value = std::getenv(name.c_str())) {
       environment[name] = value;
     }
   }

@@ -1,6 +1,7 @@
 // Parsing the report's command line.
 #include "report/options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -153,19 +154,186 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
   return true;
 }
 
-bool from_environment(const std::map<std::string, std::string>& environment, const char* variable,
-                      unsigned& target, unsigned low, unsigned high, std::string& error) {
-  const auto found = environment.find(variable);
+// The options a variable of the environment sets, where the command line leaves them unset.
+struct OptionVariable {
+  const char* variable;
+  const char* long_name;
+  unsigned Options::*target;
+  unsigned low;
+  unsigned high;
+};
+constexpr OptionVariable OPTION_VARIABLES[] = {
+    {"GCD_REPORT_RUNS", "runs", &Options::runs, 1, MAX_RUNS},
+    {"GCD_REPORT_TIMEOUT", "timeout", &Options::timeout_s, 1, 86400},
+};
+
+bool from_environment(const std::map<std::string, std::string>& environment,
+                      const OptionVariable& option, Options& options, std::string& error) {
+  const auto found = environment.find(option.variable);
   if (found == environment.end() || found->second.empty()) {
     return true;
   }
-  const std::optional<unsigned> value = parse_number(found->second, low, high);
+  const std::optional<unsigned> value = parse_number(found->second, option.low, option.high);
   if (!value) {
-    error = std::string(variable) + " must be a whole number from " + std::to_string(low) + " to " +
-            std::to_string(high) + ", not '" + shown(found->second) + "'";
+    error = std::string(option.variable) + " must be a whole number from " +
+            std::to_string(option.low) + " to " + std::to_string(option.high) + ", not '" +
+            shown(found->second) + "'";
     return false;
   }
-  target = *value;
+  options.*option.target = *value;
+  return true;
+}
+
+// The command line as read so far: the options, the words that are none, and which options it
+// gave.
+struct Scanned {
+  Options options;
+  std::vector<std::string> positionals;  // programs as NAME=PATH, reports side by side, A and B
+  std::vector<std::string> given;        // long names: an option given wins over its variable
+  std::string idle_with_side_by_side;    // the first option given that does nothing there
+  std::string idle_with_trace;
+  bool options_ended = false;  // after "--", every word is a positional
+};
+
+// What a word of the command line is: an option, long ("--runs", "--runs=5", a unique prefix)
+// or short ("-r", "-r5"), with its value where the word holds one; no option (option nullptr);
+// or a wrong one (wrong, with the reason in error).
+struct Word {
+  const KnownOption* option = nullptr;
+  std::optional<std::string> value;
+  std::string written;  // the option as written, for messages
+  bool wrong = false;
+};
+
+Word word_of(const std::string& argument, bool options_ended, std::string& error) {
+  Word word;
+  const bool long_form = !options_ended && argument.starts_with("--");
+  // A negative number is no option, nor a number signed twice.
+  const bool short_form = !options_ended && !long_form && argument.size() > 1 &&
+                          argument[0] == '-' && (argument[1] < '0' || argument[1] > '9') &&
+                          argument[1] != '+';
+  if (!long_form && !short_form) {
+    return word;
+  }
+  const std::size_t equals = argument.find('=');
+  word.option =
+      long_form ? find_long(argument.substr(2, equals - 2), error) : find_short(argument[1], error);
+  if (word.option == nullptr) {
+    word.wrong = true;
+    return word;
+  }
+  word.written =
+      long_form ? std::string("--") + word.option->long_name : std::string("-") + argument[1];
+  if (long_form && equals != std::string::npos) {
+    word.value = argument.substr(equals + 1);
+    error = "option '" + word.written + "' doesn't allow an argument";
+  } else if (short_form && argument.size() > 2) {
+    word.value = argument.substr(2);
+    error = "option '" + word.written + "' takes no argument, not '" + shown(*word.value) + "'";
+  }
+  word.wrong = word.value && !word.option->takes_value;
+  return word;
+}
+
+// Takes the word at i, and the next as the value of an option that needs one; false with the
+// reason where the word or its value is wrong.
+bool take_argument(const std::vector<std::string>& arguments, std::size_t& i, Scanned& scanned,
+                   std::string& error) {
+  const std::string& argument = arguments[i];
+  if (!scanned.options_ended && argument == "--") {
+    scanned.options_ended = true;
+    return true;
+  }
+  Word word = word_of(argument, scanned.options_ended, error);
+  if (word.wrong) {
+    return false;
+  }
+  if (word.option == nullptr) {
+    scanned.positionals.push_back(argument);
+    return true;
+  }
+  const KnownOption* known = word.option;
+  std::optional<std::string>& value = word.value;
+  const std::string& written = word.written;
+  if (known->takes_value && !value) {
+    if (i + 1 >= arguments.size()) {
+      error = "option '" + written + "' requires an argument";
+      return false;
+    }
+    value = arguments[++i];
+  }
+  if (!apply(scanned.options, *known, value.value_or(""), error)) {
+    return false;
+  }
+  scanned.given.emplace_back(known->long_name);
+  if (!known->side_by_side && scanned.idle_with_side_by_side.empty()) {
+    scanned.idle_with_side_by_side = written;
+  }
+  if (!known->trace && scanned.idle_with_trace.empty()) {
+    scanned.idle_with_trace = written;
+  }
+  return true;
+}
+
+// --trace: its two words, and no option that sets up a run.
+bool finish_trace(Scanned& scanned, std::string& error) {
+  if (!scanned.idle_with_trace.empty()) {
+    error = scanned.idle_with_trace + " does nothing with --trace, which runs nothing";
+    return false;
+  }
+  if (scanned.positionals.size() != 2) {
+    error = "--trace takes two numbers, A and B";
+    return false;
+  }
+  std::uint32_t* words[] = {&scanned.options.trace_first, &scanned.options.trace_second};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::optional<std::uint32_t> word = parse_trace_word(scanned.positionals[i], error);
+    if (!word) {
+      error = "--trace: " + error;
+      return false;
+    }
+    *words[i] = *word;
+  }
+  return true;
+}
+
+// --side-by-side: two report files or more, and no option that sets up a run.
+bool finish_side_by_side(Scanned& scanned, std::string& error) {
+  if (!scanned.idle_with_side_by_side.empty()) {
+    error =
+        scanned.idle_with_side_by_side + " does nothing with --side-by-side, which runs nothing";
+    return false;
+  }
+  if (scanned.positionals.size() < 2) {
+    error = "--side-by-side takes two report files or more";
+    return false;
+  }
+  scanned.options.side_by_side_files = scanned.positionals;
+  return true;
+}
+
+// A run: its programs as NAME=PATH, and from the environment what the command line left unset.
+bool finish_run(Scanned& scanned, const std::map<std::string, std::string>& environment,
+                std::string& error) {
+  for (const std::string& argument : scanned.positionals) {
+    const std::size_t equals = argument.find('=');
+    if (equals == std::string::npos || equals == 0) {
+      error = "unexpected argument '" + shown(argument) + "' (a program is given as NAME=PATH)";
+      return false;
+    }
+    if (equals + 1 == argument.size()) {
+      error = "no path in '" + shown(argument) + "' (a program is given as NAME=PATH)";
+      return false;
+    }
+    scanned.options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
+  }
+  for (const OptionVariable& option : OPTION_VARIABLES) {
+    const bool given = std::find(scanned.given.begin(), scanned.given.end(), option.long_name) !=
+                       scanned.given.end();
+    if (!given && !from_environment(environment, option, scanned.options, error)) {
+      return false;
+    }
+  }
   return true;
 }
 
@@ -184,130 +352,29 @@ std::optional<unsigned> parse_number(const std::string& text, unsigned low, unsi
 std::optional<Options> parse_options(const std::vector<std::string>& arguments,
                                      const std::map<std::string, std::string>& environment,
                                      std::string& error) {
-  Options options;
-  std::vector<std::string> positionals;  // programs as NAME=PATH, or reports side by side
-  bool runs_given = false;               // an option on the command line wins over its variable
-  bool timeout_given = false;
-  bool options_ended = false;
-  std::string idle_with_side_by_side;  // the first option given that does nothing there
-  std::string idle_with_trace;
+  Scanned scanned;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const KnownOption* known = nullptr;
-    std::optional<std::string> value;
-    std::string written;  // the option as written, for messages
-    if (!options_ended && argument == "--") {
-      options_ended = true;
-      continue;
-    }
-    if (!options_ended && argument.starts_with("--")) {
-      const std::size_t equals = argument.find('=');
-      known = find_long(argument.substr(2, equals - 2), error);
-      if (known == nullptr) {
-        return std::nullopt;
-      }
-      written = std::string("--") + known->long_name;
-      if (equals != std::string::npos) {
-        if (!known->takes_value) {
-          error = "option '" + written + "' doesn't allow an argument";
-          return std::nullopt;
-        }
-        value = argument.substr(equals + 1);
-      }
-    } else if (!options_ended && argument.size() > 1 && argument[0] == '-' &&
-               (argument[1] < '0' || argument[1] > '9') &&
-               argument[1] != '+') {  // a negative number is none, nor a number signed twice
-      known = find_short(argument[1], error);
-      if (known == nullptr) {
-        return std::nullopt;
-      }
-      written = std::string("-") + argument[1];
-      if (argument.size() > 2) {
-        if (!known->takes_value) {
-          error =
-              "option '" + written + "' takes no argument, not '" + shown(argument.substr(2)) + "'";
-          return std::nullopt;
-        }
-        value = argument.substr(2);
-      }
-    } else {
-      positionals.push_back(argument);
-      continue;
-    }
-    if (known->takes_value && !value) {
-      if (i + 1 >= arguments.size()) {
-        error = "option '" + written + "' requires an argument";
-        return std::nullopt;
-      }
-      value = arguments[++i];
-    }
-    if (!apply(options, *known, value.value_or(""), error)) {
+    if (!take_argument(arguments, i, scanned, error)) {
       return std::nullopt;
     }
-    runs_given = runs_given || known->short_name == 'r';
-    timeout_given = timeout_given || known->short_name == 't';
-    if (!known->side_by_side && idle_with_side_by_side.empty()) {
-      idle_with_side_by_side = written;
-    }
-    if (!known->trace && idle_with_trace.empty()) {
-      idle_with_trace = written;
-    }
   }
+  const Options& options = scanned.options;
   if (options.trace && options.side_by_side) {
     error = "--trace and --side-by-side: one thing at a time";
     return std::nullopt;
   }
-  if (options.trace) {
-    if (!idle_with_trace.empty()) {
-      error = idle_with_trace + " does nothing with --trace, which runs nothing";
-      return std::nullopt;
-    }
-    if (positionals.size() != 2) {
-      error = "--trace takes two numbers, A and B";
-      return std::nullopt;
-    }
-    std::uint32_t* words[] = {&options.trace_first, &options.trace_second};
-    for (std::size_t i = 0; i < 2; ++i) {
-      const std::optional<std::uint32_t> word = parse_trace_word(positionals[i], error);
-      if (!word) {
-        error = "--trace: " + error;
-        return std::nullopt;
-      }
-      *words[i] = *word;
-    }
-    return options;
+  const bool finished = options.trace          ? finish_trace(scanned, error)
+                        : options.side_by_side ? finish_side_by_side(scanned, error)
+                                               : finish_run(scanned, environment, error);
+  return finished ? std::optional<Options>(scanned.options) : std::nullopt;
+}
+
+std::vector<std::string> option_variables() {
+  std::vector<std::string> variables;
+  for (const OptionVariable& option : OPTION_VARIABLES) {
+    variables.emplace_back(option.variable);
   }
-  if (options.side_by_side) {
-    if (!idle_with_side_by_side.empty()) {
-      error = idle_with_side_by_side + " does nothing with --side-by-side, which runs nothing";
-      return std::nullopt;
-    }
-    if (positionals.size() < 2) {
-      error = "--side-by-side takes two report files or more";
-      return std::nullopt;
-    }
-    options.side_by_side_files = positionals;
-    return options;
-  }
-  for (const std::string& argument : positionals) {
-    const std::size_t equals = argument.find('=');
-    if (equals == std::string::npos || equals == 0) {
-      error = "unexpected argument '" + shown(argument) + "' (a program is given as NAME=PATH)";
-      return std::nullopt;
-    }
-    if (equals + 1 == argument.size()) {
-      error = "no path in '" + shown(argument) + "' (a program is given as NAME=PATH)";
-      return std::nullopt;
-    }
-    options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
-  }
-  if ((!runs_given &&
-       !from_environment(environment, "GCD_REPORT_RUNS", options.runs, 1, MAX_RUNS, error)) ||
-      (!timeout_given &&
-       !from_environment(environment, "GCD_REPORT_TIMEOUT", options.timeout_s, 1, 86400, error))) {
-    return std::nullopt;
-  }
-  return options;
+  return variables;
 }
 
 std::string usage() {

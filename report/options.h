@@ -46,4 +46,7 @@ struct Options {
 [[nodiscard]] std::optional<std::uint32_t> parse_trace_word(std::string_view text,
                                                             std::string& error);
 
+// The variables of the environment that set options: "GCD_REPORT_RUNS", ...
+[[nodiscard]] std::vector<std::string> option_variables();
+
 [[nodiscard]] std::string usage();

@@ -179,132 +179,159 @@ void add_all(std::vector<std::string>& to, const std::vector<std::string>& from)
   to.insert(to.end(), from.begin(), from.end());
 }
 
+// How an x86 instruction reads and writes registers and flags, kind by kind.
+enum class X86Kind {
+  move,         // reads its sources, writes its destination
+  arithmetic,   // reads both, writes the destination and the flags (a zeroing idiom reads none)
+  compare,      // reads both, writes the flags
+  shift,        // reads both, writes the destination and the flags
+  flagless,     // shrx, shlx, sarx, blsr: reads its sources, writes its destination
+  count,        // tzcnt, lzcnt, popcnt, bsf, bsr: reads its source, writes its destination
+  select,       // cmov: reads both and the flags, writes the destination
+  set,          // setcc: reads the flags, writes its destination
+  divide,       // div, idiv and the one-operand mul and imul: eax and edx, in and out
+  multiply,     // the two- and three-operand imul
+  extend_to_d,  // cltd, cdq: eax into edx
+  extend_a,     // cltq, cdqe: eax into rax
+  unary,        // neg, inc, dec, not, bswap
+  exchange,     // xchg: both ways
+  branch,       // a conditional jump: reads the flags
+  none,         // jmp, nop, ret: nothing the chain follows
+  unknown,
+};
+
+X86Kind x86_kind(std::string_view name, std::size_t operands) {
+  static constexpr std::pair<std::string_view, X86Kind> KINDS[] = {
+      {"mov", X86Kind::move},        {"movzx", X86Kind::move},     {"movzbl", X86Kind::move},
+      {"movzwl", X86Kind::move},     {"movsbl", X86Kind::move},    {"movswl", X86Kind::move},
+      {"movslq", X86Kind::move},     {"lea", X86Kind::move},       {"add", X86Kind::arithmetic},
+      {"sub", X86Kind::arithmetic},  {"and", X86Kind::arithmetic}, {"or", X86Kind::arithmetic},
+      {"xor", X86Kind::arithmetic},  {"adc", X86Kind::arithmetic}, {"sbb", X86Kind::arithmetic},
+      {"andn", X86Kind::arithmetic}, {"cmp", X86Kind::compare},    {"test", X86Kind::compare},
+      {"shr", X86Kind::shift},       {"shl", X86Kind::shift},      {"sar", X86Kind::shift},
+      {"sal", X86Kind::shift},       {"rol", X86Kind::shift},      {"ror", X86Kind::shift},
+      {"shrx", X86Kind::flagless},   {"shlx", X86Kind::flagless},  {"sarx", X86Kind::flagless},
+      {"blsr", X86Kind::flagless},   {"tzcnt", X86Kind::count},    {"lzcnt", X86Kind::count},
+      {"popcnt", X86Kind::count},    {"bsf", X86Kind::count},      {"bsr", X86Kind::count},
+      {"div", X86Kind::divide},      {"idiv", X86Kind::divide},    {"cltd", X86Kind::extend_to_d},
+      {"cdq", X86Kind::extend_to_d}, {"cltq", X86Kind::extend_a},  {"cdqe", X86Kind::extend_a},
+      {"neg", X86Kind::unary},       {"not", X86Kind::unary},      {"inc", X86Kind::unary},
+      {"dec", X86Kind::unary},       {"bswap", X86Kind::unary},    {"xchg", X86Kind::exchange},
+      {"jmp", X86Kind::none},        {"nop", X86Kind::none},       {"nopl", X86Kind::none},
+      {"nopw", X86Kind::none},       {"ret", X86Kind::none},
+  };
+  for (const auto& [known, kind] : KINDS) {
+    if (name == known) {
+      return kind;
+    }
+  }
+  if (name == "mul" || name == "imul") {
+    return operands == 1 ? X86Kind::divide : X86Kind::multiply;
+  }
+  if (name.size() > 4 && name.starts_with("cmov")) {
+    return X86Kind::select;
+  }
+  if (name.size() > 3 && name.starts_with("set")) {
+    return X86Kind::set;
+  }
+  return name.size() > 1 && name.starts_with('j') ? X86Kind::branch : X86Kind::unknown;
+}
+
+// The mnemonic as the analysis knows it: the size suffix dropped where it has one (movl, shrl).
+std::string_view x86_name(std::string_view mnemonic) {
+  const auto known = [](std::string_view name) { return x86_kind(name, 2) != X86Kind::unknown; };
+  if (!known(mnemonic) && mnemonic.size() > 1 &&
+      std::string_view("bwlq").find(mnemonic.back()) != std::string_view::npos &&
+      known(mnemonic.substr(0, mnemonic.size() - 1))) {
+    mnemonic.remove_suffix(1);
+  }
+  return mnemonic;
+}
+
+// The registers an instruction's operands name: all of them; what its sources and an address
+// of its destination read; the register it writes, where its destination is one.
+struct X86Operands {
+  std::vector<std::string> all;
+  std::vector<std::string> sources;
+  std::vector<std::string> written;
+};
+
+X86Operands x86_operands(const std::vector<std::string_view>& operands) {
+  X86Operands registers;
+  for (const std::string_view operand : operands) {
+    add_all(registers.all, x86_registers(operand));
+  }
+  const std::string_view destination = operands.empty() ? std::string_view() : operands.back();
+  if (is_register(destination)) {
+    registers.written = x86_registers(destination);
+  }
+  for (std::size_t i = 0; i + 1 < operands.size(); ++i) {
+    add_all(registers.sources, x86_registers(operands[i]));
+  }
+  if (!is_register(destination)) {
+    add_all(registers.sources, x86_registers(destination));
+  }
+  return registers;
+}
+
 // An x86 instruction in AT&T syntax: sources first, the destination last.
 void decode_x86(DecodedInstruction& decoded, std::string_view mnemonic,
                 const std::vector<std::string_view>& operands) {
-  static constexpr std::string_view KNOWN[] = {
-      "mov", "movzx", "movzbl", "movzwl", "movsbl", "movswl", "movslq", "add",  "sub",
-      "and", "or",    "xor",    "adc",    "sbb",    "cmp",    "test",   "shr",  "shl",
-      "sar", "sal",   "rol",    "ror",    "tzcnt",  "lzcnt",  "popcnt", "bsf",  "bsr",
-      "div", "idiv",  "mul",    "imul",   "cltd",   "cdq",    "cltq",   "cdqe", "neg",
-      "not", "inc",   "dec",    "lea",    "jmp",    "nop",    "nopl",   "nopw", "xchg",
-      "ret", "bswap", "shrx",   "shlx",   "sarx",   "blsr",   "andn"};
-  const auto known = [&](std::string_view name) {
-    return std::find(std::begin(KNOWN), std::end(KNOWN), name) != std::end(KNOWN) ||
-           (name.size() > 4 && name.starts_with("cmov")) ||
-           (name.size() > 3 && name.starts_with("set")) ||
-           (name.size() > 1 && name.starts_with('j'));
-  };
-  std::string_view name = mnemonic;
-  if (!known(name) && name.size() > 1 &&
-      std::string_view("bwlq").find(name.back()) != std::string_view::npos &&
-      known(name.substr(0, name.size() - 1))) {
-    name.remove_suffix(1);  // movl, shrl: the size suffix
-  }
+  const std::string_view name = x86_name(mnemonic);
   decoded.form = std::string(name);
-  std::vector<std::string> all;  // every register the operands name
-  for (const std::string_view operand : operands) {
-    add_all(all, x86_registers(operand));
-  }
-  const std::string_view destination = operands.empty() ? std::string_view() : operands.back();
-  const std::vector<std::string> written =
-      is_register(destination) ? x86_registers(destination) : std::vector<std::string>{};
-  // What the sources and an address of the destination read.
-  std::vector<std::string> sources;
-  for (std::size_t i = 0; i + 1 < operands.size(); ++i) {
-    add_all(sources, x86_registers(operands[i]));
-  }
-  if (!is_register(destination)) {
-    add_all(sources, x86_registers(destination));
-  }
+  const X86Operands registers = x86_operands(operands);
   auto& reads = decoded.reads;
   auto& writes = decoded.writes;
-  const auto flags_out = [&] { writes.emplace_back("flags"); };
-  if (name == "mov" || name.starts_with("movz") || name.starts_with("movs") || name == "lea") {
-    add_all(reads, sources);
-    add_all(writes, written);
-  } else if (name == "xor" || name == "sub" || name == "sbb") {
-    // A register with itself: a zeroing idiom, which waits for nothing (sbb for the carry).
-    const bool idiom = operands.size() == 2 && operands[0] == operands[1] && name != "sbb";
-    if (!idiom) {
-      add_all(reads, all);
+  const auto read = [&](const std::vector<std::string>& these) { add_all(reads, these); };
+  const auto write = [&](const std::vector<std::string>& these) { add_all(writes, these); };
+  switch (x86_kind(name, operands.size())) {
+    case X86Kind::move:
+    case X86Kind::flagless: read(registers.sources), write(registers.written); break;
+    case X86Kind::arithmetic: {
+      // A register with itself: a zeroing idiom, which waits for nothing (sbb for the carry).
+      const bool idiom = operands.size() == 2 && operands[0] == operands[1] && name != "sbb";
+      read(idiom ? std::vector<std::string>{} : registers.all);
+      read(name == "adc" || name == "sbb" ? std::vector<std::string>{"flags"}
+                                          : std::vector<std::string>{});
+      write(registers.written), write({"flags"});
+      break;
     }
-    if (name == "sbb") {
-      reads.emplace_back("flags");
-    }
-    add_all(writes, written);
-    flags_out();
-  } else if (name == "add" || name == "and" || name == "or" || name == "adc" || name == "andn") {
-    add_all(reads, all);
-    if (name == "adc") {
-      reads.emplace_back("flags");
-    }
-    add_all(writes, written);
-    flags_out();
-  } else if (name == "cmp" || name == "test") {
-    add_all(reads, all);
-    flags_out();
-  } else if (name == "shr" || name == "shl" || name == "sar" || name == "sal" || name == "rol" ||
-             name == "ror") {
-    add_all(reads, all);
-    add_all(writes, written);
-    flags_out();
-    if (name == "shr") {
-      const bool by_cl = operands.size() == 2 && operands[0] == "%cl";
-      decoded.form = by_cl ? "shr_cl" : "shr_1";
-    }
-  } else if (name == "shrx" || name == "shlx" || name == "sarx" || name == "blsr") {
-    add_all(reads, sources);
-    add_all(writes, written);
-  } else if (name == "tzcnt" || name == "lzcnt" || name == "popcnt" || name == "bsf" ||
-             name == "bsr") {
-    add_all(reads, sources);
-    if (name == "bsf" || name == "bsr") {
-      add_all(reads, written);  // a zero source leaves the destination as it was
-    }
-    add_all(writes, written);
-    flags_out();
-  } else if (name.starts_with("cmov")) {
-    add_all(reads, all);
-    reads.emplace_back("flags");
-    add_all(writes, written);
-  } else if (name.starts_with("set")) {
-    reads.emplace_back("flags");
-    add_all(writes, written);
-  } else if (name == "div" || name == "idiv" || (name == "mul" && operands.size() == 1) ||
-             (name == "imul" && operands.size() == 1)) {
-    add_all(reads, all);
-    reads.emplace_back("a");
-    reads.emplace_back("d");
-    writes.emplace_back("a");
-    writes.emplace_back("d");
-    flags_out();
-  } else if (name == "imul" || name == "mul") {
-    add_all(reads, operands.size() == 3 ? sources : all);
-    add_all(writes, written);
-    flags_out();
-  } else if (name == "cltd" || name == "cdq") {
-    reads.emplace_back("a");
-    writes.emplace_back("d");
-  } else if (name == "cltq" || name == "cdqe") {
-    reads.emplace_back("a");
-    writes.emplace_back("a");
-  } else if (name == "neg" || name == "inc" || name == "dec" || name == "not" || name == "bswap") {
-    add_all(reads, all);
-    add_all(writes, written);
-    if (name != "not" && name != "bswap") {
-      flags_out();
-    }
-  } else if (name == "xchg") {
-    add_all(reads, all);
-    add_all(writes, all);
-  } else if (name.starts_with('j') && name != "jmp") {
-    reads.emplace_back("flags");
-  } else if (!known(name)) {
-    decoded.known = false;
-    add_all(reads, all);
-    add_all(writes, written);
-    flags_out();
+    case X86Kind::compare: read(registers.all), write({"flags"}); break;
+    case X86Kind::shift:
+      read(registers.all), write(registers.written), write({"flags"});
+      if (name == "shr") {
+        decoded.form = operands.size() == 2 && operands[0] == "%cl" ? "shr_cl" : "shr_1";
+      }
+      break;
+    case X86Kind::count:
+      read(registers.sources);
+      if (name == "bsf" || name == "bsr") {
+        read(registers.written);  // a zero source leaves the destination as it was
+      }
+      write(registers.written), write({"flags"});
+      break;
+    case X86Kind::select: read(registers.all), read({"flags"}), write(registers.written); break;
+    case X86Kind::set: read({"flags"}), write(registers.written); break;
+    case X86Kind::divide: read(registers.all), read({"a", "d"}), write({"a", "d", "flags"}); break;
+    case X86Kind::multiply:
+      read(operands.size() == 3 ? registers.sources : registers.all);
+      write(registers.written), write({"flags"});
+      break;
+    case X86Kind::extend_to_d: read({"a"}), write({"d"}); break;
+    case X86Kind::extend_a: read({"a"}), write({"a"}); break;
+    case X86Kind::unary:
+      read(registers.all), write(registers.written);
+      if (name != "not" && name != "bswap") {
+        write({"flags"});
+      }
+      break;
+    case X86Kind::exchange: read(registers.all), write(registers.all); break;
+    case X86Kind::branch: read({"flags"}); break;
+    case X86Kind::none: break;
+    case X86Kind::unknown:
+      decoded.known = false;
+      read(registers.all), write(registers.written), write({"flags"});
+      break;
   }
 }
 
@@ -410,35 +437,36 @@ std::vector<DecodedInstruction> decode_loop(std::string_view assembly) {
   return loop;
 }
 
-std::optional<LatencyChain> longest_chain(const std::vector<DecodedInstruction>& loop,
-                                          const LatencyOf& latency_of) {
+namespace {
+
+// The loop run CHAIN_ITERATIONS times, every instruction starting when the last of what it
+// reads is ready; each run of an instruction keeps the run of the one it waited for.
+constexpr std::size_t CHAIN_ITERATIONS = 64;
+
+struct Run {
+  double finish = 0;
+  std::optional<std::size_t> waited_for;
+};
+
+struct Schedule {
+  std::vector<Run> runs;            // pass by pass, instruction by instruction
+  std::vector<double> end_of_pass;  // the latest finish so far, after each pass
+};
+
+Schedule schedule(const std::vector<DecodedInstruction>& loop, const std::vector<double>& latency) {
   const std::size_t size = loop.size();
-  if (size == 0) {
-    return std::nullopt;
-  }
-  std::vector<double> latency;
-  for (const DecodedInstruction& instruction : loop) {
-    latency.push_back(latency_of(instruction));
-  }
-  // The loop run ITERATIONS times, every instruction starting when the last of what it reads is
-  // ready; each run of an instruction keeps the run of the one it waited for.
-  constexpr std::size_t ITERATIONS = 64;
-  struct Run {
-    double finish = 0;
-    std::optional<std::size_t> waited_for;
-  };
-  std::vector<Run> runs(ITERATIONS * size);
+  Schedule out;
+  out.runs.resize(CHAIN_ITERATIONS * size);
   std::vector<std::pair<std::string, std::size_t>> last_writer;
-  std::vector<double> end_of_pass;
   double latest = 0;
-  for (std::size_t pass = 0; pass < ITERATIONS; ++pass) {
+  for (std::size_t pass = 0; pass < CHAIN_ITERATIONS; ++pass) {
     for (std::size_t i = 0; i < size; ++i) {
-      Run& run = runs[pass * size + i];
+      Run& run = out.runs[pass * size + i];
       double start = 0;
       for (const std::string& read : loop[i].reads) {
         for (const auto& [family, writer] : last_writer) {
-          if (family == read && runs[writer].finish > start) {
-            start = runs[writer].finish;
+          if (family == read && out.runs[writer].finish > start) {
+            start = out.runs[writer].finish;
             run.waited_for = writer;
           }
         }
@@ -455,17 +483,16 @@ std::optional<LatencyChain> longest_chain(const std::vector<DecodedInstruction>&
         }
       }
     }
-    end_of_pass.push_back(latest);
+    out.end_of_pass.push_back(latest);
   }
-  constexpr std::size_t HALF = ITERATIONS / 2;
-  LatencyChain chain;
-  chain.cycles_per_pass = (end_of_pass.back() - end_of_pass[HALF - 1]) / HALF;
-  if (chain.cycles_per_pass <= 1e-9) {
-    return std::nullopt;
-  }
-  // Back from the last pass's latest run, run by run, to an instruction met before: the runs
-  // between are the chain that sets the pace.
-  std::size_t at = (ITERATIONS - 1) * size;
+  return out;
+}
+
+// Back from the last pass's latest run, run by run, to an instruction met before: the runs
+// between are the chain that sets the pace, told from its instruction that comes first in the
+// loop.
+std::vector<std::size_t> pacing_cycle(const std::vector<Run>& runs, std::size_t size) {
+  std::size_t at = (CHAIN_ITERATIONS - 1) * size;
   for (std::size_t i = at; i < runs.size(); ++i) {
     at = runs[i].finish > runs[at].finish ? i : at;
   }
@@ -486,12 +513,34 @@ std::optional<LatencyChain> longest_chain(const std::vector<DecodedInstruction>&
   std::vector<std::size_t> cycle(path.begin() + static_cast<std::ptrdiff_t>(cycle_start),
                                  path.end());
   std::reverse(cycle.begin(), cycle.end());
-  // Told from the instruction of the chain that comes first in the loop.
   const auto first =
       std::min_element(cycle.begin(), cycle.end(),
                        [&](std::size_t a, std::size_t b) { return a % size < b % size; });
   std::rotate(cycle.begin(), first, cycle.end());
-  for (const std::size_t run : cycle) {
+  return cycle;
+}
+
+}  // namespace
+
+std::optional<LatencyChain> longest_chain(const std::vector<DecodedInstruction>& loop,
+                                          const LatencyOf& latency_of) {
+  const std::size_t size = loop.size();
+  if (size == 0) {
+    return std::nullopt;
+  }
+  std::vector<double> latency;
+  for (const DecodedInstruction& instruction : loop) {
+    latency.push_back(latency_of(instruction));
+  }
+  const Schedule runs = schedule(loop, latency);
+  // The pace of the second half, when the chain has taken over from the loop's first passes.
+  constexpr std::size_t HALF = CHAIN_ITERATIONS / 2;
+  LatencyChain chain;
+  chain.cycles_per_pass = (runs.end_of_pass.back() - runs.end_of_pass[HALF - 1]) / HALF;
+  if (chain.cycles_per_pass <= 1e-9) {
+    return std::nullopt;
+  }
+  for (const std::size_t run : pacing_cycle(runs.runs, size)) {
     chain.steps.push_back({run % size, loop[run % size].text, latency[run % size]});
   }
   return chain;
