@@ -73,9 +73,10 @@ std::vector<std::string> sweep_kernels(const Study& study) {
 // Why a table shows dashes for its intervals, once: what few repetitions give is no 95%
 // interval.
 void no_interval_note(std::string& out, std::size_t repetitions, const char* option) {
+  const bool runs = std::string_view(option) == "--runs";
   if (repetitions < BOOTSTRAP_MIN_SAMPLES) {
-    wrap(out, "No intervals (-): with " + std::to_string(repetitions) + " " +
-                  (repetitions == 1 ? "repetition" : "repetitions") +
+    wrap(out, "No intervals (-): with " +
+                  counted(repetitions, runs ? "run" : "repetition", runs ? "runs" : "repetitions") +
                   " a bootstrap of the median is no 95% interval (with 2 it is only the range "
                   "of the two); " +
                   option + " " + std::to_string(BOOTSTRAP_MIN_SAMPLES) + " or more gives one.");

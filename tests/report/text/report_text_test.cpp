@@ -117,14 +117,22 @@ TEST(FormatReport, ShowsNoIntervalBelowFiveRuns) {
       {
           "  bench_binary_u     2   402.5    400    405    40.2  0.500 (-)\n",
           "  Unsigned: binary is 2.00 times as fast as Euclid.\n",
-          "  No intervals (-): with 2 repetitions a bootstrap of the median is no 95%\n"
-          "  interval (with 2 it is only the range of the two); --runs 5 or more gives one.\n",
+          "  No intervals (-): with 2 runs a bootstrap of the median is no 95% interval\n"
+          "  (with 2 it is only the range of the two); --runs 5 or more gives one.\n",
           "  gcd_binary_u     39.8   119.2  20.700  1.92    5.76  0.498 (-)\n",
           "  No intervals (-): with 4 repetitions a bootstrap of the median is no 95%\n"
           "  interval (with 2 it is only the range of the two); --repetitions 5 or more\n"
           "  gives one.\n",
       });
   EXPECT_FALSE(contains(format_report(sample_results()), "No intervals")) << text;
+  // One repetition: a figure of one, no median of one.
+  results.study.settings.repetitions = 1;
+  for (KernelFigures& kernel : results.study.kernels) {
+    kernel.ns_per_call.resize(1);
+  }
+  const std::string one = format_report(worked(results));
+  EXPECT_TRUE(contains(one, "  ns are of one repetition, net of the programs' loop itself")) << one;
+  EXPECT_FALSE(contains(one, "1 repetitions")) << one;
 }
 
 // A clock that moved by more than 5% during the report is a finding of its own.
