@@ -241,17 +241,22 @@ std::size_t steps_of(const Options& options) {
          study_steps(options.study) + 1;
 }
 
+// Progress through a step: one that times again what was disturbed is beyond the steps
+// counted before the run, and counts itself in.
+std::function<void(const std::string&)> stepping(Progress& progress) {
+  return
+      [&progress](const std::string& step) { progress.step(step, step.starts_with(TIMING_AGAIN)); };
+}
+
 // The programs: the cross-checks and the benchmarks, on the machine they ran on.
 void run_the_programs(const Inputs& inputs, const Options& options, Progress& progress,
-                      Results& results) {
+                      RetimeBudget& budget, Results& results) {
   results.machine = this_machine();
   results.calls_per_run = ITERATION_COUNT;
   ProgramFault fault;
   PhaseWatcher watch("programs", programs_watch_source());
-  if (!run_programs(
-          inputs.programs, options.runs, std::chrono::seconds{options.timeout_s},
-          [&progress](const std::string& step) { progress.step(step); }, watch, results.checks,
-          results.benchmarks, fault)) {
+  if (!run_programs(inputs.programs, options.runs, std::chrono::seconds{options.timeout_s},
+                    stepping(progress), watch, budget, results.checks, results.benchmarks, fault)) {
     progress.finish();
     fail(fault.why);
   }
@@ -259,10 +264,11 @@ void run_the_programs(const Inputs& inputs, const Options& options, Progress& pr
 }
 
 // The kernels in this process, and the peers beside them.
-void study_the_kernels(const Options& options, Progress& progress, Results& results) {
+void study_the_kernels(const Options& options, Progress& progress, RetimeBudget& budget,
+                       Results& results) {
   try {
-    results.study = run_study(studied_kernels(), options.study,
-                              [&progress](const std::string& step) { progress.step(step); });
+    results.study = run_study(studied_kernels(), options.study, stepping(progress),
+                              thread_watch_source(), &budget);
   } catch (const WrongAnswer& wrong) {
     progress.finish();
     fail("a peer gives a wrong answer, so it is not measured: " + std::string(wrong.what()));
@@ -343,8 +349,10 @@ int main(int argc, char** argv) {
   const Inputs inputs = checked_inputs(options);
   Progress progress(steps_of(options), is_terminal(stderr), stderr, seconds_now);
   Results results;
-  run_the_programs(inputs, options, progress, results);
-  study_the_kernels(options, progress, results);
+  // What was disturbed is timed again within one budget, shared by the programs and the study.
+  RetimeBudget budget(options.study.retime_seconds);
+  run_the_programs(inputs, options, progress, budget, results);
+  study_the_kernels(options, progress, budget, results);
   read_the_machine_code(inputs, options, progress, results);
   work_out(results);
   const bool all_written = write_and_print(inputs, options, results);

@@ -22,8 +22,9 @@ struct KnownOption {
   bool trace;         // means something with --trace, which runs nothing either
 };
 
-constexpr std::array<KnownOption, 13> KNOWN_OPTIONS{{
+constexpr std::array<KnownOption, 14> KNOWN_OPTIONS{{
     {"runs", 'r', true, false, false},
+    {"retime", 0, true, false, false},
     {"repetitions", 0, true, false, false},
     {"pairs", 0, true, false, false},
     {"sweep-pairs", 0, true, false, false},
@@ -74,19 +75,42 @@ const KnownOption* find_short(char name, std::string& error) {
   return nullptr;
 }
 
+// The options that take a whole number, with its range, where it goes, and the variable of the
+// environment that sets it where the command line does not.
+struct NumberOption {
+  const char* long_name;
+  unsigned low;
+  unsigned high;
+  void (*set)(Options& options, unsigned value);
+  const char* variable;  // nullptr: none
+};
+constexpr NumberOption NUMBER_OPTIONS[] = {
+    {"runs", 1, MAX_RUNS, [](Options& o, unsigned v) { o.runs = v; }, "GCD_REPORT_RUNS"},
+    {"retime", 0, MAX_RETIME_SECONDS, [](Options& o, unsigned v) { o.study.retime_seconds = v; },
+     "GCD_REPORT_RETIME"},
+    {"repetitions", 1, MAX_REPETITIONS, [](Options& o, unsigned v) { o.study.repetitions = v; },
+     nullptr},
+    {"pairs", 1000, 10'000'000, [](Options& o, unsigned v) { o.study.drawn_pairs = v; }, nullptr},
+    {"sweep-pairs", 1000, 1U << 24, [](Options& o, unsigned v) { o.study.sweep_pairs = v; },
+     nullptr},
+    {"timeout", 1, 86400, [](Options& o, unsigned v) { o.timeout_s = v; }, "GCD_REPORT_TIMEOUT"},
+};
+
 bool apply(Options& options, const KnownOption& known, const std::string& value,
            std::string& error) {
   const std::string name = known.long_name;
-  const auto number = [&](auto& target, unsigned low, unsigned high) {
-    const std::optional<unsigned> parsed = parse_number(value, low, high);
-    if (!parsed) {
-      error = "--" + name + " takes a whole number from " + std::to_string(low) + " to " +
-              std::to_string(high) + ", not '" + shown(value) + "'";
-      return false;
+  for (const NumberOption& number : NUMBER_OPTIONS) {
+    if (name == number.long_name) {
+      const std::optional<unsigned> parsed = parse_number(value, number.low, number.high);
+      if (!parsed) {
+        error = "--" + name + " takes a whole number from " + std::to_string(number.low) + " to " +
+                std::to_string(number.high) + ", not '" + shown(value) + "'";
+        return false;
+      }
+      number.set(options, *parsed);
+      return true;
     }
-    target = *parsed;
-    return true;
-  };
+  }
   const auto path = [&](std::string& target) {
     if (value.empty()) {
       error = "--" + name + " takes a file name";
@@ -95,21 +119,6 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     target = value;
     return true;
   };
-  if (name == "runs") {
-    return number(options.runs, 1, MAX_RUNS);
-  }
-  if (name == "repetitions") {
-    return number(options.study.repetitions, 1, MAX_REPETITIONS);
-  }
-  if (name == "pairs") {
-    return number(options.study.drawn_pairs, 1000, 10'000'000);
-  }
-  if (name == "sweep-pairs") {
-    return number(options.study.sweep_pairs, 1000, 1U << 24);
-  }
-  if (name == "timeout") {
-    return number(options.timeout_s, 1, 86400);
-  }
   if (name == "json") {
     options.json_given = true;
     return path(options.json_path);
@@ -154,21 +163,8 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
   return true;
 }
 
-// The options a variable of the environment sets, where the command line leaves them unset.
-struct OptionVariable {
-  const char* variable;
-  const char* long_name;
-  unsigned Options::*target;
-  unsigned low;
-  unsigned high;
-};
-constexpr OptionVariable OPTION_VARIABLES[] = {
-    {"GCD_REPORT_RUNS", "runs", &Options::runs, 1, MAX_RUNS},
-    {"GCD_REPORT_TIMEOUT", "timeout", &Options::timeout_s, 1, 86400},
-};
-
 bool from_environment(const std::map<std::string, std::string>& environment,
-                      const OptionVariable& option, Options& options, std::string& error) {
+                      const NumberOption& option, Options& options, std::string& error) {
   const auto found = environment.find(option.variable);
   if (found == environment.end() || found->second.empty()) {
     return true;
@@ -180,7 +176,7 @@ bool from_environment(const std::map<std::string, std::string>& environment,
             shown(found->second) + "'";
     return false;
   }
-  options.*option.target = *value;
+  option.set(options, *value);
   return true;
 }
 
@@ -327,10 +323,11 @@ bool finish_run(Scanned& scanned, const std::map<std::string, std::string>& envi
     }
     scanned.options.programs[argument.substr(0, equals)] = argument.substr(equals + 1);
   }
-  for (const OptionVariable& option : OPTION_VARIABLES) {
+  for (const NumberOption& option : NUMBER_OPTIONS) {
     const bool given = std::find(scanned.given.begin(), scanned.given.end(), option.long_name) !=
                        scanned.given.end();
-    if (!given && !from_environment(environment, option, scanned.options, error)) {
+    if (option.variable != nullptr && !given &&
+        !from_environment(environment, option, scanned.options, error)) {
       return false;
     }
   }
@@ -371,8 +368,10 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
 
 std::vector<std::string> option_variables() {
   std::vector<std::string> variables;
-  for (const OptionVariable& option : OPTION_VARIABLES) {
-    variables.emplace_back(option.variable);
+  for (const NumberOption& option : NUMBER_OPTIONS) {
+    if (option.variable != nullptr) {
+      variables.emplace_back(option.variable);
+    }
   }
   return variables;
 }
@@ -396,6 +395,9 @@ draws it as SVG.
                            10000000 (default 1000000)
       --sweep-pairs=N    pairs per operand size in the sweep, 1000 to 16777216
                            (default 131072)
+      --retime=S         seconds to spend timing again what a busy machine
+                           disturbed, until it holds, 0 to 3600; 0 times
+                           nothing again (default 12, or GCD_REPORT_RETIME)
   -t, --timeout=S        seconds a program or tool may run before it is stopped;
                            a program stopped fails the report, a tool leaves
                            the model out (default 120, or GCD_REPORT_TIMEOUT)

@@ -22,7 +22,8 @@ std::string time_left(double seconds) {
 Progress::Progress(std::size_t total, bool redraw, std::FILE* out, std::function<double()> now)
     : total_(total), redraw_(redraw), out_(out), now_(std::move(now)), start_time_(now_()) {}
 
-void Progress::step(const std::string& what) {
+void Progress::step(const std::string& what, bool extra) {
+  total_ += extra ? 1 : 0;
   const std::size_t done = started_;
   ++started_;
   if (!redraw_) {

@@ -15,8 +15,9 @@ class Progress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
-  // Announces the next step: "running bench_binary_u (3 of 5)".
-  void step(const std::string& what);
+  // Announces the next step: "running bench_binary_u (3 of 5)"; one beyond the steps counted
+  // at the start (extra), a round of timing again, counts itself in.
+  void step(const std::string& what, bool extra = false);
   // Clears the redrawn line, so that what follows starts on a clean line.
   void finish();
 

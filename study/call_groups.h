@@ -15,6 +15,7 @@
 
 #include "kernels/steps.h"
 #include "study/pairs.h"
+#include "study/repeated.h"
 
 // The sample grouped: the programs' first pairs, as many as the study times (fewer where it
 // times fewer).
@@ -38,6 +39,11 @@ struct CallGroup {
 [[nodiscard]] std::vector<CallGroup> group_calls(const std::string& kernel,
                                                  std::span<const Pair> pairs);
 
+// A group of fewer pairs is left off the lines, and neither judged nor timed again: its median
+// stands on too few calls to stand for its kind (the tails of the pass counts, a few dozen pairs
+// of 100,000).
+inline constexpr std::uint64_t MIN_GROUP_PAIRS = 100;
+
 // A group is timed on its table repeated to at least this many calls: a small group is timed
 // as long as a large one, the predictor's first few calls a small part of it.
 inline constexpr std::size_t GROUP_TIMED_CALLS = 4096;
@@ -55,7 +61,7 @@ struct GroupTiming {
   std::uint32_t passes = 0;
   CallExit exit = CallExit::one;
   std::uint64_t pairs = 0;  // of the sample in this group
-  std::vector<double> ns_per_call;
+  Repeated ns_per_call;
 };
 struct CallTimings {
   std::string kernel;
@@ -64,7 +70,7 @@ struct CallTimings {
   // that takes two pairs at once, until both are done.
   double passes_of_two = 0;
   std::vector<GroupTiming> groups;
-  std::vector<double> own_order_ns_per_call;
+  Repeated own_order_ns_per_call;
 };
 
 // A peer that runs a kit kernel's algorithm on two pairs at once, timed on the same pairs as
@@ -73,5 +79,5 @@ struct CallTimings {
 struct TwoPairTimings {
   std::string peer;
   std::string kernel;  // whose algorithm it runs
-  std::vector<double> ns_per_pair;
+  Repeated ns_per_pair;
 };

@@ -10,6 +10,7 @@
 #include "study/fit.h"
 #include "study/pairs.h"
 #include "study/peers.h"
+#include "study/rounds.h"
 #include "study/timing.h"
 
 namespace {
@@ -40,16 +41,46 @@ struct SizedPairs {
   }
 };
 
-// Runs one repetition, watched where it is kept (not the warm-up).
-template <class Timing>
-void watch_kept(PhaseWatcher& watch, unsigned repetition, const Timing& timing) {
-  if (repetition > 0) {
+// A phase of timings in rounds: its warm-up round (kept: nothing), its repetitions, each
+// watched, then the rounds of timing again what does not hold, within the budget's share.
+// Returns the seconds of one timing in its repetitions, for the budget.
+void time_phase(std::vector<RoundGroup>& warm_up, std::vector<RoundGroup>& groups,
+                const StudySettings& settings, const std::string& what,
+                const StudyProgress& progress, PhaseWatcher& watch, RetimeBudget& budget,
+                double share, const std::function<void()>& after_repetition = {}) {
+  const unsigned total = settings.repetitions + 1;
+  const WatchSource& source = watch.source();
+  double timed_s = 0;
+  std::size_t timings = 0;
+  for (unsigned repetition = 0; repetition < total; ++repetition) {
+    progress(what + " (" + std::to_string(repetition + 1) + " of " + std::to_string(total) + ")");
+    if (repetition == 0) {
+      time_round(warm_up, source, false);
+      continue;
+    }
+    const double start = source.wall_s();
     watch.begin_repetition();
-  }
-  timing();
-  if (repetition > 0) {
+    time_round(groups, source, true);
     watch.end_repetition();
+    timed_s += source.wall_s() - start;
+    for (const RoundGroup& group : groups) {
+      timings += group.figures.size() + (group.loop ? 1 : 0);
+    }
+    if (after_repetition) {
+      after_repetition();
+    }
   }
+  budget.begin_phase(share);
+  // Nothing is judged on one repetition: nothing is timed again.
+  if (settings.repetitions < 2 || timings == 0) {
+    return;
+  }
+  static_cast<void>(time_again(
+      groups, watch, budget, timed_s / static_cast<double>(timings), MOST_ROUNDS_AGAIN,
+      [&](std::size_t figures, unsigned round) {
+        progress(std::string(TIMING_AGAIN) + what.substr(7) + ": " + std::to_string(figures) +
+                 (figures == 1 ? " figure" : " figures") + ", round " + std::to_string(round));
+      }));
 }
 
 // ns per call of the kernel on the table, net of the empty kernel on the same table, the table
@@ -70,16 +101,16 @@ double net_ns_per_pair(two_pair_kernel kernel, std::span<const Pair> table) {
 
 // Each kit kernel's calls on the programs' first pairs, by their kind and in their own order,
 // in the table loop, and beside them the peer that runs its algorithm on two pairs at once, on
-// the same pairs; repetitions outermost, as for the kernels.
+// the same pairs; repetitions outermost, as for the kernels. Every figure is net of its own
+// empty loop, timed just before it on the same table; gcd_euclid_u's calls in their order are
+// timed again beside whatever is.
 void time_call_groups(const std::vector<StudiedKernel>& kernels, std::span<const Pair> drawn,
-                      unsigned total, const StudyProgress& progress, PhaseWatcher& watch,
-                      Study& study) {
+                      const StudySettings& settings, const StudyProgress& progress,
+                      PhaseWatcher& watch, RetimeBudget& budget, Study& study) {
   const std::span<const Pair> sample =
       drawn.first(std::min<std::size_t>(drawn.size(), GROUPED_PAIRS));
   std::vector<const StudiedKernel*> kit;
-  std::vector<CallTimings>& timings = study.calls;
-  std::vector<std::pair<two_pair_kernel, std::size_t>> two_pairs;  // the peer, its kit kernel
-  std::vector<std::vector<std::vector<Pair>>> tables;              // per kit kernel, per group
+  std::vector<std::vector<std::vector<Pair>>> tables;  // per kit kernel, per group
   for (const StudiedKernel& kernel : kernels) {
     if (kernel.passes == nullptr) {
       continue;
@@ -95,8 +126,9 @@ void time_call_groups(const std::vector<StudiedKernel>& kernels, std::span<const
       timing.groups.push_back({group.passes, group.exit, group.pairs.size(), {}});
       tables.back().push_back(timed_table(group.pairs));
     }
-    timings.push_back(std::move(timing));
+    study.calls.push_back(std::move(timing));
   }
+  std::vector<std::pair<two_pair_kernel, std::size_t>> two_pairs;  // the peer, its kit kernel
   for (const StudiedKernel& kernel : kernels) {
     for (const TwoPairPeer& peer : two_pair_peers()) {
       for (std::size_t k = 0; k < kit.size(); ++k) {
@@ -107,34 +139,34 @@ void time_call_groups(const std::vector<StudiedKernel>& kernels, std::span<const
       }
     }
   }
-  for (unsigned repetition = 0; repetition < total; ++repetition) {
-    progress("timing the kernels' calls by their kind (" + std::to_string(repetition + 1) + " of " +
-             std::to_string(total) + ")");
-    watch_kept(watch, repetition, [&] {
-      for (std::size_t k = 0; k < kit.size(); ++k) {
-        const double own = net_ns_per_call(kit[k]->kernel, sample);
-        if (repetition > 0) {
-          timings[k].own_order_ns_per_call.push_back(own);
-        }
-        // Its peer of two pairs at once right after it, on the same pairs.
-        for (std::size_t p = 0; p < two_pairs.size(); ++p) {
-          if (two_pairs[p].second != k) {
-            continue;
-          }
-          const double ns = net_ns_per_pair(two_pairs[p].first, sample);
-          if (repetition > 0) {
-            study.two_pairs[p].ns_per_pair.push_back(ns);
-          }
-        }
-        for (std::size_t g = 0; g < tables[k].size(); ++g) {
-          const double ns = net_ns_per_call(kit[k]->kernel, tables[k][g]);
-          if (repetition > 0) {
-            timings[k].groups[g].ns_per_call.push_back(ns);
-          }
-        }
+  // One group of every figure, in the order of old: each kernel's calls in their order, its
+  // peer of two pairs at once right after it on the same pairs, then its groups.
+  RoundGroup all;
+  for (std::size_t k = 0; k < kit.size(); ++k) {
+    CallTimings& timings = study.calls[k];
+    const gcd_kernel kernel = kit[k]->kernel;
+    if (kit[k]->name == "gcd_euclid_u") {
+      all.anchor = all.figures.size();
+    }
+    all.figures.push_back(
+        {&timings.own_order_ns_per_call, [=] { return net_ns_per_call(kernel, sample); }});
+    for (std::size_t p = 0; p < two_pairs.size(); ++p) {
+      if (two_pairs[p].second == k) {
+        const two_pair_kernel peer = two_pairs[p].first;
+        all.figures.push_back(
+            {&study.two_pairs[p].ns_per_pair, [=] { return net_ns_per_pair(peer, sample); }});
       }
-    });
+    }
+    for (std::size_t g = 0; g < tables[k].size(); ++g) {
+      const std::span<const Pair> table = tables[k][g];
+      all.figures.push_back({&timings.groups[g].ns_per_call,
+                             [=] { return net_ns_per_call(kernel, table); }, false,
+                             timings.groups[g].pairs >= MIN_GROUP_PAIRS});
+    }
   }
+  std::vector<RoundGroup> groups{all};
+  time_phase(groups, groups, settings, "timing the kernels' calls by their kind", progress, watch,
+             budget, 0);
 }
 
 }  // namespace
@@ -233,7 +265,7 @@ std::vector<std::vector<double>> events_per_call(const std::vector<StudiedKernel
 }
 
 Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& settings,
-                const StudyProgress& progress, const WatchSource& source) {
+                const StudyProgress& progress, const WatchSource& source, RetimeBudget* budget) {
   Study study;
   study.settings = settings;
   progress("measuring the clock");
@@ -282,69 +314,87 @@ Study run_study(const std::vector<StudiedKernel>& kernels, const StudySettings& 
 
   // Repetition 0 warms up caches, predictors and clocks and is not kept. Each repetition
   // times the loop alone next to the kernels, and every figure kept is net of it.
-  const unsigned total = settings.repetitions + 1;
+  RetimeBudget own_budget(settings.retime_seconds);
+  RetimeBudget& spent = budget != nullptr ? *budget : own_budget;
   PhaseWatcher study_watch("study", source);
-  for (unsigned repetition = 0; repetition < total; ++repetition) {
-    progress("timing on the programs' pairs (" + std::to_string(repetition + 1) + " of " +
-             std::to_string(total) + ")");
-    watch_kept(study_watch, repetition, [&] {
-      const double loop = ns_per_call_on_drawn_pairs(empty_kernel, settings.drawn_pairs);
-      for (std::size_t i = 0; i < kernels.size(); ++i) {
-        // A peer of two pairs at once takes the same pairs from a table, two at a time, net
-        // of its own loop: the figure kept is its time per pair.
-        const double net =
-            kernels[i].two != nullptr
-                ? net_ns_per_pair(kernels[i].two, drawn)
-                : ns_per_call_on_drawn_pairs(kernels[i].kernel, settings.drawn_pairs) - loop;
-        if (repetition > 0) {
-          study.kernels[i].ns_per_call.push_back(net);
-        }
-      }
-      if (repetition > 0) {
-        study.loop_ns_per_call.push_back(loop);
-      }
-    });
+  RoundGroup on_drawn;
+  on_drawn.loop = [&] { return ns_per_call_on_drawn_pairs(empty_kernel, settings.drawn_pairs); };
+  on_drawn.loop_values = &study.loop_ns_per_call;
+  for (std::size_t i = 0; i < kernels.size(); ++i) {
+    const StudiedKernel& kernel = kernels[i];
+    if (kernel.name == "gcd_euclid_u") {
+      on_drawn.anchor = i;
+    }
+    // A peer of two pairs at once takes the same pairs from a table, two at a time, net of its
+    // own loop: the figure kept is its time per pair.
+    on_drawn.figures.push_back(
+        kernel.two != nullptr
+            ? RoundFigure{&study.kernels[i].ns_per_call,
+                          [&] { return net_ns_per_pair(kernel.two, drawn); }}
+            : RoundFigure{
+                  &study.kernels[i].ns_per_call,
+                  [&] { return ns_per_call_on_drawn_pairs(kernel.kernel, settings.drawn_pairs); },
+                  true});
   }
-  time_call_groups(kernels, drawn, total, progress, study_watch, study);
+  std::vector<RoundGroup> drawn_groups{on_drawn};
+  time_phase(drawn_groups, drawn_groups, settings, "timing on the programs' pairs", progress,
+             study_watch, spent, STUDY_SHARE);
+  time_call_groups(kernels, drawn, settings, progress, study_watch, spent, study);
   study.phases.push_back(study_watch.finish());
+
   PhaseWatcher sweep_watch("sweep", source);
-  for (unsigned repetition = 0; repetition < total; ++repetition) {
-    progress("timing the sweep over operand sizes (" + std::to_string(repetition + 1) + " of " +
-             std::to_string(total) + ")");
-    watch_kept(sweep_watch, repetition, [&] {
-      double loop_total = 0;
-      // The study before it has brought the clock up and the kernels' code into the caches:
-      // the sweep's warm-up is its first size, which warms the predictors as each size's
-      // first timing warms them for the next.
-      const std::size_t sizes =
-          repetition > 0 ? sized.size() : std::min<std::size_t>(1, sized.size());
-      for (std::size_t s = 0; s < sizes; ++s) {
-        for (const bool is_signed : {false, true}) {
-          const std::vector<Pair>& pairs =
-              is_signed ? sized[s].signed_pairs : sized[s].unsigned_pairs;
-          // The table is brought into the cache first: timed cold, the loop alone would cost
-          // more than the loop around a kernel on the same, by then cached, pairs.
-          static_cast<void>(ns_per_call_on_pairs(empty_kernel, pairs));
-          const double loop = ns_per_call_on_pairs(empty_kernel, pairs);
-          loop_total += loop;
-          for (std::size_t i = 0; i < kernels.size(); ++i) {
-            if (kernels[i].is_signed != is_signed) {
-              continue;
-            }
-            const double net = kernels[i].two != nullptr
-                                   ? net_ns_per_pair(kernels[i].two, pairs)
-                                   : ns_per_call_on_pairs(kernels[i].kernel, pairs) - loop;
-            if (repetition > 0) {
-              study.sweep[i * sized.size() + s].ns_per_call.push_back(net);
-            }
-          }
+  std::vector<RoundGroup> sweep_groups;
+  for (std::size_t s = 0; s < sized.size(); ++s) {
+    for (const bool is_signed : {false, true}) {
+      const std::vector<Pair>& pairs = is_signed ? sized[s].signed_pairs : sized[s].unsigned_pairs;
+      RoundGroup group;
+      // The table is brought into the cache first: timed cold, the loop alone would cost more
+      // than the loop around a kernel on the same, by then cached, pairs.
+      group.loop = [&pairs] {
+        static_cast<void>(ns_per_call_on_pairs(empty_kernel, pairs));
+        return ns_per_call_on_pairs(empty_kernel, pairs);
+      };
+      for (std::size_t i = 0; i < kernels.size(); ++i) {
+        const StudiedKernel& kernel = kernels[i];
+        if (kernel.is_signed != is_signed) {
+          continue;
         }
+        if (kernel.name == (is_signed ? "gcd_euclid_s" : "gcd_euclid_u")) {
+          group.anchor = group.figures.size();
+        }
+        Repeated* values = &study.sweep[i * sized.size() + s].ns_per_call;
+        group.figures.push_back(
+            kernel.two != nullptr
+                ? RoundFigure{values,
+                              [&kernel, &pairs] { return net_ns_per_pair(kernel.two, pairs); }}
+                : RoundFigure{
+                      values,
+                      [&kernel, &pairs] { return ns_per_call_on_pairs(kernel.kernel, pairs); },
+                      true});
       }
-      if (repetition > 0) {
-        study.sweep_loop_ns_per_call.push_back(loop_total / static_cast<double>(2 * sized.size()));
-      }
-    });
+      sweep_groups.push_back(std::move(group));
+    }
   }
+  // The study before it has brought the clock up and the kernels' code into the caches: the
+  // sweep's warm-up is its first size, which warms the predictors as each size's first timing
+  // warms them for the next.
+  std::vector<RoundGroup> sweep_warm_up(sweep_groups.begin(),
+                                        sweep_groups.begin() + (sweep_groups.size() < 2 ? 0 : 2));
+  // The loop's figure of a repetition: its mean over the sizes and readings.
+  std::vector<double> sweep_loops(sweep_groups.size());
+  for (std::size_t g = 0; g < sweep_groups.size(); ++g) {
+    const std::function<double()> loop = sweep_groups[g].loop;
+    sweep_groups[g].loop = [loop, &sweep_loops, g] { return sweep_loops[g] = loop(); };
+  }
+  time_phase(sweep_warm_up, sweep_groups, settings, "timing the sweep over operand sizes", progress,
+             sweep_watch, spent, SWEEP_SHARE, [&] {
+               double total = 0;
+               for (const double loop : sweep_loops) {
+                 total += loop;
+               }
+               study.sweep_loop_ns_per_call.push_back(
+                   total / static_cast<double>(std::max<std::size_t>(1, sweep_loops.size())));
+             });
   study.phases.push_back(sweep_watch.finish());
 
   progress("counting the processor's events");

@@ -15,12 +15,14 @@
 #include "kernels/gcd.h"
 #include "kernels/passes.h"
 #include "platform/counters.h"
+#include "study/budget.h"
 #include "study/call_groups.h"
 #include "study/distributions.h"
 #include "study/divider.h"
 #include "study/latency.h"
 #include "study/pairs.h"
 #include "study/peers.h"
+#include "study/repeated.h"
 #include "study/watch.h"
 
 struct StudiedKernel {
@@ -35,6 +37,13 @@ struct StudiedKernel {
 // The kit's four kernels, then the peers of this build.
 [[nodiscard]] std::vector<StudiedKernel> studied_kernels();
 
+// A disturbed run grows by at most about half (the report takes about 27 s on two cores), and
+// a quiet one, which has nothing to time again, not at all.
+inline constexpr unsigned DEFAULT_RETIME_SECONDS = 10;
+inline constexpr unsigned MAX_RETIME_SECONDS = 3600;
+// What the report suggests where that was not enough: five times as much.
+inline constexpr unsigned MORE_RETIME_SECONDS = 5 * DEFAULT_RETIME_SECONDS;
+
 struct StudySettings {
   std::uint32_t drawn_pairs = 1'000'000;  // a prefix of the benchmark programs' pairs
   unsigned repetitions = 7;               // of every timing, after one warm-up repetition
@@ -43,18 +52,21 @@ struct StudySettings {
   unsigned sweep_step_bits = 1;  // sizes sweep_from_bits, +step, ..., up to 32
   unsigned fit_from_bits = 16;   // passes per bit are fitted from here to 32 bits
   std::uint64_t seed = 2026;     // of the sweep's std::mt19937_64
+  // Seconds the study may spend timing again what was disturbed (with the programs' runs, where
+  // the report shares one budget with them); 0: nothing is timed again.
+  unsigned retime_seconds = DEFAULT_RETIME_SECONDS;
 };
 
 struct KernelFigures {
   std::string name;
-  std::vector<double> ns_per_call;  // the loop's own cost subtracted, one per repetition
+  Repeated ns_per_call;  // the loop's own cost subtracted, one per repetition
   std::optional<double> passes_per_call;
 };
 
 struct SweepFigures {
   std::string kernel;
   unsigned bits;
-  std::vector<double> ns_per_call;  // as above
+  Repeated ns_per_call;  // as above
   std::optional<double> passes_per_call;
 };
 
@@ -75,9 +87,9 @@ struct PassesPerBit {
 
 struct Study {
   StudySettings settings;
-  std::vector<double> loop_ns_per_call;        // the programs' loop with the empty kernel
-  std::vector<double> sweep_loop_ns_per_call;  // the sweep's loop, mean over sizes and readings
-  std::vector<KernelFigures> kernels;          // on the programs' pairs
+  Repeated loop_ns_per_call;           // the programs' loop with the empty kernel
+  Repeated sweep_loop_ns_per_call;     // the sweep's loop, mean over sizes and readings
+  std::vector<KernelFigures> kernels;  // on the programs' pairs
   std::vector<SweepFigures> sweep;
   std::vector<PassesPerBit> passes_per_bit;
   // The processor's clock before the timings and after them, where it can be measured.
@@ -92,6 +104,9 @@ struct Study {
   std::vector<CallTimings> calls;                // the kit kernels' calls by their kind
   std::vector<TwoPairTimings> two_pairs;         // the peers of two pairs at once, on those pairs
   std::vector<PhaseWatch> phases;                // the watches over the study and the sweep
+  // Each value carries the signs over its own timing, and the figures leave out those whose
+  // signs were not quiet; false for a report from before, whose figures kept every value.
+  bool signs_per_value = true;
 
   // The clock that turns ns into cycles: the mean of the two measurements, if both exist.
   [[nodiscard]] std::optional<double> ghz() const {
@@ -133,9 +148,11 @@ using StudyProgress = std::function<void(const std::string& step)>;
 // WrongAnswer), counts passes, then times: repetitions outermost, so that a slow spell of the
 // machine falls on all kernels alike, the kernels on the programs' pairs, then the kit
 // kernels' calls by their kind, then the sweep, each phase watched by a watch that reads its
-// source; then counts the processor's events, times the latencies of the kernels'
-// instructions and the divider on Euclid's own operands, measures a mispredicted branch and
-// the clock again.
+// source, and in each the figures that do not hold timed again (study/rounds.h) within the
+// budget (the study's own, of settings.retime_seconds, where none is given); then counts the
+// processor's events, times the latencies of the kernels' instructions and the divider on
+// Euclid's own operands, measures a mispredicted branch and the clock again.
 [[nodiscard]] Study run_study(const std::vector<StudiedKernel>& kernels,
                               const StudySettings& settings, const StudyProgress& progress,
-                              const WatchSource& source = thread_watch_source());
+                              const WatchSource& source = thread_watch_source(),
+                              RetimeBudget* budget = nullptr);

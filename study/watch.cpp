@@ -32,17 +32,54 @@ PhaseWatcher::PhaseWatcher(std::string phase, WatchSource source) : source_(std:
   start_wall_ = source_.wall_s();
 }
 
+namespace {
+
+// The share of the machine's time its host stole between two readings, where enough ticks
+// passed to tell it.
+std::optional<double> stolen_between(const std::optional<MachineTicks>& before,
+                                     const std::optional<MachineTicks>& after,
+                                     std::uint64_t fewest_ticks) {
+  if (!before || !after || after->total < before->total + fewest_ticks ||
+      after->stolen < before->stolen) {
+    return std::nullopt;
+  }
+  return static_cast<double>(after->stolen - before->stolen) /
+         static_cast<double>(after->total - before->total);
+}
+
+}  // namespace
+
+Stint::Stint(const WatchSource& source)
+    : source_(&source), wall_(source.wall_s()), cpu_(source.cpu_s()), ticks_(source.ticks()) {}
+
+bool Stint::quiet() const {
+  const double wall = source_->wall_s() - wall_;
+  const std::optional<double> cpu = source_->cpu_s();
+  const std::optional<double> share =
+      cpu && cpu_ && wall > 0 ? std::optional<double>((*cpu - *cpu_) / wall) : std::nullopt;
+  return quiet_signs(share, stolen_between(ticks_, source_->ticks(), STINT_TICKS));
+}
+
 void PhaseWatcher::begin_repetition() {
+  repetition_ticks_ = source_.ticks();
   repetition_cpu_ = source_.cpu_s();
   repetition_wall_ = source_.wall_s();
 }
 
-void PhaseWatcher::end_repetition() {
+bool PhaseWatcher::end_repetition() {
   const double wall = source_.wall_s() - repetition_wall_;
   const std::optional<double> cpu = source_.cpu_s();
+  std::optional<double> share;
   if (cpu && repetition_cpu_ && wall > 0) {
-    watch_.cpu_shares.push_back((*cpu - *repetition_cpu_) / wall);
+    share = (*cpu - *repetition_cpu_) / wall;
+    watch_.cpu_shares.push_back(*share);
   }
+  return quiet_signs(share, stolen_between(repetition_ticks_, source_.ticks(), STINT_TICKS));
+}
+
+void PhaseWatcher::timed_again(double seconds) {
+  ++watch_.rounds_again;
+  watch_.seconds_again += seconds;
 }
 
 PhaseWatch PhaseWatcher::finish() {
@@ -54,12 +91,7 @@ PhaseWatch PhaseWatcher::finish() {
       switches && start_switches_ && *switches >= *start_switches_) {
     watch_.involuntary_switches = *switches - *start_switches_;
   }
-  if (const std::optional<MachineTicks> ticks = source_.ticks();
-      ticks && start_ticks_ && ticks->total > start_ticks_->total &&
-      ticks->stolen >= start_ticks_->stolen) {
-    watch_.stolen_share = static_cast<double>(ticks->stolen - start_ticks_->stolen) /
-                          static_cast<double>(ticks->total - start_ticks_->total);
-  }
+  watch_.stolen_share = stolen_between(start_ticks_, source_.ticks(), 1);
   watch_.clock_after_ghz = source_.clock_ghz();
   return watch_;
 }

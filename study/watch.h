@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/load.h"
+#include "study/repeated.h"
 
 struct PhaseWatch {
   std::string phase;  // "programs", "study", "sweep"
@@ -22,6 +23,8 @@ struct PhaseWatch {
   std::optional<double> clock_before_ghz;
   std::optional<double> clock_after_ghz;
   std::vector<double> cpu_shares;  // per repetition: the work's CPU time over the wall time
+  unsigned rounds_again = 0;       // rounds of timing again what was disturbed
+  double seconds_again = 0;        // and the wall time they took
 };
 
 // Where a watch reads what it tells: the system, or a test's made-up figures.
@@ -37,13 +40,36 @@ struct WatchSource {
 [[nodiscard]] WatchSource thread_watch_source();
 [[nodiscard]] WatchSource programs_watch_source();
 
+// The system's signs over one timing, from the stint's start until quiet() is asked.
+class Stint {
+ public:
+  explicit Stint(const WatchSource& source);
+  // Whether the work had the processor and the host stole little meanwhile (quiet_signs());
+  // the stolen share only over a stint long enough for the system's ticks to tell it.
+  [[nodiscard]] bool quiet() const;
+
+ private:
+  const WatchSource* source_;
+  double wall_;
+  std::optional<double> cpu_;
+  std::optional<MachineTicks> ticks_;
+};
+
+// A stint shorter than this many of the machine's ticks (of all its processors) tells nothing
+// of the time its host stole: Linux counts it in ticks of 10 ms.
+inline constexpr std::uint64_t STINT_TICKS = 20;
+
 // Watches a phase from its construction to finish(), its repetitions each between begin and
 // end.
 class PhaseWatcher {
  public:
   PhaseWatcher(std::string phase, WatchSource source);
   void begin_repetition();
-  void end_repetition();
+  // Whether the repetition's signs were quiet (quiet_signs()).
+  bool end_repetition();
+  // A round of timing again what was disturbed, of the seconds given.
+  void timed_again(double seconds);
+  [[nodiscard]] const WatchSource& source() const { return source_; }
   [[nodiscard]] PhaseWatch finish();
 
  private:
@@ -55,4 +81,5 @@ class PhaseWatcher {
   std::optional<MachineTicks> start_ticks_;
   double repetition_wall_ = 0;
   std::optional<double> repetition_cpu_;
+  std::optional<MachineTicks> repetition_ticks_;
 };

@@ -21,11 +21,11 @@ std::optional<PhaseFigure> programs_figure(const Results& results, const char* k
       continue;
     }
     std::vector<double> ns_per_call;
-    for (const double ms : row->runs_ms) {
-      ns_per_call.push_back(ms * 1e6 / results.calls_per_run);
+    for (const double ms : estimated_runs(results, *row)) {
+      ns_per_call.push_back(ms * ns_per_ms(results));
     }
     return PhaseFigure{Phase::programs, per_pass(median_estimate(ns_per_call),
-                                                 median(results.study.loop_ns_per_call), passes)};
+                                                 estimate(results.study.loop_ns_per_call), passes)};
   }
   return std::nullopt;
 }
@@ -34,8 +34,8 @@ std::optional<PhaseFigure> sweep_figure(const Study& study, const char* kernel) 
   for (const SweepFigures& point : study.sweep) {
     if (point.kernel == kernel && point.bits == 32 && point.passes_per_call &&
         *point.passes_per_call > 0) {
-      return PhaseFigure{Phase::sweep,
-                         per_pass(median_estimate(point.ns_per_call), 0, *point.passes_per_call)};
+      return PhaseFigure{Phase::sweep, per_pass(median_estimate(estimated_from(point.ns_per_call)),
+                                                0, *point.passes_per_call)};
     }
   }
   return std::nullopt;
@@ -75,7 +75,7 @@ std::vector<Agreement> phases_agree(const Results& results) {
       agreement.figures.push_back(*figure);
     }
     agreement.figures.push_back(
-        {Phase::study, per_pass(median_estimate(kernel->ns_per_call), 0, passes)});
+        {Phase::study, per_pass(median_estimate(estimated_from(kernel->ns_per_call)), 0, passes)});
     if (const std::optional<PhaseFigure> figure = sweep_figure(results.study, program.kernel)) {
       agreement.figures.push_back(*figure);
     }

@@ -113,10 +113,10 @@ std::vector<CallBound> call_bounds(const Results& results) {
   for (const CallTimings& timings : study.calls) {
     std::vector<GroupPoint> points;
     for (const GroupTiming& group : timings.groups) {
-      points.push_back({group.passes, group.exit, group.pairs, median(group.ns_per_call) * *ghz});
+      points.push_back({group.passes, group.exit, group.pairs, estimate(group.ns_per_call) * *ghz});
     }
     all.push_back(bound_the_call(timings.kernel, std::move(points),
-                                 median(timings.own_order_ns_per_call) * *ghz,
+                                 estimate(timings.own_order_ns_per_call) * *ghz,
                                  chain_cycles(results, timings.kernel),
                                  *study.mispredicted_branch_ns * *ghz, SMALLEST_TIMED_NS * *ghz));
   }
@@ -158,7 +158,7 @@ std::vector<TwoPairGain> two_pair_gains(const Results& results) {
       continue;
     }
     all.push_back(two_pair_gain(timed.peer, *bound, timings->passes_of_two,
-                                median(timed.ns_per_pair) * *ghz,
+                                estimate(timed.ns_per_pair) * *ghz,
                                 *results.study.mispredicted_branch_ns * *ghz));
   }
   return all;

@@ -12,10 +12,6 @@
 
 #include "report/figures/results.h"
 
-// A group of fewer pairs is left off the line: its median stands on too few calls to stand for
-// its kind (the tails of the pass counts, a few dozen pairs of 100,000).
-inline constexpr std::uint64_t MIN_GROUP_PAIRS = 100;
-
 // What a line needs before its slope is used as the overlapped pass. A group's median stands
 // a few percent off the line on a quiet machine (up to 5.4% in the reports of docs/reports):
 // with fewer groups, or groups over fewer passes, that much noise moves the slope by more than

@@ -7,18 +7,21 @@
 
 namespace {
 
-// The median of a figure's samples in a report, with its interval; none if it lacks it.
-std::optional<Estimate> median_of(const std::vector<double>* samples) {
-  return samples != nullptr ? std::optional<Estimate>(median_estimate(*samples)) : std::nullopt;
+// A figure in a report, the median of its repetitions kept with its interval; none if the
+// report lacks it. ns_per_value: what turns a value into ns a call (a program's ms).
+std::optional<Estimate> median_of(const Repeated* samples, double ns_per_value = 1) {
+  return samples != nullptr
+             ? std::optional<Estimate>(median_estimate(estimated_from(*samples, ns_per_value)))
+             : std::nullopt;
 }
 
-// The same in cycles: the samples times the report's clock.
-std::optional<Estimate> cycles_of(const std::vector<double>* samples, double ghz) {
+// The same in cycles: the repetitions kept times the report's clock.
+std::optional<Estimate> cycles_of(const Repeated* samples, double ghz) {
   if (samples == nullptr) {
     return std::nullopt;
   }
   std::vector<double> cycles;
-  for (const double ns : *samples) {
+  for (const double ns : estimated_from(*samples)) {
     cycles.push_back(ns * ghz);
   }
   return median_estimate(cycles);
@@ -64,8 +67,9 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
   const bool study = either_not_quiet(now, old, "study");
   for (const BenchmarkRow& row : now.benchmarks) {
     const BenchmarkRow* before = find_benchmark(old, row.program);
-    rows.push_back({row.program + " msec", median_of(before ? &before->runs_ms : nullptr),
-                    median_estimate(row.runs_ms), false, programs});
+    rows.push_back({row.program + " msec",
+                    median_of(before ? &before->runs_ms : nullptr, ns_per_ms(old)),
+                    *median_of(&row.runs_ms, ns_per_ms(now)), false, programs});
   }
   for (const auto& [label, speedup] :
        {std::pair{"binary speed-up, unsigned", &WorkedOut::unsigned_speedup},
@@ -79,9 +83,9 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
   const std::optional<double> new_ghz = now.study.ghz();
   for (const KernelFigures& kernel : now.study.kernels) {
     const KernelFigures* before = find_kernel(old.study, kernel.name);
-    const std::vector<double>* old_samples = before ? &before->ns_per_call : nullptr;
+    const Repeated* old_samples = before ? &before->ns_per_call : nullptr;
     rows.push_back({kernel.name + " ns/call", median_of(old_samples),
-                    median_estimate(kernel.ns_per_call), false, study});
+                    *median_of(&kernel.ns_per_call), false, study});
     if (old_ghz && new_ghz) {
       rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
                       *cycles_of(&kernel.ns_per_call, *new_ghz), false, study});

@@ -6,22 +6,24 @@
 
 #include "report/figures/call_bounds.h"
 
-std::optional<DisturbedFigure> disturbed_figure(const std::string& figure,
-                                                const std::vector<double>& ns) {
-  if (ns.size() < 2) {
+std::optional<DisturbedFigure> disturbed_figure(const std::string& figure, const Repeated& values,
+                                                double ns_per_value) {
+  if (values.size() < MIN_JUDGED_REPETITIONS || holds(values, ns_per_value)) {
     return std::nullopt;
   }
-  const double fastest = *std::min_element(ns.begin(), ns.end());
-  const double middle = median(ns);
-  const double beyond = middle - fastest;
-  if (beyond > QUIET_SPREAD_NS && beyond > QUIET_SPREAD * std::fabs(fastest)) {
-    return DisturbedFigure{figure, fastest, middle};
-  }
-  return std::nullopt;
+  return DisturbedFigure{figure,
+                         fastest(values, ns_per_value) * ns_per_value,
+                         median(values.values) * ns_per_value,
+                         values.size(),
+                         kept(values, ns_per_value).size(),
+                         static_cast<std::size_t>(std::count(values.quiet_signs.begin(),
+                                                             values.quiet_signs.end(), false)),
+                         kept_needed(values),
+                         values.timed_again};
 }
 
 PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFigure>& figures,
-                         bool judged) {
+                         bool judged, bool signs_per_value) {
   PhaseVerdict verdict;
   verdict.phase = watch.phase;
   verdict.figures = figures;
@@ -43,55 +45,57 @@ PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFig
       verdict.clock_moved = moved;
     }
   }
-  verdict.disturbed = !verdict.figures.empty() || verdict.lowest_cpu_share ||
-                      verdict.stolen_share || verdict.clock_moved;
+  verdict.signs_disturbed =
+      verdict.stolen_share || verdict.clock_moved || (!signs_per_value && verdict.lowest_cpu_share);
+  verdict.disturbed = !verdict.figures.empty() || verdict.signs_disturbed;
+  verdict.rounds_again = watch.rounds_again;
+  verdict.seconds_again = watch.seconds_again;
   return verdict;
 }
 
-namespace {
-
-// The figure of a kit kernel's calls in the programs' order, or of its peer of two pairs at
-// once on the same pairs, as a verdict names it.
 std::string in_order_name(const std::string& kernel) { return kernel + " in the programs' order"; }
 
-// A phase's figures by name, each with its repetitions (in ns a call).
-using Figures = std::vector<std::pair<std::string, std::vector<double>>>;
+namespace {
+
+// A phase's figures by name, each with its repetitions and what turns a value into ns a call.
+struct Figure {
+  std::string name;
+  const Repeated* values;
+  double ns_per_value = 1;
+};
+using Figures = std::vector<Figure>;
 
 Figures programs_figures(const Results& results) {
   Figures figures;
   for (const BenchmarkRow& row : results.benchmarks) {
-    std::vector<double> ns;
-    for (const double ms : row.runs_ms) {
-      ns.push_back(ms * 1e6 / results.calls_per_run);
-    }
-    figures.emplace_back(row.program, ns);
+    figures.push_back({row.program, &row.runs_ms, ns_per_ms(results)});
   }
   return figures;
 }
 
 Figures study_figures(const Study& study) {
-  Figures figures{{"the loop", study.loop_ns_per_call}};
+  Figures figures{{"the loop", &study.loop_ns_per_call}};
   for (const KernelFigures& kernel : study.kernels) {
-    figures.emplace_back(kernel.name, kernel.ns_per_call);
+    figures.push_back({kernel.name, &kernel.ns_per_call});
   }
   for (const CallTimings& calls : study.calls) {
-    figures.emplace_back(in_order_name(calls.kernel), calls.own_order_ns_per_call);
+    figures.push_back({in_order_name(calls.kernel), &calls.own_order_ns_per_call});
     for (const GroupTiming& group : calls.groups) {
       if (group.pairs >= MIN_GROUP_PAIRS) {
-        figures.emplace_back(group_name(calls.kernel, group), group.ns_per_call);
+        figures.push_back({group_name(calls.kernel, group), &group.ns_per_call});
       }
     }
   }
   for (const TwoPairTimings& two : study.two_pairs) {
-    figures.emplace_back(in_order_name(two.peer), two.ns_per_pair);
+    figures.push_back({in_order_name(two.peer), &two.ns_per_pair});
   }
   return figures;
 }
 
 Figures sweep_figures(const Study& study) {
-  Figures figures{{"the loop", study.sweep_loop_ns_per_call}};
+  Figures figures{{"the loop", &study.sweep_loop_ns_per_call}};
   for (const SweepFigures& point : study.sweep) {
-    figures.emplace_back(sweep_point_name(point.kernel, point.bits), point.ns_per_call);
+    figures.push_back({sweep_point_name(point.kernel, point.bits), &point.ns_per_call});
   }
   return figures;
 }
@@ -119,13 +123,20 @@ std::vector<PhaseVerdict> judge_phases(const Results& results) {
                                                       : sweep_figures(results.study);
     std::vector<DisturbedFigure> disturbed;
     bool judged = !figures.empty();
-    for (const auto& [name, ns] : figures) {
-      judged = judged && ns.size() >= MIN_JUDGED_REPETITIONS;
-      if (const std::optional<DisturbedFigure> figure = disturbed_figure(name, ns)) {
-        disturbed.push_back(*figure);
+    std::size_t values = 0;
+    std::size_t left_out = 0;
+    for (const Figure& figure : figures) {
+      judged = judged && figure.values->size() >= MIN_JUDGED_REPETITIONS;
+      if (const std::optional<DisturbedFigure> found =
+              disturbed_figure(figure.name, *figure.values, figure.ns_per_value)) {
+        disturbed.push_back(*found);
       }
+      values += figure.values->size();
+      left_out += figure.values->size() - kept(*figure.values, figure.ns_per_value).size();
     }
-    verdicts.push_back(judge_phase(watch, disturbed, judged));
+    verdicts.push_back(judge_phase(watch, disturbed, judged, results.study.signs_per_value));
+    verdicts.back().values = values;
+    verdicts.back().left_out = left_out;
   }
   return verdicts;
 }

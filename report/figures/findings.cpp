@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "report/figures/agreement.h"
 #include "report/figures/disturbance.h"
 #include "report/run/kit.h"
 
@@ -11,37 +12,78 @@ namespace {
 constexpr const char* SIGNEDNESS[][3] = {{"unsigned", "gcd_euclid_u", "gcd_binary_u"},
                                          {"signed", "gcd_euclid_s", "gcd_binary_s"}};
 
-// The phases that measured a kit kernel's ns a pass, as the agreement holds them, by the names
-// their watches have.
-std::vector<std::string> agreement_phases(const std::vector<Agreement>& agreements) {
+// The figures of the study that a kit kernel's calls rest on: its calls in the programs'
+// order and the groups its lines stand on.
+void add_calls(std::vector<FigureOf>& figures, const Results& results, const std::string& kernel) {
+  const CallTimings* calls = find_named(results.study.calls, &CallTimings::kernel, kernel);
+  if (calls == nullptr) {
+    return;
+  }
+  figures.push_back({"study", in_order_name(kernel)});
+  for (const GroupTiming& group : calls->groups) {
+    if (group.pairs >= MIN_GROUP_PAIRS) {
+      figures.push_back({"study", group_name(kernel, group)});
+    }
+  }
+}
+
+// The phases of the figures, each once, in the order first met.
+std::vector<std::string> phases_of(const std::vector<FigureOf>& figures) {
   std::vector<std::string> phases;
-  for (const Agreement& agreement : agreements) {
-    for (const PhaseFigure& figure : agreement.figures) {
-      const char* name = figure.phase == Phase::programs ? "programs"
-                         : figure.phase == Phase::study  ? "study"
-                                                         : "sweep";
-      if (std::find(phases.begin(), phases.end(), name) == phases.end()) {
-        phases.emplace_back(name);
-      }
+  for (const FigureOf& figure : figures) {
+    if (std::find(phases.begin(), phases.end(), figure.phase) == phases.end()) {
+      phases.push_back(figure.phase);
     }
   }
   return phases;
 }
 
+// The figures of the phases that measured a kit kernel's ns a pass, as the agreement holds them.
+std::vector<FigureOf> agreement_figures(const Results& results) {
+  std::vector<FigureOf> figures;
+  for (const Agreement& agreement : results.worked_out.agreements) {
+    for (const BenchmarkProgram& program : BENCHMARK_PROGRAMS) {
+      if (program.kernel == agreement.kernel) {
+        for (const PhaseFigure& figure : agreement.figures) {
+          if (figure.phase == Phase::programs) {
+            figures.push_back({"programs", program.program});
+          } else if (figure.phase == Phase::study) {
+            figures.push_back({"study", agreement.kernel});
+          } else {
+            figures.push_back({"sweep", sweep_point_name(agreement.kernel, 32)});
+          }
+        }
+      }
+    }
+  }
+  for (const char* phase : {"study", "sweep"}) {
+    if (std::any_of(figures.begin(), figures.end(),
+                    [&](const FigureOf& figure) { return figure.phase == phase; })) {
+      figures.push_back({phase, "the loop"});
+    }
+  }
+  return figures;
+}
+
 }  // namespace
 
-Withheld withheld_for(const Results& results, const std::vector<std::string>& phases) {
+Withheld withheld_for(const Results& results, const std::vector<FigureOf>& figures) {
   Withheld why = Withheld::no;
-  for (const std::string& phase : phases) {
+  for (const std::string& phase : phases_of(figures)) {
     const PhaseVerdict* verdict = find_verdict(results, phase);
     if (verdict == nullptr) {
       continue;  // not watched: a report from before the watch
     }
-    if (verdict->disturbed) {
+    if (verdict->signs_disturbed) {
       return Withheld::disturbed;
     }
     if (!verdict->judged) {
       why = Withheld::not_judged;
+    }
+  }
+  for (const FigureOf& figure : figures) {
+    if (is_disturbed(find_verdict(results, figure.phase), figure.figure)) {
+      return Withheld::disturbed;
     }
   }
   return why;
@@ -51,47 +93,70 @@ std::vector<Finding> findings(const Results& results) {
   const WorkedOut& out = results.worked_out;
   std::vector<Finding> all;
   const auto add = [&](FindingKind kind, const std::string& subject,
-                       std::vector<std::string> phases) {
-    const Withheld why = withheld_for(results, phases);
-    all.push_back({kind, subject, std::move(phases), why});
+                       std::vector<FigureOf> figures) {
+    const Withheld why = withheld_for(results, figures);
+    all.push_back({kind, subject, phases_of(figures), std::move(figures), why});
+  };
+  // A figure of the study net of its loop rests on the loop too.
+  const auto on_study = [](std::initializer_list<std::string> kernels) {
+    std::vector<FigureOf> figures;
+    for (const std::string& kernel : kernels) {
+      figures.push_back({"study", kernel});
+    }
+    figures.push_back({"study", "the loop"});
+    return figures;
   };
   for (const auto& [signedness, euclid, binary] : SIGNEDNESS) {
     const KernelCost* slow = find_cost(results, euclid);
     const KernelCost* fast = find_cost(results, binary);
     if (slow != nullptr && fast != nullptr && slow->ns_per_pass && fast->ns_per_pass) {
-      add(FindingKind::why, signedness, {"study"});
+      add(FindingKind::why, signedness, on_study({euclid, binary}));
     }
   }
   if (!out.agreements.empty()) {
-    add(FindingKind::agreement, "", agreement_phases(out.agreements));
+    add(FindingKind::agreement, "", agreement_figures(results));
   }
   for (const KernelBoundFigures& bound : out.bounds) {
     if (bound.by_chain) {
-      add(FindingKind::chain, bound.kernel, {"study"});
+      add(FindingKind::chain, bound.kernel, on_study({bound.kernel}));
     }
   }
   for (const KernelBoundFigures& bound : out.bounds) {
     if (bound.by_model) {
-      add(FindingKind::model, bound.kernel, {"study"});
+      add(FindingKind::model, bound.kernel, on_study({bound.kernel}));
     }
   }
   for (const CallBound& bound : out.calls) {
     if (!bound.lines.empty()) {
-      add(FindingKind::lines, bound.kernel, {"study"});
+      std::vector<FigureOf> figures;
+      add_calls(figures, results, bound.kernel);
+      figures.erase(figures.begin());  // the lines stand on the groups alone
+      add(FindingKind::lines, bound.kernel, figures);
     }
   }
   for (const CallBound& bound : out.calls) {
     if (bound.prediction) {
-      add(FindingKind::call, bound.kernel, {"study"});
+      std::vector<FigureOf> figures;
+      add_calls(figures, results, bound.kernel);
+      add(FindingKind::call, bound.kernel, figures);
     }
   }
   for (const TwoPairGain& two : out.two_pairs) {
-    add(FindingKind::two_pairs, two.peer, {"study"});
+    std::vector<FigureOf> figures{{"study", in_order_name(two.peer)}};
+    add_calls(figures, results, two.kernel);
+    add(FindingKind::two_pairs, two.peer, figures);
   }
-  for (const auto& [signedness, crossover] : {std::pair{"unsigned", &out.unsigned_crossover},
-                                              std::pair{"signed", &out.signed_crossover}}) {
-    if (crossover->measured) {
-      add(FindingKind::crossover, signedness, {"sweep"});
+  for (const auto& [signedness, euclid, binary] : SIGNEDNESS) {
+    const Crossover& crossover =
+        signedness == std::string("unsigned") ? out.unsigned_crossover : out.signed_crossover;
+    if (crossover.measured) {
+      std::vector<FigureOf> figures{{"sweep", "the loop"}};
+      for (const SweepFigures& point : results.study.sweep) {
+        if (point.kernel == euclid || point.kernel == binary) {
+          figures.push_back({"sweep", sweep_point_name(point.kernel, point.bits)});
+        }
+      }
+      add(FindingKind::crossover, signedness, figures);
     }
   }
   return all;

@@ -1,6 +1,7 @@
-// The findings the report draws from its timings, decided once: each with the phases whose
-// timings it rests on, and withheld where one of them was not quiet (disturbed by any sign, or
-// timed in too few repetitions to tell). The text, the JSON, --compare and side by side read
+// The findings the report draws from its timings, decided once: each with the figures it rests
+// on, and withheld where one of them is still disturbed after timing it again, where a phase of
+// theirs was disturbed by a sign no repetition left out mends, or where it was timed in too few
+// repetitions to tell. The text, the JSON, --compare and side by side read
 // the decision; none makes it again.
 #pragma once
 
@@ -13,9 +14,11 @@
 // two pairs, the agreements, the crossovers and the phases' verdicts), each withheld or not.
 [[nodiscard]] std::vector<Finding> findings(const Results& results);
 
-// Why a finding rests on phases that were not all quiet: disturbed where one was, not judged
-// where one's spread could not be judged; no where every one was quiet or was not watched.
-[[nodiscard]] Withheld withheld_for(const Results& results, const std::vector<std::string>& phases);
+// Why a finding resting on these figures is withheld: disturbed where one of them is, or where
+// signs over a phase of theirs that no repetition left out mends were (the clock, the host's
+// stolen time); not judged where a phase of theirs could not be judged; no otherwise, or where
+// the phases were not watched (a report from before the watch).
+[[nodiscard]] Withheld withheld_for(const Results& results, const std::vector<FigureOf>& figures);
 
 // The finding of that kind about that subject, where the report draws one; nullptr otherwise.
 [[nodiscard]] const Finding* find_finding(const Results& results, FindingKind kind,

@@ -37,14 +37,14 @@ const SweepFigures* find_sweep_point(const Study& study, std::string_view kernel
 
 std::optional<double> sweep_ns(const Study& study, std::string_view kernel, unsigned bits) {
   const SweepFigures* point = find_sweep_point(study, kernel, bits);
-  return point != nullptr ? std::optional<double>(median(point->ns_per_call)) : std::nullopt;
+  return point != nullptr ? std::optional<double>(estimate(point->ns_per_call)) : std::nullopt;
 }
 
 std::optional<double> ns_per_pass(const KernelFigures& kernel) {
   if (!kernel.passes_per_call) {
     return std::nullopt;
   }
-  return median(kernel.ns_per_call) / *kernel.passes_per_call;
+  return estimate(kernel.ns_per_call) / *kernel.passes_per_call;
 }
 
 std::optional<double> chain_cycles(const Results& results, std::string_view kernel) {
@@ -69,6 +69,22 @@ std::string failed_cross_checks(const Results& results) {
   return failed;
 }
 
+std::string_view estimator_of(const Results& results) {
+  return results.study.signs_per_value ? ESTIMATOR : EVERY_VALUE_ESTIMATOR;
+}
+
+double ns_per_ms(const Results& results) {
+  return results.calls_per_run > 0 ? 1e6 / results.calls_per_run : 1;
+}
+
+std::vector<double> estimated_runs(const Results& results, const BenchmarkRow& row) {
+  return estimated_from(row.runs_ms, ns_per_ms(results));
+}
+
+double runs_estimate(const Results& results, const BenchmarkRow& row) {
+  return estimate(row.runs_ms, ns_per_ms(results));
+}
+
 std::size_t fewest_runs(const Results& results) {
   std::size_t fewest = results.benchmarks.empty() ? 0 : results.benchmarks.front().runs_ms.size();
   for (const BenchmarkRow& row : results.benchmarks) {
@@ -84,7 +100,7 @@ std::optional<Estimate> binary_speedup(const Results& results, std::string_view 
   if (slow == nullptr || fast == nullptr) {
     return std::nullopt;
   }
-  return ratio_estimate(slow->runs_ms, fast->runs_ms);
+  return ratio_estimate(estimated_runs(results, *slow), estimated_runs(results, *fast));
 }
 
 std::optional<ModelAgainstMeasure> against_measure(const Study& study, const std::string& kernel,
@@ -94,10 +110,10 @@ std::optional<ModelAgainstMeasure> against_measure(const Study& study, const std
   if (measured == nullptr || !measured->passes_per_call || !ghz || !study.mispredicted_branch_ns) {
     return std::nullopt;
   }
-  const double cycles_per_call = median(measured->ns_per_call) * *ghz;
+  const double cycles_per_call = estimate(measured->ns_per_call) * *ghz;
   const double model_per_call =
       *measured->passes_per_call * cycles_per_pass + *study.mispredicted_branch_ns * *ghz;
-  const bool timed = median(measured->ns_per_call) >= SMALLEST_TIMED_NS;
+  const bool timed = estimate(measured->ns_per_call) >= SMALLEST_TIMED_NS;
   return ModelAgainstMeasure{*ns_per_pass(*measured) * *ghz, model_per_call, cycles_per_call,
                              timed ? (model_per_call - cycles_per_call) / cycles_per_call : 0,
                              timed};

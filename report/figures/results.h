@@ -101,6 +101,17 @@ template <class Rows, class Row, class Field>
 // The cross-checks that found errors, in words ("check_s: 3 errors"), "" where none did.
 [[nodiscard]] std::string failed_cross_checks(const Results& results);
 
+// The estimator by which the report's figures were worked out (study/repeated.h): ESTIMATOR, or
+// for a report from before it EVERY_VALUE_ESTIMATOR.
+[[nodiscard]] std::string_view estimator_of(const Results& results);
+
+// What turns a program's run in ms into ns a call.
+[[nodiscard]] double ns_per_ms(const Results& results);
+
+// The runs of a program its figure is worked out from (study/repeated.h), and their median.
+[[nodiscard]] std::vector<double> estimated_runs(const Results& results, const BenchmarkRow& row);
+[[nodiscard]] double runs_estimate(const Results& results, const BenchmarkRow& row);
+
 // The fewest runs of any benchmark program: what its intervals rest on.
 [[nodiscard]] std::size_t fewest_runs(const Results& results);
 

@@ -59,8 +59,8 @@ std::vector<SpeedupPoint> sweep_speedup(const Study& study, const char* euclid,
     }
     for (const SweepFigures& other : study.sweep) {
       if (other.kernel == euclid && other.bits == point.bits) {
-        const double slow = median(other.ns_per_call);
-        const double fast = median(point.ns_per_call);
+        const double slow = estimate(other.ns_per_call);
+        const double fast = estimate(point.ns_per_call);
         if (slow >= SMALLEST_TIMED_NS && fast >= SMALLEST_TIMED_NS) {
           points.push_back({point.bits, slow / fast});
         }

@@ -15,10 +15,11 @@ std::vector<ProgramCost> program_costs(const Results& results) {
   std::vector<ProgramCost> costs;
   for (const BenchmarkRow& row : results.benchmarks) {
     const auto [low, high] = std::minmax_element(row.runs_ms.begin(), row.runs_ms.end());
-    const double middle = median(row.runs_ms);
-    costs.push_back({row.program, middle, *low, *high, middle * 1e6 / results.calls_per_run,
-                     ratio_estimate(row.runs_ms, results.benchmarks.front().runs_ms),
-                     spread(row.runs_ms)});
+    const double middle = runs_estimate(results, row);
+    const std::vector<double> kept = estimated_runs(results, row);
+    costs.push_back({row.program, middle, *low, *high, middle * ns_per_ms(results),
+                     ratio_estimate(kept, estimated_runs(results, results.benchmarks.front())),
+                     spread(kept)});
   }
   return costs;
 }
@@ -27,15 +28,15 @@ std::vector<KernelCost> kernel_costs(const Study& study) {
   const std::optional<double> ghz = study.ghz();
   const KernelFigures* euclid = find_kernel(study, "gcd_euclid_u");
   const std::vector<double> baseline =
-      euclid != nullptr ? euclid->ns_per_call : std::vector<double>{};
+      euclid != nullptr ? estimated_from(euclid->ns_per_call) : std::vector<double>{};
   std::vector<KernelCost> costs;
   for (const KernelFigures& kernel : study.kernels) {
-    KernelCost cost{kernel.name,         median(kernel.ns_per_call),
+    KernelCost cost{kernel.name,         estimate(kernel.ns_per_call),
                     ns_per_pass(kernel), std::nullopt,
                     std::nullopt,        std::nullopt};
     if (!baseline.empty() && cost.ns_per_call >= SMALLEST_TIMED_NS &&
         median(baseline) >= SMALLEST_TIMED_NS) {
-      cost.ratio_to_euclid = ratio_estimate(kernel.ns_per_call, baseline);
+      cost.ratio_to_euclid = ratio_estimate(estimated_from(kernel.ns_per_call), baseline);
     }
     if (ghz) {
       cost.cycles_per_call = cost.ns_per_call * *ghz;
@@ -75,7 +76,7 @@ Crossover crossover(const Study& study, const std::string& euclid, const std::st
       continue;
     }
     found.measured = true;
-    const bool faster = median(point.ns_per_call) < *slow;
+    const bool faster = estimate(point.ns_per_call) < *slow;
     if (!faster) {
       found.from_bits = 0;
     } else if (found.from_bits == 0) {

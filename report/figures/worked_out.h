@@ -147,11 +147,17 @@ struct TwoPairGain {
   PassBound sits_on = PassBound::chain;
 };
 
-// A figure whose repetitions spread more than a quiet run's: its fastest and its median.
+// A figure that does not hold (study/repeated.h): its fastest and the median of all its
+// repetitions, in ns a call; how many it kept, how many it needed, how many were timed again.
 struct DisturbedFigure {
   std::string figure;  // "gcd_euclid_u", "the loop", "gcd_binary_u at 12 bits"
   double fastest = 0;
   double median = 0;
+  std::size_t repetitions = 0;  // all its values, those timed again among them
+  std::size_t kept = 0;
+  std::size_t lost = 0;  // values left out as their work lost the processor
+  std::size_t needed = 0;
+  std::size_t timed_again = 0;
 };
 
 // What the watch over a phase and its figures' repetitions say of it: each sign beyond what a
@@ -164,8 +170,15 @@ struct PhaseVerdict {
   std::optional<double> stolen_share;      // where above QUIET_STOLEN
   std::optional<double> clock_moved;       // where beyond QUIET_CLOCK, as a share
   std::optional<std::uint64_t> switches;   // of the phase, where the system counts them
-  bool disturbed = false;
-  bool judged = true;  // false: a figure of too few repetitions to judge its spread
+  bool disturbed = false;                  // by a figure, or by signs over the whole phase
+  // By signs that no repetition left out mends: the host's stolen time or the clock over the
+  // phase (and, in a report from before, a repetition's work that lost the processor).
+  bool signs_disturbed = false;
+  bool judged = true;         // false: a figure of too few repetitions to judge its spread
+  unsigned rounds_again = 0;  // rounds of timing again what was disturbed, and their seconds
+  double seconds_again = 0;
+  std::size_t values = 0;    // of its figures, in all
+  std::size_t left_out = 0;  // of those, the values its figures did not keep
   [[nodiscard]] bool quiet() const { return judged && !disturbed; }
 };
 
@@ -184,10 +197,17 @@ enum class FindingKind {
 // Why a finding is withheld: a phase it rests on was disturbed, or its quiet could not be judged.
 enum class Withheld { no, disturbed, not_judged };
 
+// A figure a finding rests on: its phase, and its name there ("gcd_binary_u at 32 bits").
+struct FigureOf {
+  std::string phase;
+  std::string figure;
+};
+
 struct Finding {
   FindingKind kind = FindingKind::why;
   std::string subject;
   std::vector<std::string> phases;  // whose timings it rests on
+  std::vector<FigureOf> figures;    // the figures of those phases it rests on
   Withheld withheld = Withheld::no;
 };
 

@@ -93,6 +93,7 @@ Json side_by_side_json(const std::vector<NamedReport>& reports) {
         {"flags", r.machine.flags},
         {"cross_check_errors", cross_check_errors(r)},
         {"phase_verdicts", phase_verdicts(r)},
+        {"estimator", std::string(estimator_of(r))},
         {"binary_speedup_unsigned", interval(r.worked_out.unsigned_speedup)},
         {"binary_speedup_signed", interval(r.worked_out.signed_speedup)},
         {"kernels", std::move(kernels)},

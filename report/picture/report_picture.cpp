@@ -48,7 +48,7 @@ std::vector<Series> collect(const Study& study, bool passes) {
   std::vector<Series> all;
   for (const SweepFigures& point : study.sweep) {
     const std::optional<double> value =
-        passes ? point.passes_per_call : std::optional<double>(median(point.ns_per_call));
+        passes ? point.passes_per_call : std::optional<double>(estimate(point.ns_per_call));
     if (!value) {
       continue;
     }

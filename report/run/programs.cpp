@@ -12,6 +12,7 @@
 #include "report/run/message.h"
 #include "report/words/safe_text.h"
 #include "report/words/utf8.h"
+#include "study/stats.h"
 
 namespace {
 
@@ -99,9 +100,15 @@ std::optional<ProgramPaths> locate_programs(const std::map<std::string, std::str
   return paths;
 }
 
+bool runs_hold(const Repeated& runs_ms, std::uint32_t calls_per_run) {
+  const double ns_per_ms = 1e6 / calls_per_run;
+  return settled(runs_ms, ns_per_ms) && spread(kept(runs_ms, ns_per_ms)) <= NOISY_RUNS;
+}
+
 bool run_programs(const ProgramPaths& paths, unsigned runs, std::chrono::seconds limit,
-                  const RunStep& step, PhaseWatcher& watch, std::vector<CrossCheckRow>& checks,
-                  std::vector<BenchmarkRow>& benchmarks, ProgramFault& fault) {
+                  const RunStep& step, PhaseWatcher& watch, RetimeBudget& budget,
+                  std::vector<CrossCheckRow>& checks, std::vector<BenchmarkRow>& benchmarks,
+                  ProgramFault& fault) {
   for (const CrossCheckProgram& check : CROSS_CHECK_PROGRAMS) {
     step(std::string("running ") + check.program);
     const std::optional<std::int32_t> errors =
@@ -114,19 +121,67 @@ bool run_programs(const ProgramPaths& paths, unsigned runs, std::chrono::seconds
   for (const BenchmarkProgram& benchmark : BENCHMARK_PROGRAMS) {
     benchmarks.push_back({benchmark.program, {}});
   }
+  // One run of a program, its signs the run's own.
+  const auto run = [&](BenchmarkRow& row, const std::string& what, bool again) {
+    step(what);
+    watch.begin_repetition();
+    const std::optional<std::int32_t> ms =
+        run_program(row.program, paths.at(row.program), DURATION, limit, fault);
+    const bool quiet = watch.end_repetition();
+    if (ms) {
+      again ? row.runs_ms.again(*ms, quiet) : row.runs_ms.push_back(*ms, quiet);
+    }
+    return ms.has_value();
+  };
+  double ran_s = 0;
   for (unsigned round = 1; round <= runs; ++round) {
     for (BenchmarkRow& row : benchmarks) {
-      step("running " + row.program + " (" + std::to_string(round) + " of " + std::to_string(runs) +
-           ")");
-      watch.begin_repetition();
-      const std::optional<std::int32_t> ms =
-          run_program(row.program, paths.at(row.program), DURATION, limit, fault);
-      watch.end_repetition();
-      if (!ms) {
+      const double start = watch.source().wall_s();
+      if (!run(row,
+               "running " + row.program + " (" + std::to_string(round) + " of " +
+                   std::to_string(runs) + ")",
+               false)) {
         return false;
       }
-      row.runs_ms.push_back(*ms);
+      ran_s += watch.source().wall_s() - start;
     }
+  }
+  budget.begin_phase(PROGRAMS_SHARE);
+  // One run or one round of each can be judged of nothing: nothing is run again.
+  const double run_s = ran_s / static_cast<double>(runs * benchmarks.size());
+  for (unsigned round = 1; runs > 1 && round <= MOST_ROUNDS_AGAIN; ++round) {
+    // The programs whose runs do not hold first, then those whose runs are not yet settled.
+    std::vector<BenchmarkRow*> again;
+    for (const bool settle : {false, true}) {
+      for (BenchmarkRow& row : benchmarks) {
+        const bool wanted = settle ? !runs_hold(row.runs_ms, ITERATION_COUNT)
+                                   : !holds(row.runs_ms, 1e6 / ITERATION_COUNT);
+        if (wanted) {
+          again.push_back(&row);
+        }
+      }
+      if (!again.empty()) {
+        break;
+      }
+    }
+    // Beside bench_euclid_u, which the others' ratios stand on.
+    if (!again.empty() && again.front() != &benchmarks.front()) {
+      again.insert(again.begin(), &benchmarks.front());
+    }
+    if (again.empty() || !budget.allows(static_cast<double>(again.size()) * run_s)) {
+      break;
+    }
+    const double start = watch.source().wall_s();
+    for (BenchmarkRow* row : again) {
+      if (!run(*row,
+               std::string(TIMING_AGAIN) + row->program + " (round " + std::to_string(round) + ")",
+               true)) {
+        return false;
+      }
+    }
+    const double took = watch.source().wall_s() - start;
+    budget.spend(took);
+    watch.timed_again(took);
   }
   return true;
 }

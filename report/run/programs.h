@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "study/budget.h"
+#include "study/repeated.h"
+#include "study/rounds.h"
 #include "study/watch.h"
 
 struct CrossCheckRow {
@@ -22,8 +25,16 @@ struct CrossCheckRow {
 
 struct BenchmarkRow {
   std::string program;
-  std::vector<double> runs_ms;  // at least one run
+  Repeated runs_ms;  // at least one run
 };
+
+// Runs of one program that spread more than this share of their median (kept, repeated.h) are
+// noisy: the report runs more of them within its budget, and says so where they stay noisy.
+inline constexpr double NOISY_RUNS = 0.10;
+
+// Whether a program's runs are settled (repeated.h: as many kept as hold and give an interval) and,
+// those kept, spread within NOISY_RUNS: else the report runs it again.
+[[nodiscard]] bool runs_hold(const Repeated& runs_ms, std::uint32_t calls_per_run);
 
 // Each program's path, by its name.
 using ProgramPaths = std::map<std::string, std::string>;
@@ -48,9 +59,12 @@ struct ProgramFault {
 using RunStep = std::function<void(const std::string& step)>;
 
 // The cross-checks once, then the benchmarks round by round, so that a slow spell of the
-// machine falls on all four alike; false with the fault where a program fails, runs past the
-// limit or prints anything but its message. Each benchmark run is one repetition of the watch.
+// machine falls on all four alike; then, where a program's runs do not hold and the budget's
+// share allows, rounds of running it again beside bench_euclid_u. False with the fault where a
+// program fails, runs past the limit or prints anything but its message. Each benchmark run is
+// one repetition of the watch, its signs the run's.
 [[nodiscard]] bool run_programs(const ProgramPaths& paths, unsigned runs,
                                 std::chrono::seconds limit, const RunStep& step,
-                                PhaseWatcher& watch, std::vector<CrossCheckRow>& checks,
+                                PhaseWatcher& watch, RetimeBudget& budget,
+                                std::vector<CrossCheckRow>& checks,
                                 std::vector<BenchmarkRow>& benchmarks, ProgramFault& fault);

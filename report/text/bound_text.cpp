@@ -156,8 +156,9 @@ void counters_table(std::string& out, const Study& study) {
     append(out, "  %-14s %8.1f %12.1f %8s %6.2f %13.2f\n", counted.kernel.c_str(), counted.cycles,
            counted.instructions, passes > 0 ? fixed(counted.instructions / passes, 2).c_str() : "-",
            counted.cycles > 0 ? counted.instructions / counted.cycles : 0.0, counted.branch_misses);
-    if (measured != nullptr && study.ghz() && median(measured->ns_per_call) >= SMALLEST_TIMED_NS) {
-      clock_checks.push_back(counted.cycles / (median(measured->ns_per_call) * *study.ghz()));
+    if (measured != nullptr && study.ghz() &&
+        estimate(measured->ns_per_call) >= SMALLEST_TIMED_NS) {
+      clock_checks.push_back(counted.cycles / (estimate(measured->ns_per_call) * *study.ghz()));
     }
   }
   if (!clock_checks.empty()) {

@@ -100,6 +100,14 @@ std::string format_comparison(const Results& now, const Results& old, const std:
     wrap(out, "Not quiet then: " + unquiet_phases(old) + "; now: " + unquiet_phases(now) + ".");
   }
   settings_note(out, now, old);
+  if (estimator_of(now) != estimator_of(old)) {
+    wrap(out, "The two reports' figures were worked out by different rules: the old one's as the " +
+                  std::string(estimator_of(old)) + ", the new one's as the " +
+                  std::string(estimator_of(now)) + " (those within " +
+                  fixed(QUIET_SPREAD * 100, 0) +
+                  "% of the fastest, the disturbed ones timed again); where a "
+                  "run was disturbed, the two may differ by more than the machine did.");
+  }
   if (const std::string failed = failed_cross_checks(old); !failed.empty()) {
     wrap(out, "Its cross-checks found errors (" + failed +
                   "): its kernels disagreed, so its figures time kernels that do not compute the "

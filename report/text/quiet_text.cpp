@@ -21,7 +21,63 @@ std::string figure_words(const DisturbedFigure& figure) {
   const double beyond = figure.median - figure.fastest;
   return figure.figure + " " + percent(beyond / figure.fastest) +
          " above its fastest repetition (" + with_unit(figure.median, 2, "ns") +
-         " a call against " + fixed(figure.fastest, 2) + ")";
+         " a call against " + fixed(figure.fastest, 2) + "; " + std::to_string(figure.kept) +
+         " of its " + std::to_string(figure.repetitions) + " repetitions kept, " +
+         std::to_string(figure.needed) + " needed" +
+         (figure.lost > 0 ? ", " + std::to_string(figure.lost) + " lost the processor" : "") +
+         (figure.timed_again > 0 ? ", " + std::to_string(figure.timed_again) + " timed again"
+                                 : "") +
+         ")";
+}
+
+// The phase's rounds of timing again, in words: "the sweep: 4 rounds, 1.3 s".
+std::string again_words(const PhaseVerdict& verdict) {
+  return phase_words(verdict.phase) + ", " + counted(verdict.rounds_again, "round", "rounds") +
+         " (" + with_unit(verdict.seconds_again, 1, "s") + ")";
+}
+
+// What was timed again, and how it ended; where the work lost the processor in some
+// repetitions, that they were left out.
+void again_sentence(std::string& out, const Results& results) {
+  std::vector<std::string> rounds;
+  std::optional<double> lowest;
+  bool still = false;
+  for (const PhaseVerdict& verdict : results.worked_out.phases) {
+    if (verdict.rounds_again > 0) {
+      rounds.push_back(again_words(verdict));
+      still = still || !verdict.figures.empty();
+    }
+    if (verdict.lowest_cpu_share && results.study.signs_per_value) {
+      lowest = std::min(lowest.value_or(1.0), *verdict.lowest_cpu_share);
+    }
+  }
+  std::string text;
+  if (!rounds.empty()) {
+    text = "Timed again within " + with_unit(results.study.settings.retime_seconds, 0, "s") +
+           " (--retime), what did not hold: " + joined(rounds, "; ") + ". " +
+           (still ? "What still does not hold is named above." : "All of it now holds.");
+  }
+  if (lowest) {
+    text += (text.empty() ? "" : " ") + std::string("Repetitions whose work lost the processor ") +
+            "(down to " + percent(*lowest) + " of the wall time) are left out of each figure.";
+  }
+  if (!text.empty()) {
+    wrap(out, text);
+  }
+}
+
+// What a reader of a disturbed run can do.
+std::string again_advice(const Results& results) {
+  if (!results.study.signs_per_value) {  // a report from before it timed anything again
+    return "Run the report again on a quiet machine";
+  }
+  return results.study.settings.retime_seconds == 0
+             ? "Run the report again on a quiet machine, or let it time again what was "
+               "disturbed (--retime " +
+                   std::to_string(DEFAULT_RETIME_SECONDS) + ")"
+             : "Run the report again with more time to time again what was disturbed "
+               "(--retime " +
+                   std::to_string(MORE_RETIME_SECONDS) + "), or on a quieter machine";
 }
 
 // What the system says of the phase, beside its figures.
@@ -56,18 +112,26 @@ void disturbed_phase(std::string& out, const Results& results, const PhaseVerdic
       "Finding: " + phase_words(verdict.phase) + (plural ? " were" : " was") + " disturbed.";
   if (!verdict.figures.empty()) {
     std::vector<std::string> figures;
+    bool lost = false;
     for (const DisturbedFigure& figure : verdict.figures) {
       figures.push_back(figure_words(figure));
+      lost = lost || figure.lost > 0;
     }
     const std::size_t shown = std::min<std::size_t>(figures.size(), 4);
     text += std::string(plural ? " Their" : " Its") +
-            " repetitions spread more than a quiet run's: " +
+            " repetitions spread more than a quiet run's" +
+            (lost ? std::string(", or lost the processor: ") : std::string(": ")) +
             joined({figures.begin(), figures.begin() + static_cast<std::ptrdiff_t>(shown)}, "; ") +
             (figures.size() > shown ? "; and " + std::to_string(figures.size() - shown) + " more"
                                     : "") +
             ".";
   }
-  const std::vector<std::string> signs = signs_of(verdict);
+  std::vector<std::string> signs = signs_of(verdict);
+  // The repetitions whose work lost the processor are left out, and disturb the phase no more
+  // (where its figures left them out: a report from before kept them).
+  if (verdict.lowest_cpu_share && results.study.signs_per_value) {
+    signs.erase(signs.begin());
+  }
   if (!signs.empty()) {
     text += " The system: " + joined(signs, ", ") + ".";
   }
@@ -78,8 +142,8 @@ void disturbed_phase(std::string& out, const Results& results, const PhaseVerdic
         .append(1, '.');
   }
   wrap(out, text + " Something else ran on the machine then: its figures are named where they " +
-                "are used" + withheld_clause(results, verdict.phase) +
-                ". Run the report again on a quiet machine.");
+                "are used" + withheld_clause(results, verdict.phase) + ". " +
+                again_advice(results) + ".");
 }
 
 // A phase whose figures were each timed once: no spread tells a busy spell from the figure.
@@ -91,7 +155,7 @@ void unjudged_phase(std::string& out, const Results& results, const PhaseVerdict
   wrap(out, "Not judged: " + phase_words(verdict.phase) + " (" + fewest + "). A figure's spread " +
                 "needs " + std::to_string(MIN_JUDGED_REPETITIONS) +
                 " repetitions or more to tell a busy spell from the figure itself, so " +
-                (plural ? "their" : "its") + " quiet could not be judged" +
+                (plural ? "their" : "its") + " quiet could not be judged, nothing was timed again" +
                 withheld_clause(results, verdict.phase) + ".");
 }
 
@@ -116,6 +180,8 @@ void quiet_section(std::string& out, const Results& results) {
   std::vector<std::string> quiet;
   std::uint64_t switches = 0;
   bool any_counted = false;
+  std::size_t values = 0;
+  std::size_t left_out = 0;
   for (const PhaseVerdict& verdict : verdicts) {
     if (verdict.disturbed) {
       disturbed_phase(out, results, verdict);
@@ -126,23 +192,34 @@ void quiet_section(std::string& out, const Results& results) {
       continue;
     }
     quiet.push_back(phase_words(verdict.phase));
+    values += verdict.values;
+    // A repetition whose work lost the processor was left out where values carry their signs.
+    left_out += verdict.left_out;
     if (verdict.switches) {
       switches += *verdict.switches;
       any_counted = true;
     }
   }
   if (!quiet.empty()) {
-    wrap(out,
-         "Quiet: " + joined(quiet, ", ") + ". Every figure's median there stands within " +
-             fixed(QUIET_SPREAD * 100, 0) + "% (and " + fixed(QUIET_SPREAD_NS, 0) +
-             " ns a call) of its fastest repetition, as on a quiet machine; the work ran at "
-             "least " +
-             fixed(QUIET_CPU_SHARE * 100, 0) + "% of the wall time, the host stole at most " +
-             fixed(QUIET_STOLEN * 100, 0) + "% and the clock held within " +
-             fixed(QUIET_CLOCK * 100, 0) + "%, where the system tells" +
-             (any_counted ? "; " + counted(switches, "involuntary switch", "involuntary switches") +
-                                " in all."
-                          : "."));
+    const std::string within = fixed(QUIET_SPREAD * 100, 0) + "% (and " +
+                               fixed(QUIET_SPREAD_NS, 0) + " ns a call) of its fastest";
+    const std::string share = fixed(QUIET_CPU_SHARE * 100, 0) + "% of the wall time";
+    wrap(
+        out,
+        "Quiet: " + joined(quiet, ", ") + ". " +
+            (left_out == 0
+                 ? "Every figure's median there stands within " + within +
+                       " repetition, as on a quiet machine; the work ran at least " + share
+                 : "Every figure there kept a majority of its repetitions, those within " + within +
+                       " whose work ran at least " + share + " (" + std::to_string(left_out) +
+                       " of " + std::to_string(values) + " left out), and is their median") +
+            ", the host stole at most " + fixed(QUIET_STOLEN * 100, 0) +
+            "% and the clock held within " + fixed(QUIET_CLOCK * 100, 0) +
+            "%, where the system tells" +
+            (any_counted ? "; " + counted(switches, "involuntary switch", "involuntary switches") +
+                               " in all."
+                         : "."));
   }
+  again_sentence(out, results);
   out += '\n';
 }

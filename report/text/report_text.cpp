@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -29,8 +30,6 @@ namespace {
 
 // A difference from a constant beyond this is a finding worth words.
 constexpr double FAR_FROM_THEORY = 0.05;
-// Runs that spread more than this (of their median) are called noisy.
-constexpr double NOISY = 0.10;
 
 // " (0.519-0.530)", " (-)" where there is none (too few repetitions), or nothing (the
 // baseline, whose ratio is 1 by definition).
@@ -72,7 +71,8 @@ std::vector<std::string> sweep_kernels(const Study& study) {
 
 // Why a table shows dashes for its intervals, once: what few repetitions give is no 95%
 // interval.
-void no_interval_note(std::string& out, std::size_t repetitions, const char* option) {
+void no_interval_note(std::string& out, std::size_t repetitions, std::size_t fewest_kept,
+                      const char* option) {
   const bool runs = std::string_view(option) == "--runs";
   if (repetitions < BOOTSTRAP_MIN_SAMPLES) {
     wrap(out, "No intervals (-): with " +
@@ -80,6 +80,10 @@ void no_interval_note(std::string& out, std::size_t repetitions, const char* opt
                   " a bootstrap of the median is no 95% interval (with 2 it is only the range "
                   "of the two); " +
                   option + " " + std::to_string(BOOTSTRAP_MIN_SAMPLES) + " or more gives one.");
+  } else if (fewest_kept < BOOTSTRAP_MIN_SAMPLES) {
+    wrap(out, std::string("No interval (-) where fewer than ") +
+                  std::to_string(BOOTSTRAP_MIN_SAMPLES) + (runs ? " runs" : " repetitions") +
+                  " were kept: the interval, like the figure, rests on those kept alone.");
   }
 }
 
@@ -175,19 +179,31 @@ void benchmark_section(std::string& out, const Results& results) {
            static_cast<unsigned>(results.benchmarks[i].runs_ms.size()), cost.median_ms, cost.min_ms,
            cost.max_ms, cost.ns_per_call, ratio_text(cost.ratio, i != 0).c_str(),
            disturbed ? " *" : "");
-    if (cost.spread > NOISY) {
+    if (cost.spread > NOISY_RUNS) {
       noisy.push_back(&cost);
     }
   }
   disturbed_mark_note(out, marked, "runs");
   append(out, "  Unsigned: %s.\n", verdict(worked_out.unsigned_speedup).c_str());
   append(out, "  Signed:   %s.\n", verdict(worked_out.signed_speedup).c_str());
-  no_interval_note(out, fewest_runs(results), "--runs");
+  std::size_t fewest_kept = SIZE_MAX;
+  for (const BenchmarkRow& row : results.benchmarks) {
+    fewest_kept = std::min(fewest_kept, estimated_runs(results, row).size());
+  }
+  no_interval_note(out, fewest_runs(results), fewest_kept, "--runs");
   for (const ProgramCost* cost : noisy) {
-    append(out,
-           "  Noisy: the runs of %s spread by %.1f%% of their median, more than\n"
-           "  10%%: the machine was busy. Run it again with more runs (--runs 15).\n",
-           cost->program.c_str(), cost->spread * 100);
+    const BenchmarkRow* row = find_benchmark(results, cost->program);
+    const bool all_kept = estimated_runs(results, *row).size() == row->runs_ms.size();
+    const std::size_t again = row->runs_ms.timed_again;
+    wrap(out, "Noisy: the runs of " + cost->program + (all_kept ? "" : " kept") + " spread by " +
+                  percent(cost->spread) + " of their median, more than " + percent(NOISY_RUNS, 0) +
+                  (again > 0 ? ", after " + std::to_string(again) + " more" : "") +
+                  ": the machine was busy. Run it again with more runs (--runs 15)" +
+                  (again > 0 || results.study.settings.retime_seconds == 0
+                       ? " or more time to run them again (--retime " +
+                             std::to_string(MORE_RETIME_SECONDS) + ")"
+                       : "") +
+                  ".");
   }
   out += '\n';
 }
@@ -262,8 +278,8 @@ void mispredict_paragraph(std::string& out, const Study& study) {
   std::vector<std::string> shares;
   for (const KernelFigures& kernel : study.kernels) {
     // No share is made of a call too small to time.
-    if (kernel.passes_per_call && median(kernel.ns_per_call) >= SMALLEST_TIMED_NS) {
-      shares.push_back(fixed(branch_ns / median(kernel.ns_per_call) * 100, 1) + "% of " +
+    if (kernel.passes_per_call && estimate(kernel.ns_per_call) >= SMALLEST_TIMED_NS) {
+      shares.push_back(fixed(branch_ns / estimate(kernel.ns_per_call) * 100, 1) + "% of " +
                        (!shares.empty() ? ""
                         : ghz           ? "the cycles per call of "
                                         : "the time per call of ") +
@@ -354,14 +370,26 @@ void kernel_section(std::string& out, const Results& results) {
   append(out, "Why? (the kernels in this process, on the programs' first %u pairs)\n",
          study.settings.drawn_pairs);
   kernel_table(out, results);
-  no_interval_note(out, study.settings.repetitions, "--repetitions");
+  std::size_t fewest_kept = SIZE_MAX;
+  bool all_kept = true;
+  for (const KernelFigures& kernel : study.kernels) {
+    fewest_kept = std::min(fewest_kept, estimated_from(kernel.ns_per_call).size());
+    all_kept = all_kept && kept(kernel.ns_per_call).size() == kernel.ns_per_call.size();
+  }
+  no_interval_note(out, study.settings.repetitions, fewest_kept, "--repetitions");
   wrap(out,
-       (study.settings.repetitions == 1
-            ? std::string("ns are of one repetition")
-            : "ns are medians of " + std::to_string(study.settings.repetitions) + " repetitions") +
+       (study.settings.repetitions == 1 ? std::string("ns are of one repetition")
+        : all_kept
+            ? "ns are medians of " + std::to_string(study.settings.repetitions) + " repetitions"
+            : "ns are medians of each figure's quiet repetitions (of " +
+                  std::to_string(study.settings.repetitions) +
+                  ", and those timed again: " + "those within " + fixed(QUIET_SPREAD * 100, 0) +
+                  "%, and " + with_unit(QUIET_SPREAD_NS, 0, "ns") +
+                  ", of its fastest, its work on the processor; a busy spell slows some "
+                  "repetitions and speeds none up)") +
            ", net of the programs' loop itself (two draws and the call of an "
            "empty kernel: " +
-           with_unit(median(study.loop_ns_per_call), 1, "ns") + " per call)" +
+           with_unit(estimate(study.loop_ns_per_call), 1, "ns") + " per call)" +
            (ghz ? "; cycles are ns times the clock, " + with_unit(*ghz, 2, "GHz.") : "."));
   two_pair_note(out, study);
   // The answer to "why", in one sentence per signedness.
@@ -384,8 +412,8 @@ void kernel_section(std::string& out, const Results& results) {
     const Withheld why =
         withheld(results, FindingKind::why,
                  binary_name == std::string("gcd_binary_u") ? "unsigned" : "signed");
-    const bool timed = median(euclid->ns_per_call) >= SMALLEST_TIMED_NS &&
-                       median(binary->ns_per_call) >= SMALLEST_TIMED_NS;
+    const bool timed = estimate(euclid->ns_per_call) >= SMALLEST_TIMED_NS &&
+                       estimate(binary->ns_per_call) >= SMALLEST_TIMED_NS;
     wrap(out, why != Withheld::no
                   ? passes + "; the cycles of their passes, set against each other: withheld, " +
                         withheld_words(why) + "."

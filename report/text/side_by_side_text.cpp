@@ -164,6 +164,15 @@ void machine_rows(Table& table) {
   table.add("pairs in process",
             [](const Results& r) { return std::to_string(r.study.settings.drawn_pairs); });
   table.add("disturbed", [](const Results& r) { return phases_that_were(r, true); });
+  // Where the reports worked their figures out by different rules, which rule each used.
+  if (std::any_of(table.reports.begin(), table.reports.end(), [&](const NamedReport& report) {
+        return estimator_of(report.results) != estimator_of(table.reports.front().results);
+      })) {
+    table.add("figures: median of", [](const Results& r) {
+      return estimator_of(r) == ESTIMATOR ? std::string("quiet repetitions")
+                                          : std::string("every repetition");
+    });
+  }
   if (any_phase(table.reports, [](const PhaseVerdict& verdict) { return !verdict.judged; })) {
     table.add("not judged", [](const Results& r) { return phases_that_were(r, false); });
   }

@@ -51,10 +51,11 @@ TEST(ParseOptions, TakesEachLimitItself) {
   std::string error;
   const std::optional<Options> options =
       parse_options({"--runs=1000", "--repetitions=100", "--pairs=10000000",
-                     "--sweep-pairs=16777216", "--timeout=86400"},
+                     "--sweep-pairs=16777216", "--timeout=86400", "--retime=3600"},
                     {}, error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->runs, 1000U);
+  EXPECT_EQ(options->study.retime_seconds, 3600U);
   EXPECT_EQ(options->study.repetitions, 100U);
   EXPECT_EQ(options->study.drawn_pairs, 10'000'000U);
   EXPECT_EQ(options->study.sweep_pairs, 16'777'216U);
@@ -78,6 +79,27 @@ TEST(ParseOptions, TakesTheEnvironmentAndLetsOptionsOverrideIt) {
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->runs, 3U);
   EXPECT_EQ(options->timeout_s, 9U);
+}
+
+// Timing again: 10 s unless told; 0 (on the command line or in GCD_REPORT_RETIME) times
+// nothing again.
+TEST(ParseOptions, TakesTheBudgetForTimingAgain) {
+  std::string error;
+  std::optional<Options> options = parse_options({}, {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->study.retime_seconds, 10U);
+  options = parse_options({}, {{"GCD_REPORT_RETIME", "0"}}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->study.retime_seconds, 0U);
+  options = parse_options({"--retime", "30"}, {{"GCD_REPORT_RETIME", "0"}}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->study.retime_seconds, 30U);
+  EXPECT_FALSE(parse_options({"--retime=3601"}, {}, error));
+  EXPECT_EQ(error, "--retime takes a whole number from 0 to 3600, not '3601'");
+  EXPECT_FALSE(parse_options({}, {{"GCD_REPORT_RETIME", "-1"}}, error));
+  EXPECT_EQ(error, "GCD_REPORT_RETIME must be a whole number from 0 to 3600, not '-1'");
+  EXPECT_FALSE(parse_options({"--side-by-side", "a.json", "b.json", "--retime=5"}, {}, error));
+  EXPECT_EQ(error, "--retime does nothing with --side-by-side, which runs nothing");
 }
 
 TEST(ParseOptions, RefusesWhatItCannotTakeAndSaysWhy) {

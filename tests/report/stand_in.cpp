@@ -1,6 +1,6 @@
 // A stand-in for a program of the kit in the report's tests on Windows, where the stand-ins
-// cannot be scripts: it prints one message, or fails, hangs, crashes, writes without end or
-// leaves a process of its own running, as its build says.
+// cannot be scripts: it prints one message, or fails, hangs, idles, crashes, writes without end
+// or leaves a process of its own running, as its build says.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,6 +39,9 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
   for (;;) {
     std::fputs("Process duration = 700 msec", stdout);
   }
+#elif defined(STAND_IN_IDLES)
+  Sleep(50);
+  std::fputs("Process duration = 700 msec", stdout);
 #elif defined(STAND_IN_LEAVES_CHILD)
   // A copy of itself that holds standard output open long after this one has exited.
   if (argc > 1) {

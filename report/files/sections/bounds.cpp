@@ -16,8 +16,8 @@ void write_latencies(const Results& results, Json::Object& report) {
                                     {"plausible", form.plausible}});
   }
   report.emplace_back("latencies_clock",
-                      Json::Object{{"before_ghz", kept(latencies.clock_before_ghz)},
-                                   {"after_ghz", kept(latencies.clock_after_ghz)},
+                      Json::Object{{"before_ghz", exact(latencies.clock_before_ghz)},
+                                   {"after_ghz", exact(latencies.clock_after_ghz)},
                                    {"ghz", optional_number(latencies.ghz())}});
   report.emplace_back("latencies", std::move(forms));
 }

@@ -85,20 +85,20 @@ void write_calls(const Results& results, Json::Object& report) {
   Json::Array in_order;
   for (const CallTimings& timings : results.study.calls) {
     for (const GroupTiming& group : timings.groups) {
-      groups.emplace_back(
-          Json::Object{{"kernel", timings.kernel},
+      Json::Object row{{"kernel", timings.kernel},
                        {"passes", group.passes},
                        {"exit", exit_json(group.exit)},
-                       {"pairs", group.pairs},
-                       {"ns_per_call_runs", numbers(group.ns_per_call)},
-                       {"cycles_per_call", cycles(ghz, median(group.ns_per_call))}});
+                       {"pairs", group.pairs}};
+      add_repeated(row, "ns_per_call_runs", group.ns_per_call);
+      row.emplace_back("cycles_per_call", cycles(ghz, estimate(group.ns_per_call)));
+      groups.emplace_back(std::move(row));
     }
-    in_order.emplace_back(
-        Json::Object{{"kernel", timings.kernel},
+    Json::Object row{{"kernel", timings.kernel},
                      {"pairs", timings.pairs},
-                     {"passes_of_two", timings.passes_of_two},
-                     {"ns_per_call_runs", numbers(timings.own_order_ns_per_call)},
-                     {"cycles_per_call", cycles(ghz, median(timings.own_order_ns_per_call))}});
+                     {"passes_of_two", timings.passes_of_two}};
+    add_repeated(row, "ns_per_call_runs", timings.own_order_ns_per_call);
+    row.emplace_back("cycles_per_call", cycles(ghz, estimate(timings.own_order_ns_per_call)));
+    in_order.emplace_back(std::move(row));
   }
   Json::Array bounds;
   for (const CallBound& bound : results.worked_out.calls) {
@@ -106,11 +106,10 @@ void write_calls(const Results& results, Json::Object& report) {
   }
   Json::Array two_pairs_in_order;
   for (const TwoPairTimings& two : results.study.two_pairs) {
-    two_pairs_in_order.emplace_back(
-        Json::Object{{"peer", two.peer},
-                     {"kernel", two.kernel},
-                     {"ns_per_pair_runs", numbers(two.ns_per_pair)},
-                     {"cycles_per_pair", cycles(ghz, median(two.ns_per_pair))}});
+    Json::Object row{{"peer", two.peer}, {"kernel", two.kernel}};
+    add_repeated(row, "ns_per_pair_runs", two.ns_per_pair);
+    row.emplace_back("cycles_per_pair", cycles(ghz, estimate(two.ns_per_pair)));
+    two_pairs_in_order.emplace_back(std::move(row));
   }
   report.emplace_back("calls_in_order", std::move(in_order));
   report.emplace_back("two_pairs_in_order", std::move(two_pairs_in_order));
@@ -178,11 +177,12 @@ void read_calls(Reader& read, const Json& report, Results& results) {
   std::vector<std::string> names;
   const Json::Array& in_order = read.array(report, "calls_in_order");
   for (const Json& row : in_order) {
-    CallTimings timings{read.kernel(row, "kernel", false),
-                        read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
-                        read.number(row, "passes_of_two", 0, MAX_PASSES),
-                        {},
-                        read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    CallTimings timings{
+        read.kernel(row, "kernel", false),
+        read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
+        read.number(row, "passes_of_two", 0, MAX_PASSES),
+        {},
+        read.repeated(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_TIMED_REPETITIONS)};
     if (find_kernel(results.study, timings.kernel) == nullptr) {
       read.fail(in_quotes(read.at(row, "kernel")) + " names " + timings.kernel +
                 ", which has no row in \"kernels\"");
@@ -199,9 +199,10 @@ void read_calls(Reader& read, const Json& report, Results& results) {
   names.clear();
   for (const Json& row : groups) {
     const std::string kernel = read.kernel(row, "kernel", false);
-    GroupTiming group{read.whole<std::uint32_t>(row, "passes", 0, MAX_PASSES), read_exit(read, row),
-                      read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
-                      read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    GroupTiming group{
+        read.whole<std::uint32_t>(row, "passes", 0, MAX_PASSES), read_exit(read, row),
+        read.whole<std::uint64_t>(row, "pairs", 1, UINT32_MAX),
+        read.repeated(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_TIMED_REPETITIONS)};
     names.push_back(group_name(kernel, group));
     if (const std::string why = wrong_exit(kernel, group); !why.empty()) {
       read.fail(in_quotes(read.at(row, "exit")) + " holds " + why);
@@ -223,8 +224,9 @@ void read_calls(Reader& read, const Json& report, Results& results) {
   }
   names.clear();
   for (const Json& row : read.array(report, "two_pairs_in_order")) {
-    TwoPairTimings two{read.kernel(row, "peer", true), read.kernel(row, "kernel", false),
-                       read.numbers(row, "ns_per_pair_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS)};
+    TwoPairTimings two{
+        read.kernel(row, "peer", true), read.kernel(row, "kernel", false),
+        read.repeated(row, "ns_per_pair_runs", -MAX_NS, MAX_NS, MAX_TIMED_REPETITIONS)};
     const auto peers = two_pair_peers();
     const auto peer = std::find_if(peers.begin(), peers.end(), [&](const TwoPairPeer& known) {
       return known.name == two.peer;

@@ -46,11 +46,11 @@ void read_machine(Reader& read, const Json& report, Results& results) {
 void write_clock(const Results& results, Json::Object& report) {
   const Study& study = results.study;
   const std::optional<double> ghz = study.ghz();
-  report.emplace_back("clock", Json::Object{{"before_ghz", kept(study.clock_before_ghz)},
-                                            {"after_ghz", kept(study.clock_after_ghz)},
+  report.emplace_back("clock", Json::Object{{"before_ghz", exact(study.clock_before_ghz)},
+                                            {"after_ghz", exact(study.clock_after_ghz)},
                                             {"ghz", optional_number(ghz)}});
   report.emplace_back("mispredicted_branch",
-                      Json::Object{{"ns", kept(study.mispredicted_branch_ns)},
+                      Json::Object{{"ns", exact(study.mispredicted_branch_ns)},
                                    {"cycles", study.mispredicted_branch_ns
                                                   ? cycles(ghz, *study.mispredicted_branch_ns)
                                                   : Json(nullptr)}});

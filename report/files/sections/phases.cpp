@@ -16,7 +16,12 @@ Json figures_json(const PhaseVerdict* verdict) {
     for (const DisturbedFigure& figure : verdict->figures) {
       figures.emplace_back(Json::Object{{"figure", figure.figure},
                                         {"fastest_ns", rounded(figure.fastest)},
-                                        {"median_ns", rounded(figure.median)}});
+                                        {"median_ns", rounded(figure.median)},
+                                        {"repetitions", figure.repetitions},
+                                        {"kept", figure.kept},
+                                        {"lost", figure.lost},
+                                        {"needed", figure.needed},
+                                        {"timed_again", figure.timed_again}});
     }
   }
   return figures;
@@ -30,13 +35,15 @@ Json phase_json(const PhaseWatch& watch, const PhaseVerdict* verdict) {
   return Json::Object{
       {"phase", watch.phase},
       {"wall_s", watch.wall_s},
-      {"cpu_s", kept(watch.cpu_s)},
+      {"cpu_s", exact(watch.cpu_s)},
       {"cpu_shares", std::move(shares)},
       {"involuntary_switches",
        watch.involuntary_switches ? Json(*watch.involuntary_switches) : Json(nullptr)},
-      {"stolen_share", kept(watch.stolen_share)},
-      {"clock_before_ghz", kept(watch.clock_before_ghz)},
-      {"clock_after_ghz", kept(watch.clock_after_ghz)},
+      {"stolen_share", exact(watch.stolen_share)},
+      {"clock_before_ghz", exact(watch.clock_before_ghz)},
+      {"clock_after_ghz", exact(watch.clock_after_ghz)},
+      {"rounds_again", watch.rounds_again},
+      {"seconds_again", watch.seconds_again},
       {"disturbed", verdict != nullptr && verdict->disturbed},
       {"disturbed_figures", figures_json(verdict)}};
 }
@@ -81,13 +88,18 @@ void read_phases(Reader& read, const Json& report, Results& results) {
     }
     watch.wall_s = read.number(row, "wall_s", 0, MAX_SECONDS);
     watch.cpu_s = read.optional_number(row, "cpu_s", 0, MAX_SECONDS);
-    watch.cpu_shares = read.numbers(row, "cpu_shares", 0, 100, 4 * MAX_RUNS, true);
+    watch.cpu_shares = read.numbers(row, "cpu_shares", 0, 100, 8 * MAX_RUNS, true);
     if (read.member(row, "involuntary_switches").get<std::nullptr_t>() == nullptr) {
       watch.involuntary_switches = read.whole<std::uint64_t>(row, "involuntary_switches", 0, 1e12);
     }
     watch.stolen_share = read.optional_number(row, "stolen_share", 0, 1);
     watch.clock_before_ghz = read.optional_number(row, "clock_before_ghz", GHZ);
     watch.clock_after_ghz = read.optional_number(row, "clock_after_ghz", GHZ);
+    // Written since the report times again what was disturbed.
+    if (row.find("rounds_again") != nullptr) {
+      watch.rounds_again = read.whole<unsigned>(row, "rounds_again", 0, 2 * MAX_RUNS);
+      watch.seconds_again = read.number(row, "seconds_again", 0, MAX_SECONDS);
+    }
     names.push_back(watch.phase);
     if (watch.phase == "programs") {
       results.programs_watch = watch;

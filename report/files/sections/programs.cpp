@@ -27,7 +27,9 @@ void write_settings(const Results& results, Json::Object& report) {
                                                {"sweep_from_bits", settings.sweep_from_bits},
                                                {"sweep_step_bits", settings.sweep_step_bits},
                                                {"fit_from_bits", settings.fit_from_bits},
-                                               {"seed", static_cast<double>(settings.seed)}});
+                                               {"seed", static_cast<double>(settings.seed)},
+                                               {"retime_seconds", settings.retime_seconds},
+                                               {"estimator", std::string(ESTIMATOR)}});
 }
 
 void read_settings(Reader& read, const Json& report, Results& results) {
@@ -40,6 +42,16 @@ void read_settings(Reader& read, const Json& report, Results& results) {
   study.sweep_from_bits = read.whole<unsigned>(settings, "sweep_from_bits", 1, 32);
   study.sweep_step_bits = read.whole<unsigned>(settings, "sweep_step_bits", 1, 32);
   study.fit_from_bits = read.whole<unsigned>(settings, "fit_from_bits", 1, 32);
+  // A report from before the rule: every repetition counted, none timed again.
+  study.retime_seconds = 0;
+  results.study.signs_per_value = settings.find("estimator") != nullptr;
+  if (results.study.signs_per_value) {
+    study.retime_seconds = read.whole<unsigned>(settings, "retime_seconds", 0, MAX_RETIME_SECONDS);
+    if (read.text(settings, "estimator", 100) != ESTIMATOR) {
+      read.fail(in_quotes(read.at(settings, "estimator")) + " names an estimator this " +
+                "gcd_report does not know");
+    }
+  }
 }
 
 void write_cross_checks(const Results& results, Json::Object& report) {
@@ -75,13 +87,14 @@ void write_benchmarks(const Results& results, Json::Object& report) {
   Json::Array benchmarks;
   for (std::size_t i = 0; i < results.benchmarks.size(); ++i) {
     const ProgramCost& cost = results.worked_out.programs[i];
-    benchmarks.emplace_back(Json::Object{{"program", cost.program},
-                                         {"runs_ms", numbers(results.benchmarks[i].runs_ms)},
-                                         {"median_ms", rounded(cost.median_ms)},
-                                         {"min_ms", cost.min_ms},
-                                         {"max_ms", cost.max_ms},
-                                         {"ns_per_call", rounded(cost.ns_per_call)},
-                                         {"ratio", estimate_json(cost.ratio)}});
+    Json::Object row{{"program", cost.program}};
+    add_repeated(row, "runs_ms", results.benchmarks[i].runs_ms);
+    row.insert(row.end(), {{"median_ms", rounded(cost.median_ms)},
+                           {"min_ms", cost.min_ms},
+                           {"max_ms", cost.max_ms},
+                           {"ns_per_call", rounded(cost.ns_per_call)},
+                           {"ratio", estimate_json(cost.ratio)}});
+    benchmarks.emplace_back(std::move(row));
   }
   report.emplace_back("benchmarks", std::move(benchmarks));
 }
@@ -91,7 +104,7 @@ void read_benchmarks(Reader& read, const Json& report, Results& results) {
   for (const Json& row : read.filled_array(report, "benchmarks")) {
     results.benchmarks.push_back(
         {read.name(row, "program"),
-         read.numbers(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS, MAX_RUNS)});
+         read.repeated(row, "runs_ms", SMALLEST_POSITIVE, MAX_MS, MAX_TIMED_RUNS)});
     if (!is_benchmark(results.benchmarks.back().program)) {
       read.fail(in_quotes(read.at(row, "program")) + " names " + results.benchmarks.back().program +
                 ", no benchmark of the kit");

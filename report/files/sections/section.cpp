@@ -116,6 +116,36 @@ std::vector<double> Reader::numbers(const Json& object, const char* key, double 
   return values;
 }
 
+Repeated Reader::repeated(const Json& object, const char* key, double low, double high,
+                          std::size_t max_count) {
+  Repeated figure(numbers(object, key, low, high, max_count));
+  const std::string quiet_key = std::string(key) + "_quiet";
+  figure.every_value_counts = object.find(quiet_key) == nullptr;
+  if (const Json* quiet = object.find(quiet_key)) {
+    const Json::Array* signs = quiet->get<Json::Array>();
+    if (signs == nullptr || signs->size() != figure.size()) {
+      fail(in_quotes(at(object, quiet_key.c_str())) + " holds no sign of quiet for each of " +
+           std::to_string(figure.size()) + " values");
+      return figure;
+    }
+    for (std::size_t i = 0; i < signs->size(); ++i) {
+      const bool* sign = (*signs)[i].get<bool>();
+      if (sign == nullptr) {
+        fail(in_quotes(at(object, quiet_key.c_str()) + "[" + std::to_string(i) + "]") +
+             " is neither true nor false");
+        return figure;
+      }
+      figure.quiet_signs[i] = *sign;
+    }
+  }
+  const std::string again_key = std::string(key) + "_timed_again";
+  if (object.find(again_key) != nullptr && !figure.empty()) {
+    figure.timed_again =
+        whole<std::size_t>(object, again_key.c_str(), 0, static_cast<double>(figure.size() - 1));
+  }
+  return figure;
+}
+
 std::string Reader::kernel(const Json& object, const char* key, bool peers) {
   std::string found = name(object, key);
   if (!found.empty() && !(peers ? is_known_kernel(found) : is_kit_kernel(found))) {
@@ -169,11 +199,21 @@ Json numbers(const std::vector<double>& values) {
   return array;
 }
 
+void add_repeated(Json::Object& object, const std::string& key, const Repeated& figure) {
+  Json::Array signs;
+  for (const bool quiet : figure.quiet_signs) {
+    signs.emplace_back(quiet);
+  }
+  object.emplace_back(key, numbers(figure.values));
+  object.emplace_back(key + "_quiet", std::move(signs));
+  object.emplace_back(key + "_timed_again", figure.timed_again);
+}
+
 Json optional_number(const std::optional<double>& value) {
   return value ? Json(rounded(*value)) : Json(nullptr);
 }
 
-Json kept(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
+Json exact(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
 
 Json within(const std::optional<double>& value, const Limit& limit) {
   return value && limit.holds(*value) ? Json(*value) : Json(nullptr);

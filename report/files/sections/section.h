@@ -14,6 +14,7 @@
 #include "report/figures/results.h"
 #include "report/files/json.h"
 #include "report/files/report_file.h"
+#include "study/rounds.h"
 
 // Limits of what a report can hold: a benchmark run is over 0 ms (the programs refuse to
 // report 0) and within the longest time limit, a day; a kernel's time per call is far below a
@@ -22,6 +23,9 @@
 inline constexpr double MAX_MS = 86'400'000;
 inline constexpr double MAX_NS = 1e6;
 inline constexpr double MAX_PASSES = 1000;
+// A figure timed again has MOST_ROUNDS_AGAIN repetitions more, at the most (study/rounds.h).
+inline constexpr std::size_t MAX_TIMED_REPETITIONS = MAX_REPETITIONS + MOST_ROUNDS_AGAIN;
+inline constexpr std::size_t MAX_TIMED_RUNS = MAX_RUNS + MOST_ROUNDS_AGAIN;
 // A report notes what it left out: a handful of lines.
 inline constexpr std::size_t MAX_NOTES = 32;
 // A processor has a few dozen forms that chains time.
@@ -72,6 +76,12 @@ class Reader {
   // At most max_count numbers, each in [low, high]; at least one unless may_be_empty.
   std::vector<double> numbers(const Json& object, const char* key, double low, double high,
                               std::size_t max_count, bool may_be_empty = false);
+  // A figure timed in repetitions (study/repeated.h): its values under key, each in [low,
+  // high], at most max_count; beside them, where the file has them (a report from before has
+  // not, and every value counts), the signs of each under key + "_quiet" and how many of the
+  // last were timed again under key + "_timed_again".
+  Repeated repeated(const Json& object, const char* key, double low, double high,
+                    std::size_t max_count);
   // A kernel's name: one of the kit's four, or (where peers may stand) one of the peers.
   std::string kernel(const Json& object, const char* key, bool peers);
   // A whole number in [low, high].
@@ -101,7 +111,9 @@ T Reader::whole(const Json& object, const char* key, double low, double high) {
 // figure worked out from them, to a thousandth (more digits would only be noise). Null where a
 // figure is missing.
 [[nodiscard]] Json numbers(const std::vector<double>& values);
-[[nodiscard]] Json kept(const std::optional<double>& value);
+// A figure timed in repetitions, as Reader::repeated() reads it back.
+void add_repeated(Json::Object& object, const std::string& key, const Repeated& figure);
+[[nodiscard]] Json exact(const std::optional<double>& value);
 [[nodiscard]] double rounded(double value);
 [[nodiscard]] Json optional_number(const std::optional<double>& value);
 [[nodiscard]] Json optional_text(const std::string& text);

@@ -5,16 +5,18 @@
 #include "report/files/sections/section.h"
 
 void write_loops(const Results& results, Json::Object& report) {
-  report.emplace_back("loop_ns_per_call",
-                      Json::Object{{"programs_loop", numbers(results.study.loop_ns_per_call)},
-                                   {"sweep_loop", numbers(results.study.sweep_loop_ns_per_call)}});
+  Json::Object loops;
+  add_repeated(loops, "programs_loop", results.study.loop_ns_per_call);
+  add_repeated(loops, "sweep_loop", results.study.sweep_loop_ns_per_call);
+  report.emplace_back("loop_ns_per_call", std::move(loops));
 }
 
 void read_loops(Reader& read, const Json& report, Results& results) {
   const Json& loops = read.member(report, "loop_ns_per_call");
-  results.study.loop_ns_per_call = read.numbers(loops, "programs_loop", 0, MAX_NS, MAX_REPETITIONS);
+  results.study.loop_ns_per_call =
+      read.repeated(loops, "programs_loop", 0, MAX_NS, MAX_TIMED_REPETITIONS);
   results.study.sweep_loop_ns_per_call =
-      read.numbers(loops, "sweep_loop", 0, MAX_NS, MAX_REPETITIONS);
+      read.repeated(loops, "sweep_loop", 0, MAX_NS, MAX_TIMED_REPETITIONS);
 }
 
 void write_kernels(const Results& results, Json::Object& report) {
@@ -22,16 +24,16 @@ void write_kernels(const Results& results, Json::Object& report) {
   for (std::size_t i = 0; i < results.study.kernels.size(); ++i) {
     const KernelFigures& kernel = results.study.kernels[i];
     const KernelCost& cost = results.worked_out.kernels[i];
-    kernels.emplace_back(Json::Object{
-        {"name", kernel.name},
-        {"ns_per_call", rounded(cost.ns_per_call)},
-        {"ns_per_call_runs", numbers(kernel.ns_per_call)},
-        {"passes_per_call", kept(kernel.passes_per_call)},
-        {"ns_per_pass", optional_number(cost.ns_per_pass)},
-        {"cycles_per_call", optional_number(cost.cycles_per_call)},
-        {"cycles_per_pass", optional_number(cost.cycles_per_pass)},
-        {"ratio_to_gcd_euclid_u",
-         cost.ratio_to_euclid ? estimate_json(*cost.ratio_to_euclid) : Json(nullptr)}});
+    Json::Object row{{"name", kernel.name}, {"ns_per_call", rounded(cost.ns_per_call)}};
+    add_repeated(row, "ns_per_call_runs", kernel.ns_per_call);
+    row.insert(row.end(),
+               {{"passes_per_call", exact(kernel.passes_per_call)},
+                {"ns_per_pass", optional_number(cost.ns_per_pass)},
+                {"cycles_per_call", optional_number(cost.cycles_per_call)},
+                {"cycles_per_pass", optional_number(cost.cycles_per_pass)},
+                {"ratio_to_gcd_euclid_u",
+                 cost.ratio_to_euclid ? estimate_json(*cost.ratio_to_euclid) : Json(nullptr)}});
+    kernels.emplace_back(std::move(row));
   }
   report.emplace_back("kernels", std::move(kernels));
 }
@@ -41,7 +43,7 @@ void read_kernels(Reader& read, const Json& report, Results& results) {
   for (const Json& row : read.filled_array(report, "kernels")) {
     results.study.kernels.push_back(
         {read.kernel(row, "name", true),
-         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
+         read.repeated(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_TIMED_REPETITIONS),
          read.optional_number(row, "passes_per_call", SMALLEST_POSITIVE, MAX_PASSES)});
     names.push_back(results.study.kernels.back().name);
   }
@@ -52,12 +54,13 @@ void write_sweep(const Results& results, Json::Object& report) {
   const std::optional<double> ghz = results.study.ghz();
   Json::Array sweep;
   for (const SweepFigures& point : results.study.sweep) {
-    sweep.emplace_back(Json::Object{{"kernel", point.kernel},
-                                    {"bits", point.bits},
-                                    {"ns_per_call", rounded(median(point.ns_per_call))},
-                                    {"ns_per_call_runs", numbers(point.ns_per_call)},
-                                    {"cycles_per_call", cycles(ghz, median(point.ns_per_call))},
-                                    {"passes_per_call", kept(point.passes_per_call)}});
+    Json::Object row{{"kernel", point.kernel},
+                     {"bits", point.bits},
+                     {"ns_per_call", rounded(estimate(point.ns_per_call))}};
+    add_repeated(row, "ns_per_call_runs", point.ns_per_call);
+    row.insert(row.end(), {{"cycles_per_call", cycles(ghz, estimate(point.ns_per_call))},
+                           {"passes_per_call", exact(point.passes_per_call)}});
+    sweep.emplace_back(std::move(row));
   }
   report.emplace_back("sweep", std::move(sweep));
 }
@@ -67,7 +70,7 @@ void read_sweep(Reader& read, const Json& report, Results& results) {
   for (const Json& row : read.array(report, "sweep")) {
     results.study.sweep.push_back(
         {read.kernel(row, "kernel", true), read.whole<unsigned>(row, "bits", 1, 32),
-         read.numbers(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_REPETITIONS),
+         read.repeated(row, "ns_per_call_runs", -MAX_NS, MAX_NS, MAX_TIMED_REPETITIONS),
          read.optional_number(row, "passes_per_call", 0, MAX_PASSES)});
     names.push_back(results.study.sweep.back().kernel + " at " +
                     std::to_string(results.study.sweep.back().bits) + " bits");

@@ -44,6 +44,28 @@ TEST(Findings, AreWithheldWhereAPhaseTheyRestOnWasDisturbedByAnySign) {
   EXPECT_EQ(withheld(programs, FindingKind::chain, "gcd_euclid_u"), Withheld::no);
 }
 
+// A figure that does not hold withholds the findings that rest on it, and no other: gcd_binary_u
+// disturbed withholds why binary is faster unsigned, its chain and its model, not the signed
+// answer nor Euclid's chain; the loop every figure of the study is net of withholds them all.
+TEST(Findings, AreWithheldWhereAFigureTheyRestOnDoesNotHold) {
+  Results results = sample_results();
+  results.study.kernels[2].ns_per_call = {40, 80, 80, 40, 80};
+  const Results binary = worked(results);
+  EXPECT_EQ(withheld(binary, FindingKind::why, "unsigned"), Withheld::disturbed);
+  EXPECT_EQ(withheld(binary, FindingKind::chain, "gcd_binary_u"), Withheld::disturbed);
+  EXPECT_EQ(withheld(binary, FindingKind::model, "gcd_binary_u"), Withheld::disturbed);
+  EXPECT_EQ(withheld(binary, FindingKind::why, "signed"), Withheld::no);
+  EXPECT_EQ(withheld(binary, FindingKind::chain, "gcd_euclid_u"), Withheld::no);
+  EXPECT_EQ(withheld(binary, FindingKind::call, "gcd_binary_u"), Withheld::no);
+  EXPECT_EQ(withheld(binary, FindingKind::crossover, "unsigned"), Withheld::no);
+  results = sample_results();
+  results.study.loop_ns_per_call = {2, 9, 9, 2, 9};
+  const Results loop = worked(results);
+  EXPECT_EQ(withheld(loop, FindingKind::why, "signed"), Withheld::disturbed);
+  EXPECT_EQ(withheld(loop, FindingKind::model, "gcd_euclid_s"), Withheld::disturbed);
+  EXPECT_EQ(withheld(loop, FindingKind::crossover, "signed"), Withheld::no);
+}
+
 // One repetition: the study's quiet cannot be judged, and its findings are withheld as such.
 TEST(Findings, AreWithheldWhereAPhasesQuietCouldNotBeJudged) {
   Results results = sample_results();
@@ -55,7 +77,9 @@ TEST(Findings, AreWithheldWhereAPhasesQuietCouldNotBeJudged) {
   EXPECT_EQ(withheld(one, FindingKind::why, "unsigned"), Withheld::not_judged);
   EXPECT_EQ(withheld(one, FindingKind::crossover, "unsigned"), Withheld::no);
   // Disturbed outweighs not judged.
-  EXPECT_EQ(withheld_for(with_phase_busy("sweep"), {"study", "sweep"}), Withheld::disturbed);
+  EXPECT_EQ(
+      withheld_for(with_phase_busy("sweep"), {{"study", "gcd_euclid_u"}, {"sweep", "the loop"}}),
+      Withheld::disturbed);
 }
 
 // A report from before the watch has no verdicts: nothing to withhold by.
@@ -63,7 +87,10 @@ TEST(Findings, WithholdNothingForAReportWithoutPhases) {
   Results results = sample_results();
   results.programs_watch.reset();
   results.study.phases.clear();
-  EXPECT_EQ(withheld_for(worked(results), {"programs", "study", "sweep"}), Withheld::no);
+  EXPECT_EQ(withheld_for(
+                worked(results),
+                {{"programs", "bench_euclid_u"}, {"study", "gcd_euclid_u"}, {"sweep", "the loop"}}),
+            Withheld::no);
   EXPECT_EQ(find_finding(worked(results), FindingKind::call, "gcd_binary_s"), nullptr);
 }
 

@@ -67,7 +67,7 @@ TEST(ResultsJson, ReadsBackToTheRunsOwnText) {
   Results written = sample_results();
   written.study.clock_before_ghz = 2.95049;
   written.study.clock_after_ghz = 3.05049;
-  for (double& ns : written.study.kernels[0].ns_per_call) {
+  for (double& ns : written.study.kernels[0].ns_per_call.values) {
     ns += 0.00691;
   }
   const Results run = worked(written);
@@ -197,12 +197,28 @@ TEST(ResultsJson, RefusesFiguresNoRunCanGive) {
        "\"settings.repetitions\" holds 101, not a figure from 1 to 100"},
       // What a report holds is bounded: no more runs, repetitions, kernels or notes than a run
       // of the kit can give, each name once and known.
+      // Runs and repetitions: as many again as asked for, at the most, timed again.
       {{"benchmarks", "0", "runs_ms"},
-       Json::Array(1001, Json(800)),
-       "\"benchmarks[0].runs_ms\" holds 1001 figures, more than the 1000 a report can have"},
+       Json::Array(1101, Json(800)),
+       "\"benchmarks[0].runs_ms\" holds 1101 figures, more than the 1100 a report can have"},
       {{"kernels", "0", "ns_per_call_runs"},
-       Json::Array(101, Json(80)),
-       "\"kernels[0].ns_per_call_runs\" holds 101 figures, more than the 100 a report can have"},
+       Json::Array(201, Json(80)),
+       "\"kernels[0].ns_per_call_runs\" holds 201 figures, more than the 200 a report can have"},
+      {{"kernels", "0", "ns_per_call_runs_quiet"},
+       Json::Array(4, Json(true)),
+       "\"kernels[0].ns_per_call_runs_quiet\" holds no sign of quiet for each of 5 values"},
+      {{"sweep", "3", "ns_per_call_runs_quiet"},
+       Json::Array{Json(true), Json(true), Json(1.0), Json(true), Json(true)},
+       "\"sweep[3].ns_per_call_runs_quiet[2]\" is neither true nor false"},
+      {{"benchmarks", "1", "runs_ms_timed_again"},
+       5,
+       "\"benchmarks[1].runs_ms_timed_again\" holds 5, not a figure from 0 to 4"},
+      {{"settings", "estimator"},
+       "mean of everything",
+       "\"settings.estimator\" names an estimator this gcd_report does not know"},
+      {{"settings", "retime_seconds"},
+       3601,
+       "\"settings.retime_seconds\" holds 3601, not a figure from 0 to 3600"},
       {{"kernels", "4", "name"},
        "gcd_mystery_u",
        "\"kernels[4].name\" names gcd_mystery_u, no kernel or peer of the kit"},

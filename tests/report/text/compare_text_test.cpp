@@ -48,6 +48,18 @@ TEST(Comparison, ShowsOldNewAndTheChangeOfEachFigure) {
   EXPECT_NE(table.find("  - in the old column: a figure not in the old report"), std::string::npos)
       << table;
   EXPECT_EQ(table.find("other settings"), std::string::npos) << table;
+  EXPECT_EQ(table.find("different rules"), std::string::npos) << table;
+}
+
+// A report from before the rule of the quiet repetitions against one after it: said.
+TEST(Comparison, SaysWhereTheReportsWorkedTheirFiguresOutByDifferentRules) {
+  const std::string table =
+      format_comparison(sample_results(), test_report("old.json"), "old.json");
+  EXPECT_NE(table.find("  The two reports' figures were worked out by different rules: the old "
+                       "one's as\n  the median of every repetition, the new one's as the median "
+                       "of the quiet\n  repetitions (those within 15% of the fastest,"),
+            std::string::npos)
+      << table;
 }
 
 // Both clocks known: cycles beside ns, each report's ns times its own clock. A faster clock

@@ -32,22 +32,91 @@ TEST(QuietSection, NamesADisturbedPhaseWithItsFiguresAndSigns) {
   EXPECT_NE(
       out.find("  Finding: the study on the programs' pairs was disturbed. Its repetitions\n"
                "  spread more than a quiet run's: gcd_euclid_u 100.0% above its fastest\n"
-               "  repetition (140.00 ns a call against 70.00). The system: its work ran 62.0% of\n"
-               "  the wall time in its slowest repetition, the host stole 3.1% of the machine's\n"
-               "  time. 3 involuntary switches."),
+               "  repetition (140.00 ns a call against 70.00; 2 of its 5 repetitions kept, 3\n"
+               "  needed). The system: the host stole 3.1% of the machine's time. 3 involuntary\n"
+               "  switches."),
       std::string::npos)
       << out;
   EXPECT_NE(out.find("  Quiet: the programs' runs, the sweep."), std::string::npos) << out;
   // Its findings withheld, named; the switches counted in all are the quiet phases' only.
   EXPECT_NE(
-      out.find("time. 3 involuntary switches. Something else ran on the machine then: its\n"
-               "  figures are named where they are used, and the findings drawn from its timings\n"
-               "  are withheld: why binary is faster (unsigned); why binary is faster (signed);\n"
-               "  whether the phases agree; and 12 more. Run the report again on a quiet\n"
-               "  machine.\n"),
+      out.find("  switches. Something else ran on the machine then: its figures are named where\n"
+               "  they are used, and the findings drawn from its timings are withheld: why\n"
+               "  binary is faster (unsigned); why binary is faster (signed); whether the phases\n"
+               "  agree; and 12 more. Run the report again with more time to time again what was\n"
+               "  disturbed (--retime 50), or on a quieter machine.\n"),
       std::string::npos)
       << out;
   EXPECT_NE(out.find("tells; 6 involuntary switches in all."), std::string::npos) << out;
+  // The repetition whose work lost the processor was left out of each figure; no sign against
+  // the phase.
+  EXPECT_NE(
+      out.find("  Repetitions whose work lost the processor (down to 62.0% of the wall time) are\n"
+               "  left out of each figure.\n"),
+      std::string::npos)
+      << out;
+  // Where nothing could be timed again, the report says how to let it.
+  results.study.settings.retime_seconds = 0;
+  out.clear();
+  quiet_section(out, worked(results));
+  EXPECT_NE(out.find("Run the report again on a quiet machine, or let it time\n"
+                     "  again what was disturbed (--retime 10).\n"),
+            std::string::npos)
+      << out;
+}
+
+// What was timed again, in rounds and seconds per phase, and whether it now holds; a figure
+// that still does not hold says how often it was timed again.
+TEST(QuietSection, SaysWhatWasTimedAgainAndWhatHeld) {
+  Results results = sample_results();
+  results.study.phases[1].rounds_again = 2;
+  results.study.phases[1].seconds_again = 1.34;
+  results.study.sweep[5].ns_per_call = {20, 20, 20, 30, 30, 30, 30, 20, 20};
+  results.study.sweep[5].ns_per_call.timed_again = 4;
+  std::string out;
+  quiet_section(out, worked(results));
+  EXPECT_NE(
+      out.find("  Timed again within 10 s (--retime), what did not hold: the sweep, 2 rounds\n"
+               "  (1.3 s). All of it now holds.\n"),
+      std::string::npos)
+      << out;
+  EXPECT_NE(
+      out.find("  Quiet: the programs' runs, the study on the programs' pairs, the sweep. Every\n"
+               "  figure there kept a majority of its repetitions, those within 15% (and 2 ns a\n"
+               "  call) of its fastest whose work ran at least 95% of the wall time (4 of "),
+      std::string::npos)
+      << out;
+  results.study.sweep[5].ns_per_call = {20, 20, 30, 30, 30, 30, 30, 30, 30};
+  results.study.sweep[5].ns_per_call.timed_again = 4;
+  out.clear();
+  quiet_section(out, worked(results));
+  EXPECT_NE(out.find("20.00; 2 of its 9 repetitions kept, 3 needed, 4 timed again)"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("What still does not hold is named above."), std::string::npos) << out;
+}
+
+// A figure whose repetitions lost the processor, left out by their signs and not for their
+// spread: said so.
+TEST(QuietSection, SaysWhereAFiguresRepetitionsLostTheProcessor) {
+  Results results = sample_results();
+  Repeated& runs = results.benchmarks[2].runs_ms;
+  for (std::size_t i = 0; i < 3; ++i) {
+    runs.quiet_signs[i] = false;
+  }
+  std::string out;
+  quiet_section(out, worked(results));
+  // The words, however the lines wrap them.
+  std::string words = out;
+  for (std::size_t at = words.find("\n  "); at != std::string::npos; at = words.find("\n  ")) {
+    words.replace(at, 3, " ");
+  }
+  EXPECT_NE(words.find("Their repetitions spread more than a quiet run's, or lost the processor:"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(words.find("2 of its 5 repetitions kept, 3 needed, 3 lost the processor)"),
+            std::string::npos)
+      << out;
 }
 
 // One run and one repetition: no spread to judge a phase by, said so, with what it withholds;
@@ -62,8 +131,8 @@ TEST(QuietSection, SaysWhereAPhasesQuietCouldNotBeJudged) {
   EXPECT_NE(
       out.find("  Not judged: the programs' runs (1 run of each program). A figure's spread\n"
                "  needs 2 repetitions or more to tell a busy spell from the figure itself, so\n"
-               "  their quiet could not be judged, and the findings drawn from their timings are\n"
-               "  withheld: whether the phases agree.\n"),
+               "  their quiet could not be judged, nothing was timed again, and the findings\n"
+               "  drawn from their timings are withheld: whether the phases agree.\n"),
       std::string::npos)
       << out;
   EXPECT_NE(out.find("  Quiet: the study on the programs' pairs, the sweep."), std::string::npos)
@@ -74,6 +143,8 @@ TEST(QuietSection, SaysWhereAPhasesQuietCouldNotBeJudged) {
 // repetition is below 0 (a time net of the loop) spreads by ns, not by a share of it.
 TEST(QuietSection, SaysAPhasesWordsAsTheyRead) {
   Results results = sample_results();
+  // A report from before its values carried their signs: the slowest run is the phase's sign.
+  results.study.signs_per_value = false;
   results.programs_watch->cpu_shares = {1.0, 0.5};
   results.programs_watch->involuntary_switches = 1;
   results.benchmarks[0].runs_ms = {800, 1000, 1000, 800, 1000};
@@ -83,7 +154,7 @@ TEST(QuietSection, SaysAPhasesWordsAsTheyRead) {
   EXPECT_NE(out.find("Finding: the programs' runs were disturbed. Their repetitions spread"),
             std::string::npos)
       << out;
-  EXPECT_NE(out.find("slowest run. 1 involuntary switch. Something"), std::string::npos) << out;
+  EXPECT_NE(out.find("slowest run. 1 involuntary switch.\n  Something"), std::string::npos) << out;
   EXPECT_NE(out.find("gcd_euclid_u at 4 bits 4.00 ns a call, its fastest repetition too small\n"
                      "  to time"),
             std::string::npos)

@@ -110,7 +110,10 @@ TEST(SideBySide, MarksTheFiguresOfAPhaseThatWasNotQuiet) {
   const std::string table = format_side_by_side(
       {{"quiet", sample_results()}, {"busy", with_phase_busy("study")}, load("old.json")});
   for (const char* row : {
-           "  disturbed                  none             study            -\n\n",
+           "  disturbed                  none             study            -\n",
+           // The rule each report's figures were worked out by, where they differ.
+           "  figures: median of         quiet            quiet            every repetition\n"
+           "                             repetitions      repetitions\n\n",
            "  binary speed-up, unsigned  2.00 (1.97-2.04) 2.00 (1.97-2.04) 1.82",
            "    gcd_euclid_u             12.6             12.6 *",
            "    gcd_euclid_u             248.7 / 240.0    248.7 / 240.0 *",
@@ -121,6 +124,8 @@ TEST(SideBySide, MarksTheFiguresOfAPhaseThatWasNotQuiet) {
   EXPECT_TRUE(contains(table, "  * timed in a phase that was disturbed, or whose quiet could not"))
       << table;
   EXPECT_FALSE(contains(format_side_by_side({{"quiet", sample_results()}}), "*"));
+  EXPECT_FALSE(contains(format_side_by_side({{"a", sample_results()}, {"b", sample_results()}}),
+                        "figures: median of"));
 }
 
 }  // namespace
