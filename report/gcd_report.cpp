@@ -197,6 +197,19 @@ int trace(const Options& options) {
   return all_written ? 0 : 1;
 }
 
+// --show FILE: nothing is run; a report file's text, as the run that wrote it printed it (its
+// figures worked out again from what the file holds).
+int show(const Options& options) {
+  refuse_over_what_the_report_runs({}, program_places({}));
+  std::string error;
+  const std::optional<Results> results = read_results(*options.show_path, error);
+  if (!results) {
+    fail(error, 2);
+  }
+  print(format_report(*results), {});
+  return 0;
+}
+
 // What a run reads and writes, all checked before the first program runs.
 struct Inputs {
   ProgramPaths programs;
@@ -345,6 +358,9 @@ int main(int argc, char** argv) {
   }
   if (options.trace) {
     return trace(options);
+  }
+  if (options.show_path) {
+    return show(options);
   }
   const Inputs inputs = checked_inputs(options);
   Progress progress(steps_of(options), is_terminal(stderr), stderr, seconds_now);

@@ -20,23 +20,25 @@ struct KnownOption {
   bool takes_value;
   bool side_by_side;  // means something with --side-by-side, which runs nothing
   bool trace;         // means something with --trace, which runs nothing either
+  bool show;          // means something with --show, which runs nothing either
 };
 
-constexpr std::array<KnownOption, 14> KNOWN_OPTIONS{{
-    {"runs", 'r', true, false, false},
-    {"retime", 0, true, false, false},
-    {"repetitions", 0, true, false, false},
-    {"pairs", 0, true, false, false},
-    {"sweep-pairs", 0, true, false, false},
-    {"timeout", 't', true, false, false},
-    {"json", 0, true, true, true},
-    {"svg", 0, true, true, false},
-    {"no-svg", 0, false, false, false},
-    {"compare", 0, true, false, false},
-    {"mcpu", 0, true, false, false},
-    {"side-by-side", 0, false, true, false},
-    {"trace", 0, false, false, true},
-    {"help", 'h', false, true, true},
+constexpr std::array<KnownOption, 15> KNOWN_OPTIONS{{
+    {"runs", 'r', true, false, false, false},
+    {"retime", 0, true, false, false, false},
+    {"repetitions", 0, true, false, false, false},
+    {"pairs", 0, true, false, false, false},
+    {"sweep-pairs", 0, true, false, false, false},
+    {"timeout", 't', true, false, false, false},
+    {"json", 0, true, true, true, false},
+    {"svg", 0, true, true, false, false},
+    {"no-svg", 0, false, false, false, false},
+    {"compare", 0, true, false, false, false},
+    {"mcpu", 0, true, false, false, false},
+    {"side-by-side", 0, false, true, false, false},
+    {"trace", 0, false, false, true, false},
+    {"show", 0, true, false, false, true},
+    {"help", 'h', false, true, true, true},
 }};
 
 // A value from the command line as a message repeats it: controls and bytes beyond UTF-8
@@ -153,6 +155,12 @@ bool apply(Options& options, const KnownOption& known, const std::string& value,
     options.mcpu = value;
     return true;
   }
+  if (name == "show") {
+    std::string show;
+    const bool ok = path(show);
+    options.show_path = show;
+    return ok;
+  }
   if (name == "compare") {
     std::string compare;
     const bool ok = path(compare);
@@ -188,6 +196,7 @@ struct Scanned {
   std::vector<std::string> given;        // long names: an option given wins over its variable
   std::string idle_with_side_by_side;    // the first option given that does nothing there
   std::string idle_with_trace;
+  std::string idle_with_show;
   bool options_ended = false;  // after "--", every word is a positional
 };
 
@@ -268,6 +277,9 @@ bool take_argument(const std::vector<std::string>& arguments, std::size_t& i, Sc
   if (!known->trace && scanned.idle_with_trace.empty()) {
     scanned.idle_with_trace = written;
   }
+  if (!known->show && scanned.idle_with_show.empty()) {
+    scanned.idle_with_show = written;
+  }
   return true;
 }
 
@@ -305,6 +317,20 @@ bool finish_side_by_side(Scanned& scanned, std::string& error) {
     return false;
   }
   scanned.options.side_by_side_files = scanned.positionals;
+  return true;
+}
+
+// --show FILE: the one report file, and no option that sets up a run.
+bool finish_show(Scanned& scanned, std::string& error) {
+  if (!scanned.idle_with_show.empty()) {
+    error = scanned.idle_with_show + " does nothing with --show, which runs nothing";
+    return false;
+  }
+  if (!scanned.positionals.empty()) {
+    error = "unexpected argument '" + shown(scanned.positionals.front()) +
+            "' (--show takes one report file)";
+    return false;
+  }
   return true;
 }
 
@@ -362,6 +388,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& arguments,
   }
   const bool finished = options.trace          ? finish_trace(scanned, error)
                         : options.side_by_side ? finish_side_by_side(scanned, error)
+                        : options.show_path    ? finish_show(scanned, error)
                                                : finish_run(scanned, environment, error);
   return finished ? std::optional<Options>(scanned.options) : std::nullopt;
 }
@@ -380,6 +407,7 @@ std::string usage() {
   return R"(Usage: gcd_report [OPTION]... [NAME=PATH]...
   or:  gcd_report --side-by-side [--json=FILE] [--svg=FILE] REPORT REPORT...
   or:  gcd_report --trace [--json=FILE] A B
+  or:  gcd_report --show=FILE
 Cross-check and time the kit's GCD kernels with its programs, then study them in
 this process: passes per call, the cost of one pass in ns and in cycles of the
 measured clock, the cost against operand size, passes per bit against theory,
@@ -397,7 +425,7 @@ draws it as SVG.
                            (default 131072)
       --retime=S         seconds to spend timing again what a busy machine
                            disturbed, until it holds, 0 to 3600; 0 times
-                           nothing again (default 12, or GCD_REPORT_RETIME)
+                           nothing again (default 10, or GCD_REPORT_RETIME)
   -t, --timeout=S        seconds a program or tool may run before it is stopped;
                            a program stopped fails the report, a tool leaves
                            the model out (default 120, or GCD_REPORT_TIMEOUT)
@@ -415,6 +443,7 @@ draws it as SVG.
                            through the four kernels' loops (decimal with an
                            optional sign, or hexadecimal after 0x; --json
                            writes it)
+      --show=FILE        run nothing: print the report of an earlier run's JSON
   -h, --help             show this help and exit
 
 The programs are looked for beside gcd_report, then where the build put them;

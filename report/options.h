@@ -23,6 +23,7 @@ struct Options {
   std::map<std::string, std::string> programs;  // NAME=PATH given on the command line
   bool side_by_side = false;                    // nothing is run: the reports given, compared
   std::vector<std::string> side_by_side_files;
+  std::optional<std::string> show_path;  // nothing is run: a report file's text printed
   bool trace = false;  // nothing is run: one pair traced through the kernels' loops
   std::uint32_t trace_first = 0;
   std::uint32_t trace_second = 0;

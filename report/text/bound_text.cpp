@@ -88,7 +88,9 @@ void chain_table(std::string& out, const Results& results) {
 // The model's own words, and where it parts from the measurement.
 void model_words(std::string& out, const Results& results) {
   if (!results.model) {
-    wrap(out, "No model of the kernels' loops: " + results.model_left_out +
+    // A report from before the model says no reason.
+    wrap(out, "No model of the kernels' loops" +
+                  (results.model_left_out.empty() ? "" : ": " + results.model_left_out) +
                   " (llvm-mca of LLVM and objdump of binutils, where installed).");
     return;
   }
@@ -141,8 +143,9 @@ void model_words(std::string& out, const Results& results) {
 // The processor's own counts, where the system gives them, with the clock checked by them.
 void counters_table(std::string& out, const Study& study) {
   if (study.counters.empty()) {
-    wrap(out, "No hardware counters here (" + study.counters_left_out +
-                  "): many virtual machines give a process none.");
+    wrap(out, "No hardware counters here" +
+                  (study.counters_left_out.empty() ? "" : " (" + study.counters_left_out + ")") +
+                  ": many virtual machines give a process none.");
     return;
   }
   append(out, "  Counted by the processor, user space, per call net of the loop:\n");

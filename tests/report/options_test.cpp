@@ -196,6 +196,43 @@ TEST(ParseOptions, TakesTwoWordsToTrace) {
   }
 }
 
+// --show runs nothing: one report file, and nothing beside it.
+TEST(ParseOptions, TakesAReportFileToShow) {
+  std::string error;
+  std::optional<Options> options = parse_options({"--show", "old.json"}, {}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->show_path, "old.json");
+  // A variable of the environment sets up nothing there, and stops nothing.
+  options = parse_options({"--show=old.json"}, {{"GCD_REPORT_RUNS", "x"}}, error);
+  ASSERT_TRUE(options) << error;
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"--show"}, "option '--show' requires an argument"},
+      {{"--show="}, "--show takes a file name"},
+      {{"--show", "a.json", "b.json"},
+       "unexpected argument 'b.json' (--show takes one report file)"},
+      {{"--show", "a.json", "--json=x.json"},
+       "--json does nothing with --show, which runs nothing"},
+      {{"--runs=3", "--show", "a.json"}, "--runs does nothing with --show, which runs nothing"},
+      {{"--show", "a.json", "--side-by-side", "b.json"},
+       "--show does nothing with --side-by-side, which runs nothing"},
+      {{"--trace", "--show", "a.json", "1", "2"},
+       "--show does nothing with --trace, which runs nothing"},
+  };
+  for (const auto& [arguments, why] : refused) {
+    EXPECT_FALSE(parse_options(arguments, {}, error)) << why;
+    EXPECT_EQ(error, why);
+  }
+}
+
+// The help says each default as it is.
+TEST(Usage, SaysTheDefaultsAsTheyAre) {
+  EXPECT_NE(usage().find("(default " + std::to_string(DEFAULT_RETIME_SECONDS) +
+                         ", or GCD_REPORT_RETIME)"),
+            std::string::npos)
+      << usage();
+  EXPECT_NE(usage().find("--show=FILE"), std::string::npos);
+}
+
 TEST(ParseOptions, TurnsThePictureOff) {
   std::string error;
   std::optional<Options> options = parse_options({"--no-svg"}, {}, error);
