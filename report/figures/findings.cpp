@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr const char* SIGNEDNESS[][3] = {{"unsigned", "gcd_euclid_u", "gcd_binary_u"},
-                                         {"signed", "gcd_euclid_s", "gcd_binary_s"}};
-
 // The figures of the study that a kit kernel's calls rest on: its calls in the programs'
 // order and the groups its lines stand on.
 void add_calls(std::vector<FigureOf>& figures, const Results& results, const std::string& kernel) {
@@ -106,12 +103,8 @@ std::vector<Finding> findings(const Results& results) {
     figures.push_back({"study", "the loop"});
     return figures;
   };
-  for (const auto& [signedness, euclid, binary] : SIGNEDNESS) {
-    const KernelCost* slow = find_cost(results, euclid);
-    const KernelCost* fast = find_cost(results, binary);
-    if (slow != nullptr && fast != nullptr && slow->ns_per_pass && fast->ns_per_pass) {
-      add(FindingKind::why, signedness, on_study({euclid, binary}));
-    }
+  for (const WhyFaster& why : out.why) {
+    add(FindingKind::why, why.signedness, on_study({why.euclid, why.binary}));
   }
   if (!out.agreements.empty()) {
     add(FindingKind::agreement, "", agreement_figures(results));
@@ -146,17 +139,17 @@ std::vector<Finding> findings(const Results& results) {
     add_calls(figures, results, two.kernel);
     add(FindingKind::two_pairs, two.peer, figures);
   }
-  for (const auto& [signedness, euclid, binary] : SIGNEDNESS) {
+  for (const Signedness& pair : SIGNEDNESSES) {
     const Crossover& crossover =
-        signedness == std::string("unsigned") ? out.unsigned_crossover : out.signed_crossover;
+        pair.name == std::string("unsigned") ? out.unsigned_crossover : out.signed_crossover;
     if (crossover.measured) {
       std::vector<FigureOf> figures{{"sweep", "the loop"}};
       for (const SweepFigures& point : results.study.sweep) {
-        if (point.kernel == euclid || point.kernel == binary) {
+        if (point.kernel == pair.euclid || point.kernel == pair.binary) {
           figures.push_back({"sweep", sweep_point_name(point.kernel, point.bits)});
         }
       }
-      add(FindingKind::crossover, signedness, figures);
+      add(FindingKind::crossover, pair.name, figures);
     }
   }
   return all;

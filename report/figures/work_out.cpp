@@ -89,12 +89,40 @@ Crossover crossover(const Study& study, const std::string& euclid, const std::st
 
 }  // namespace
 
+std::vector<WhyFaster> why_faster(const Results& results) {
+  std::vector<WhyFaster> all;
+  for (const Signedness& pair : SIGNEDNESSES) {
+    const KernelCost* euclid = find_cost(results, pair.euclid);
+    const KernelCost* binary = find_cost(results, pair.binary);
+    if (euclid == nullptr || binary == nullptr || !euclid->ns_per_pass || !binary->ns_per_pass) {
+      continue;
+    }
+    WhyFaster why{pair.name,
+                  pair.euclid,
+                  pair.binary,
+                  *find_kernel(results.study, pair.binary)->passes_per_call /
+                      *find_kernel(results.study, pair.euclid)->passes_per_call,
+                  std::nullopt,
+                  *euclid->ns_per_pass,
+                  *binary->ns_per_pass,
+                  euclid->cycles_per_pass,
+                  binary->cycles_per_pass};
+    // No share is made of a call too small to time.
+    if (euclid->ns_per_call >= SMALLEST_TIMED_NS && binary->ns_per_call >= SMALLEST_TIMED_NS) {
+      why.pass_ratio = why.binary_pass_ns / why.euclid_pass_ns;
+    }
+    all.push_back(why);
+  }
+  return all;
+}
+
 void work_out(Results& results) {
   WorkedOut& out = results.worked_out;
   out.programs = program_costs(results);
   out.unsigned_speedup = binary_speedup(results, "bench_euclid_u", "bench_binary_u");
   out.signed_speedup = binary_speedup(results, "bench_euclid_s", "bench_binary_s");
   out.kernels = kernel_costs(results.study);
+  out.why = why_faster(results);
   out.bounds = bound_figures(results);
   out.agreements = phases_agree(results);
   out.unsigned_crossover = crossover(results.study, "gcd_euclid_u", "gcd_binary_u");

@@ -34,6 +34,20 @@ struct KernelCost {
   std::optional<Estimate> ratio_to_euclid;
 };
 
+// Why binary is faster, per signedness: its passes against Euclid's, and the cost of its pass
+// against Euclid's, none where a call of either is too small to time.
+struct WhyFaster {
+  std::string signedness;  // "unsigned", "signed"
+  std::string euclid;
+  std::string binary;
+  double passes_ratio = 0;           // binary's passes per call over Euclid's
+  std::optional<double> pass_ratio;  // binary's ns a pass over Euclid's
+  double euclid_pass_ns = 0;
+  double binary_pass_ns = 0;
+  std::optional<double> euclid_pass_cycles;  // where the clock is known
+  std::optional<double> binary_pass_cycles;
+};
+
 // A kernel's cycles per pass by a model or a bound, against the measurement: per pass, and
 // per call (the passes per call times the cycles per pass, plus one mispredicted exit).
 struct ModelAgainstMeasure {
@@ -216,6 +230,7 @@ struct WorkedOut {
   std::optional<Estimate> unsigned_speedup;  // binary's over Euclid's program, as times as fast
   std::optional<Estimate> signed_speedup;
   std::vector<KernelCost> kernels;
+  std::vector<WhyFaster> why;              // per signedness whose two kernels have counted passes
   std::vector<KernelBoundFigures> bounds;  // per kit kernel with a chain or a model
   std::vector<Agreement> agreements;       // per kit kernel with counted passes
   Crossover unsigned_crossover;

@@ -26,6 +26,19 @@ inline constexpr BenchmarkProgram BENCHMARK_PROGRAMS[] = {
     {"bench_binary_s", "gcd_binary_s"},
 };
 
+// The two algorithms of each signedness, with their kernels and programs.
+struct Signedness {
+  const char* name;  // "unsigned", "signed"
+  const char* euclid;
+  const char* binary;
+  const char* euclid_program;
+  const char* binary_program;
+};
+inline constexpr Signedness SIGNEDNESSES[] = {
+    {"unsigned", "gcd_euclid_u", "gcd_binary_u", "bench_euclid_u", "bench_binary_u"},
+    {"signed", "gcd_euclid_s", "gcd_binary_s", "bench_euclid_s", "bench_binary_s"},
+};
+
 // The kit's four kernels, in the order of the programs above.
 inline constexpr const char* KIT_KERNELS[] = {"gcd_euclid_u", "gcd_euclid_s", "gcd_binary_u",
                                               "gcd_binary_s"};
