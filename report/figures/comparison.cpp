@@ -2,6 +2,7 @@
 #include "report/figures/comparison.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "report/figures/disturbance.h"
 
@@ -75,7 +76,8 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
        {std::pair{"binary speed-up, unsigned", &WorkedOut::unsigned_speedup},
         std::pair{"binary speed-up, signed", &WorkedOut::signed_speedup}}) {
     if (const std::optional<Estimate>& new_value = now.worked_out.*speedup) {
-      rows.push_back({label, old.worked_out.*speedup, *new_value, false, programs});
+      rows.push_back({label, old.worked_out.*speedup, *new_value, false, programs, Measure::speedup,
+                      std::string(label).substr(std::string(label).find(", ") + 2)});
     }
   }
   // Cycles where both reports know their clock: a change of clock alone moves ns, not cycles.
@@ -85,7 +87,8 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
     const KernelFigures* before = find_kernel(old.study, kernel.name);
     const Repeated* old_samples = before ? &before->ns_per_call : nullptr;
     rows.push_back({kernel.name + " ns/call", median_of(old_samples),
-                    *median_of(&kernel.ns_per_call), false, study});
+                    *median_of(&kernel.ns_per_call), false, study, Measure::ns_per_call,
+                    kernel.name});
     if (old_ghz && new_ghz) {
       rows.push_back({kernel.name + " cycles/call", cycles_of(old_samples, *old_ghz),
                       *cycles_of(&kernel.ns_per_call, *new_ghz), false, study});
@@ -110,4 +113,45 @@ std::vector<ComparedFigure> compared_figures(const Results& now, const Results& 
   }
   add_call_bounds(rows, now, old);
   return rows;
+}
+
+ChangeVerdict change_verdict(const ComparedFigure& row) {
+  if (!row.old_value) {
+    return ChangeVerdict::not_in_old;
+  }
+  if (row.disturbed) {
+    return ChangeVerdict::disturbed;
+  }
+  if (row.one_figure) {
+    return ChangeVerdict::one_figure;
+  }
+  if (!row.new_value.has_interval || !row.old_value->has_interval) {
+    return ChangeVerdict::no_interval;
+  }
+  return row.new_value.apart_from(*row.old_value) ? ChangeVerdict::apart
+                                                  : ChangeVerdict::within_noise;
+}
+
+std::optional<double> change_of(const ComparedFigure& row) {
+  if (!row.old_value || row.old_value->value <= 0 || row.new_value.value <= 0) {
+    return std::nullopt;
+  }
+  return row.new_value.value / row.old_value->value;
+}
+
+ComparisonSummary summarize_comparison(const std::vector<ComparedFigure>& rows) {
+  ComparisonSummary summary;
+  double most = 0;
+  for (const ComparedFigure& row : rows) {
+    if (row.measure == Measure::speedup) {
+      summary.speedups.push_back(&row);
+    }
+    const std::optional<double> change = change_of(row);
+    if (row.measure == Measure::ns_per_call && change &&
+        change_verdict(row) == ChangeVerdict::apart && std::fabs(std::log(*change)) > most) {
+      most = std::fabs(std::log(*change));
+      summary.moved_most = &row;
+    }
+  }
+  return summary;
 }

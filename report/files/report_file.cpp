@@ -28,6 +28,7 @@ struct ReportSection {
 // Every section, in the order the file holds them: adding a section adds a line here.
 constexpr ReportSection SECTIONS[] = {
     {write_machine, read_machine, false, nullptr},
+    {write_summary, read_summary, false, nullptr},
     {write_clock, read_clock, true, nullptr},
     {write_settings, read_settings, false, nullptr},
     {write_cross_checks, read_cross_checks, false, nullptr},

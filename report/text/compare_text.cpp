@@ -15,25 +15,63 @@
 
 namespace {
 
+// The words of a change's verdict, as the table's last column gives them.
+const char* verdict_words(ChangeVerdict verdict) {
+  switch (verdict) {
+    case ChangeVerdict::not_in_old: return "";
+    case ChangeVerdict::disturbed: return "disturbed";
+    case ChangeVerdict::one_figure: return "one figure";
+    case ChangeVerdict::no_interval: return "-";
+    case ChangeVerdict::apart: return "apart";
+    case ChangeVerdict::within_noise: return "within noise";
+  }
+  return "";
+}
+
 void append_row(std::string& out, const ComparedFigure& row) {
   char line[160];
   if (!row.old_value) {
     std::snprintf(line, sizeof line, "  %-28s %9s %9.2f %9s\n", row.figure.c_str(), "-",
                   row.new_value.value, "-");
   } else {
-    // No ratio is made of a figure at or below 0: a time net of the loop that noise left there.
-    const bool ratio = row.old_value->value > 0 && row.new_value.value > 0;
-    const std::string change = ratio ? fixed(row.new_value.value / row.old_value->value, 3) : "-";
-    const bool both = row.new_value.has_interval && row.old_value->has_interval;
+    const std::optional<double> ratio = change_of(row);
     std::snprintf(line, sizeof line, "  %-28s %9.2f %9.2f %9s  %s\n", row.figure.c_str(),
-                  row.old_value->value, row.new_value.value, change.c_str(),
-                  row.disturbed                              ? "disturbed"
-                  : row.one_figure                           ? "one figure"
-                  : !both                                    ? "-"
-                  : row.new_value.apart_from(*row.old_value) ? "apart"
-                                                             : "within noise");
+                  row.old_value->value, row.new_value.value, ratio ? fixed(*ratio, 3).c_str() : "-",
+                  verdict_words(change_verdict(row)));
   }
   out += line;
+}
+
+// The comparison in short: each speed-up's change with its verdict, and the kernel whose ns a
+// call moved most among those apart.
+void comparison_summary(std::string& out, const std::vector<ComparedFigure>& rows) {
+  const ComparisonSummary summary = summarize_comparison(rows);
+  std::vector<std::string> speedups;
+  for (const ComparedFigure* row : summary.speedups) {
+    const std::optional<double> change = change_of(*row);
+    speedups.push_back(row->subject + ", " +
+                       (row->old_value
+                            ? fixed(row->old_value->value, 2) + " then and " +
+                                  fixed(row->new_value.value, 2) + " now" +
+                                  (change ? " (" + fixed(*change, 3) + ", " +
+                                                verdict_words(change_verdict(*row)) + ")"
+                                          : "")
+                            : fixed(row->new_value.value, 2) + " now, not in the old report"));
+  }
+  std::string text;
+  if (!speedups.empty()) {
+    text = "In short: the binary speed-up, " + joined(speedups, "; ") + ".";
+  }
+  if (const ComparedFigure* moved = summary.moved_most) {
+    text += (text.empty() ? "In short: " : " ") + std::string("Moved most of the kernels apart: ") +
+            moved->subject + ", " + fixed(moved->old_value->value, 2) + " ns a call then and " +
+            fixed(moved->new_value.value, 2) + " now (" + fixed(*change_of(*moved), 3) + ").";
+  } else if (!text.empty()) {
+    text += " No kernel's ns a call moved apart.";
+  }
+  if (!text.empty()) {
+    wrap(out, text);
+  }
 }
 
 std::string clock_text(const Study& study) {
@@ -95,6 +133,7 @@ std::string format_comparison(const Results& now, const Results& old, const std:
          (old.machine.flags.empty() ? "" : ": " + old.machine.flags) + ")\n";
   out += "  clock: " + clock_text(old.study) + " then, " + clock_text(now.study) + " now" +
          (old_ghz && new_ghz ? "\n" : "; kernels compared in ns only\n");
+  comparison_summary(out, rows);
   const bool watched = !old.worked_out.phases.empty() || !now.worked_out.phases.empty();
   if (watched && (unquiet_phases(old) != "none" || unquiet_phases(now) != "none")) {
     wrap(out, "Not quiet then: " + unquiet_phases(old) + "; now: " + unquiet_phases(now) + ".");

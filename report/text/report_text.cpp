@@ -20,6 +20,7 @@
 #include "report/text/finding_words.h"
 #include "report/text/quiet_text.h"
 #include "report/text/spread_text.h"
+#include "report/text/summary_text.h"
 #include "report/words/layout.h"
 #include "report/words/safe_text.h"
 #include "study/fit.h"
@@ -148,17 +149,6 @@ void cross_check_section(std::string& out, const Results& results) {
   out += '\n';
 }
 
-// "binary is 1.85 times as fast as Euclid (1.83-1.87)", from the programs' runs.
-std::string verdict(const std::optional<Estimate>& times) {
-  if (!times) {
-    return "not measured";
-  }
-  char text[96];
-  std::snprintf(text, sizeof text, "binary is %.2f times as fast as Euclid%s", times->value,
-                interval_text(*times, times->has_interval, 2).c_str());
-  return text;
-}
-
 void benchmark_section(std::string& out, const Results& results) {
   if (results.benchmarks.empty()) {
     return;
@@ -184,8 +174,8 @@ void benchmark_section(std::string& out, const Results& results) {
     }
   }
   disturbed_mark_note(out, marked, "runs");
-  append(out, "  Unsigned: %s.\n", verdict(worked_out.unsigned_speedup).c_str());
-  append(out, "  Signed:   %s.\n", verdict(worked_out.signed_speedup).c_str());
+  append(out, "  Unsigned: %s.\n", speedup_words(worked_out.unsigned_speedup).c_str());
+  append(out, "  Signed:   %s.\n", speedup_words(worked_out.signed_speedup).c_str());
   std::size_t fewest_kept = SIZE_MAX;
   for (const BenchmarkRow& row : results.benchmarks) {
     fewest_kept = std::min(fewest_kept, estimated_runs(results, row).size());
@@ -602,6 +592,7 @@ std::string crossover_text(const Crossover& crossover) {
 std::string format_report(const Results& results) {
   std::string out;
   machine_section(out, results);
+  summary_section(out, results);
   cross_check_section(out, results);
   benchmark_section(out, results);
   quiet_section(out, results);

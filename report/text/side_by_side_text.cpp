@@ -10,6 +10,7 @@
 
 #include "report/figures/disturbance.h"
 #include "report/figures/limits.h"
+#include "report/figures/summary.h"
 #include "report/machine/mca.h"
 #include "report/run/kit.h"
 #include "report/words/layout.h"
@@ -333,10 +334,43 @@ void print_block(std::string& out, const std::vector<Row>& rows, std::size_t fir
 
 }  // namespace
 
+// One line per report, before the table: the faster algorithm and by how much (unsigned, the
+// programs'), and what a pass of each algorithm sits on ("-" where the report did not measure
+// its calls).
+void short_lines(std::string& out, const std::vector<NamedReport>& reports) {
+  constexpr const char* LINE = "  %-16s %-26s  %-13s  %s\n";
+  out += "In short: the faster algorithm, and what a pass of each sits on\n";
+  append(out, LINE, "", "faster, unsigned", "Euclid's pass", "binary's pass");
+  for (const NamedReport& report : reports) {
+    const Summary summary = summarize(report.results);
+    std::string faster = "-";
+    if (!summary.speedups.empty() && summary.speedups.front().times) {
+      const double times = summary.speedups.front().times->value;
+      faster = times >= 1 ? "binary, " + fixed(times, 2) + " times as fast"
+                          : "Euclid, " + fixed(1 / times, 2) + " times as fast";
+    }
+    std::vector<std::string> bounds;
+    for (const char* algorithm : {"Euclid", "binary"}) {
+      // Its unsigned kernel's: the first of the summary's for the algorithm.
+      const auto first = std::find_if(
+          summary.bounds.begin(), summary.bounds.end(),
+          [&](const BoundAnswer& answer) { return answer.algorithm == std::string(algorithm); });
+      bounds.emplace_back(first == summary.bounds.end()               ? "-"
+                          : first->withheld != Withheld::no           ? "withheld"
+                          : first->bound->sits_on == PassBound::chain ? "its chain"
+                                                                      : "throughput");
+    }
+    append(out, LINE, report.name.substr(0, 16).c_str(), faster.c_str(), bounds[0].c_str(),
+           bounds[1].c_str());
+  }
+  out += "\n";
+}
+
 std::string format_side_by_side(const std::vector<NamedReport>& reports) {
   const std::vector<Row> rows = rows_of(reports);
   const std::size_t per_block = (WIDTH - 2 - LABEL) / (CELL + 1);
   std::string out = "Side by side: " + std::to_string(reports.size()) + " reports\n";
+  short_lines(out, reports);
   for (std::size_t first = 0; first < reports.size(); first += per_block) {
     print_block(out, rows, first, std::min(first + per_block, reports.size()));
     out += "\n";

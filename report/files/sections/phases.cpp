@@ -66,13 +66,10 @@ void write_phases(const Results& results, Json::Object& report) {
     for (const std::string& phase : finding.phases) {
       rests_on.emplace_back(phase);
     }
-    findings.emplace_back(
-        Json::Object{{"finding", finding_key(finding.kind)},
-                     {"subject", optional_text(finding.subject)},
-                     {"phases", std::move(rests_on)},
-                     {"withheld", finding.withheld == Withheld::no          ? Json(nullptr)
-                                  : finding.withheld == Withheld::disturbed ? Json("disturbed")
-                                                                            : Json("not judged")}});
+    findings.emplace_back(Json::Object{{"finding", finding_key(finding.kind)},
+                                       {"subject", optional_text(finding.subject)},
+                                       {"phases", std::move(rests_on)},
+                                       {"withheld", withheld_json(finding.withheld)}});
   }
   report.emplace_back("findings", std::move(findings));
 }

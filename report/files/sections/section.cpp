@@ -209,6 +209,12 @@ void add_repeated(Json::Object& object, const std::string& key, const Repeated& 
   object.emplace_back(key + "_timed_again", figure.timed_again);
 }
 
+Json withheld_json(Withheld why) {
+  return why == Withheld::no          ? Json(nullptr)
+         : why == Withheld::disturbed ? Json("disturbed")
+                                      : Json("not judged");
+}
+
 Json optional_number(const std::optional<double>& value) {
   return value ? Json(rounded(*value)) : Json(nullptr);
 }

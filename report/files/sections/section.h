@@ -117,6 +117,8 @@ void add_repeated(Json::Object& object, const std::string& key, const Repeated& 
 [[nodiscard]] double rounded(double value);
 [[nodiscard]] Json optional_number(const std::optional<double>& value);
 [[nodiscard]] Json optional_text(const std::string& text);
+// Why a finding is withheld: null where it is not, "disturbed", "not judged".
+[[nodiscard]] Json withheld_json(Withheld why);
 // The figure where it holds within the limit, else null: a measurement that noise left outside
 // what a report can hold is written as not measured, so that the file reads back.
 [[nodiscard]] Json within(const std::optional<double>& value, const Limit& limit);
@@ -164,5 +166,8 @@ void write_calls(const Results& results, Json::Object& report);
 void read_calls(Reader& read, const Json& report, Results& results);
 void write_phases(const Results& results, Json::Object& report);
 void read_phases(Reader& read, const Json& report, Results& results);
+// The summary is written, never read: a file read back works it out again.
+void write_summary(const Results& results, Json::Object& report);
+void read_summary(Reader& read, const Json& report, Results& results);
 void write_notes(const Results& results, Json::Object& report);
 void read_notes(Reader& read, const Json& report, Results& results);

@@ -37,6 +37,30 @@ TEST(ResultsJson, HasExactlyTheKeysTheGuideLists) {
   expect_keys_as_documented(results_to_json(sample_results()), table);
 }
 
+// The summary as data: the text's answers, each the figure its section holds (2.00 times as fast
+// unsigned, a pass of gcd_binary_u at 0.46 of gcd_euclid_u's, its call on the core's
+// throughput), and the findings withheld; written, never read.
+TEST(ResultsJson, HoldsTheSummarysAnswers) {
+  const Json json = results_to_json(with_phase_busy("study"));
+  const Json& summary = *json.find("summary");
+  const Json& faster = (*summary.find("faster")->get<Json::Array>())[0];
+  EXPECT_EQ(*faster.find("signedness")->get<std::string>(), "unsigned");
+  EXPECT_DOUBLE_EQ(*faster.find("binary_speedup")->find("value")->get<double>(), 2.0);
+  const Json& why = (*summary.find("why")->get<Json::Array>())[0];
+  EXPECT_NEAR(*why.find("pass_ratio")->get<double>(), (40 / 20.7) / (80 / 19.0), 1e-3);
+  EXPECT_EQ(*why.find("withheld")->get<std::string>(), "disturbed");
+  const Json& bound = (*summary.find("bounds")->get<Json::Array>())[1];
+  EXPECT_EQ(*bound.find("kernel")->get<std::string>(), "gcd_binary_u");
+  EXPECT_EQ(*bound.find("sits_on")->get<std::string>(), "overlapped pass");
+  EXPECT_EQ(*summary.find("quiet")->get<bool>(), false);
+  EXPECT_EQ(summary.find("withheld")->get<Json::Array>()->size(), 15U);
+  // Read back, the file's summary is worked out again, not read: a changed one changes nothing.
+  Json changed = json;
+  at(changed, {"summary"}) = Json(nullptr);
+  std::string error;
+  EXPECT_TRUE(results_from_json(changed, error)) << error;
+}
+
 // Every figure in cycles is the one in ns times the clock, 3 GHz in sample_results().
 TEST(ResultsJson, GivesCyclesAsNsTimesTheClock) {
   const Json json = results_to_json(sample_results());

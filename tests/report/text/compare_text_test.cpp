@@ -62,6 +62,26 @@ TEST(Comparison, SaysWhereTheReportsWorkedTheirFiguresOutByDifferentRules) {
       << table;
 }
 
+// In short, first: each speed-up's change with its verdict, and the kernel whose ns a call moved
+// most among those apart (gcd_binary_u, by 1.5%; mpn_gcd_1_u is not in the old report).
+TEST(Comparison, SaysInShortEachSpeedupsChangeAndTheKernelThatMovedMost) {
+  const std::string table =
+      format_comparison(test_report("new.json"), test_report("old.json"), "old.json");
+  EXPECT_NE(
+      table.find("  In short: the binary speed-up, unsigned, 1.82 then and 1.54 now (0.847,\n"
+                 "  apart). Moved most of the kernels apart: gcd_binary_u, 40.00 ns a call then\n"
+                 "  and 40.60 now (1.015).\n"),
+      std::string::npos)
+      << table;
+  EXPECT_LT(table.find("In short"), table.find("figure "));
+  // Nothing apart: said so.
+  const std::string same =
+      format_comparison(test_report("old.json"), test_report("old.json"), "old.json");
+  EXPECT_NE(same.find("(1.000, within\n  noise). No kernel's ns a call moved apart.\n"),
+            std::string::npos)
+      << same;
+}
+
 // Both clocks known: cycles beside ns, each report's ns times its own clock. A faster clock
 // alone shows in ns and not in cycles.
 TEST(Comparison, ComparesCyclesWhereBothReportsHaveAClock) {

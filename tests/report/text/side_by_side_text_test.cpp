@@ -87,6 +87,23 @@ TEST(SideBySide, SetsTheDivisionAndEachChainBesideTheMeasuredPass) {
 }
 
 // More reports than fit 80 columns go on in a second block.
+// One line per report first: the faster algorithm and by how much, and what a pass of each sits
+// on, "-" for a report without the calls' bounds, "withheld" where a report withholds it.
+TEST(SideBySide, SaysInShortWhatEachReportFound) {
+  Results busy = sample_results();
+  busy.study.calls[1].own_order_ns_per_call = {40, 80, 80, 40, 80};  // gcd_binary_u's calls
+  const std::string table =
+      format_side_by_side({{"quiet", sample_results()}, {"busy", worked(busy)}, load("old.json")});
+  EXPECT_TRUE(table.starts_with(
+      "Side by side: 3 reports\n"
+      "In short: the faster algorithm, and what a pass of each sits on\n"
+      "                   faster, unsigned            Euclid's pass  binary's pass\n"
+      "  quiet            binary, 2.00 times as fast  its chain      throughput\n"
+      "  busy             binary, 2.00 times as fast  its chain      withheld\n"
+      "  old.json         binary, 1.82 times as fast  -              -\n\n"))
+      << table;
+}
+
 TEST(SideBySide, WrapsColumnsIntoBlocksOfEightyColumns) {
   const std::string table = format_side_by_side(
       {load("old.json"), load("new.json"), load("cycles.json"), load("old.json")});
