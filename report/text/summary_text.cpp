@@ -126,10 +126,8 @@ std::string machine_line(const Results& results, const Summary& summary) {
       names.push_back(finding_name(*summary.withheld[i]));
     }
     if (count > named) {
-      names.push_back((named > 0 ? "and " : "") + counted(count - named, "more", "more") +
-                      (named > 0    ? ""
-                       : count == 1 ? " finding"
-                                    : " findings"));
+      names.push_back(named > 0 ? "and " + std::to_string(count - named) + " more"
+                                : counted(count, "finding", "findings"));
     }
     text = start + (count > 0 ? "; withheld: " + joined(names, "; ") : "") + end;
     std::string lines;

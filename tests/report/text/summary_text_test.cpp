@@ -120,6 +120,14 @@ TEST(Summary, NamesThreeWithheldFindingsAtTheMost) {
                    "what c\n  gains; and 2 more (see \"Was the machine quiet?\").\n"),
       std::string::npos)
       << summary;
+  // Where no name fits, the findings are counted.
+  for (Finding& finding : findings) {
+    finding.subject = std::string(60, 'x');
+  }
+  EXPECT_NE(flat(split(results).summary)
+                .find("The machine: the study disturbed; withheld: 5 findings (see \"Was"),
+            std::string::npos)
+      << split(results).summary;
 }
 
 // What a report did not measure is left out: no calls, no two pairs, no peers, no watch.
