@@ -19,7 +19,8 @@ std::optional<DisturbedFigure> disturbed_figure(const std::string& figure, const
                          static_cast<std::size_t>(std::count(values.quiet_signs.begin(),
                                                              values.quiet_signs.end(), false)),
                          kept_needed(values),
-                         values.timed_again};
+                         values.timed_again,
+                         values.every_value_counts};
 }
 
 PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFigure>& figures,

@@ -172,6 +172,7 @@ struct DisturbedFigure {
   std::size_t lost = 0;  // values left out as their work lost the processor
   std::size_t needed = 0;
   std::size_t timed_again = 0;
+  bool every_value_counts = false;  // a report's from before the rule: no value was left out
 };
 
 // What the watch over a phase and its figures' repetitions say of it: each sign beyond what a

@@ -21,9 +21,13 @@ std::string figure_words(const DisturbedFigure& figure) {
   const double beyond = figure.median - figure.fastest;
   return figure.figure + " " + percent(beyond / figure.fastest) +
          " above its fastest repetition (" + with_unit(figure.median, 2, "ns") +
-         " a call against " + fixed(figure.fastest, 2) + "; " + std::to_string(figure.kept) +
-         " of its " + std::to_string(figure.repetitions) + " repetitions kept, " +
-         std::to_string(figure.needed) + " needed" +
+         " a call against " + fixed(figure.fastest, 2) +
+         // A report from before the rule left no value out: nothing to count.
+         (figure.every_value_counts
+              ? std::string()
+              : "; " + std::to_string(figure.kept) + " of its " +
+                    std::to_string(figure.repetitions) + " repetitions kept, " +
+                    std::to_string(figure.needed) + " needed") +
          (figure.lost > 0 ? ", " + std::to_string(figure.lost) + " lost the processor" : "") +
          (figure.timed_again > 0 ? ", " + std::to_string(figure.timed_again) + " timed again"
                                  : "") +

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The reports kept in docs/reports: each text beside its JSON is what --show prints of it, so
-# that the guide's examples stay true as the report's words change.
+# The reports kept in docs/reports: each text beside its JSON is what --show prints of it, and
+# so is the README's example of the first screen, so that the guide's examples stay true as the
+# report's words change.
 #
-#   kept_reports_test.sh FOLDER GCD_REPORT
+#   kept_reports_test.sh FOLDER GCD_REPORT README
 #
 # Exit status: 0 pass, 1 fail.
 set -u
 folder=$1
 report=$2
+readme=$3
 
 failed=false
 texts=0
@@ -26,4 +28,16 @@ for file in "$folder"/*.json; do
   fi
 done
 [ "$texts" -gt 0 ] || { echo "FAIL: no report in $folder"; failed=true; }
+# The README shows the text of the report its command names, from its first line to the end
+# of the block.
+kept=$(grep -o -m 1 'gcd_report --show docs/reports/[a-z0-9-]*\.json' "$readme" | sed 's|.* ||')
+example=$(sed -n '/^GCD kit report$/,/^```$/p' "$readme" | sed '$d')
+lines=$(printf '%s\n' "$example" | wc -l)
+if [ -z "$kept" ] || [ -z "$example" ]; then
+  echo "FAIL: $readme shows no report's text after a gcd_report --show command"
+  failed=true
+elif ! diff -u <(printf '%s\n' "$example") <("$report" --show "$folder/${kept#docs/reports/}" | head -n "$lines"); then
+  echo "FAIL: $readme's example is not what --show prints of $kept"
+  failed=true
+fi
 ! $failed

@@ -148,13 +148,16 @@ TEST(QuietSection, SaysAPhasesWordsAsTheyRead) {
   results.programs_watch->cpu_shares = {1.0, 0.5};
   results.programs_watch->involuntary_switches = 1;
   results.benchmarks[0].runs_ms = {800, 1000, 1000, 800, 1000};
+  results.benchmarks[0].runs_ms.every_value_counts = true;  // it kept every run
   results.study.sweep[3].ns_per_call = {-3, 4, 4, 4, -3};
   std::string out;
   quiet_section(out, worked(results));
   EXPECT_NE(out.find("Finding: the programs' runs were disturbed. Their repetitions spread"),
             std::string::npos)
       << out;
-  EXPECT_NE(out.find("slowest run. 1 involuntary switch.\n  Something"), std::string::npos) << out;
+  EXPECT_NE(out.find("slowest run. 1 involuntary switch. Something"), std::string::npos) << out;
+  // Its figure's words count no values kept: it left none out.
+  EXPECT_NE(out.find("(100.00 ns a\n  call against 80.00). The system"), std::string::npos) << out;
   EXPECT_NE(out.find("gcd_euclid_u at 4 bits 4.00 ns a call, its fastest repetition too small\n"
                      "  to time"),
             std::string::npos)
