@@ -51,4 +51,25 @@ TEST(Progress, RedrawsOneLineWithABarAndTheTimeLeft) {
   std::fclose(terminal);
 }
 
+// A round of timing again, beyond the steps counted at the start, counts itself in: the bar
+// never runs past its end.
+TEST(Progress, CountsInTheStepsOfTimingAgain) {
+  std::FILE* terminal = std::tmpfile();
+  ASSERT_NE(terminal, nullptr);
+  double now = 0;
+  Progress progress(2, true, terminal, [&now] { return now; });
+  progress.step("first");
+  now = 10;
+  progress.step("second");
+  now = 20;
+  progress.step("timing again", true);
+  progress.finish();
+  EXPECT_EQ(written(terminal),
+            "\r\033[K[....................] 0/2  first"
+            "\r\033[K[##########..........] 1/2, 10 s left  second"
+            "\r\033[K[#############.......] 2/3, 10 s left  timing again"
+            "\r\033[K");
+  std::fclose(terminal);
+}
+
 }  // namespace
