@@ -17,6 +17,8 @@
 #   --stderr-is TEXT        exact standard error (default: empty)
 #   --stderr-contains TEXT  a fixed string that standard error must contain, instead of an
 #                           exact match (may be given more than once)
+#   --stderr-lacks TEXT     a fixed string that standard error must not contain, instead of
+#                           an exact match (may be given more than once)
 #   --file-contains FILE TEXT  a fixed string that FILE must hold once the command has ended
 #                           (may be given more than once)
 #   --write-error           expect the failed-write outcome: status 1 and one line
@@ -36,6 +38,7 @@ expect_status=0
 expect_stderr=""
 stdout_contains=()
 stderr_contains=()
+stderr_lacks=()
 file_contains=()
 write_error=false
 
@@ -52,6 +55,7 @@ while [ $# -gt 0 ]; do
     --stderr-is) expect_stderr=$2; shift 2 ;;
     --stdout-contains) stdout_contains+=("$2"); shift 2 ;;
     --stderr-contains) stderr_contains+=("$2"); shift 2 ;;
+    --stderr-lacks) stderr_lacks+=("$2"); shift 2 ;;
     --file-contains) file_contains+=("$2" "$3"); shift 3 ;;
     --write-error) write_error=true; shift ;;
     --) shift; break ;;
@@ -107,10 +111,14 @@ if $write_error; then
   fi
 else
   [ "$status" -eq "$expect_status" ] || fail "exit status $status, expected $expect_status"
-  if [ ${#stderr_contains[@]} -gt 0 ]; then
+  if [ $((${#stderr_contains[@]} + ${#stderr_lacks[@]})) -gt 0 ]; then
     for part in "${stderr_contains[@]}"; do
       grep -q -F -- "$part" "$work/stderr" ||
         { fail "stderr lacks \"$part\", got:"; cat "$work/stderr"; }
+    done
+    for part in "${stderr_lacks[@]}"; do
+      ! grep -q -F -- "$part" "$work/stderr" ||
+        { fail "stderr holds \"$part\", got:"; cat "$work/stderr"; }
     done
   elif ! cmp -s "$work/stderr" <(printf '%b' "$expect_stderr"); then
     fail "stderr differs, got:"; show "$work/stderr"

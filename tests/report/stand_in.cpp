@@ -40,7 +40,7 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
     std::fputs("Process duration = 700 msec", stdout);
   }
 #elif defined(STAND_IN_IDLES)
-  Sleep(50);
+  Sleep(static_cast<DWORD>(STAND_IN_IDLES * 1000));
   std::fputs("Process duration = 700 msec", stdout);
 #elif defined(STAND_IN_LEAVES_CHILD)
   // A copy of itself that holds standard output open long after this one has exited.
