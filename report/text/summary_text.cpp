@@ -62,8 +62,10 @@ void bounds_table(std::string& out, const Summary& summary) {
   for (const BoundAnswer& answer : summary.bounds) {
     const CallBound& bound = *answer.bound;
     if (answer.withheld != Withheld::no) {
+      // In a row's width: the section's words for a phase not judged run past 80 columns.
       append(out, "  %-14s withheld, %s\n", bound.kernel.c_str(),
-             withheld_words(answer.withheld).c_str());
+             answer.withheld == Withheld::not_judged ? "timed in too few repetitions to judge"
+                                                     : withheld_words(answer.withheld).c_str());
       continue;
     }
     const auto cell = [](const std::optional<double>& value) {
@@ -98,7 +100,9 @@ std::string help_line(const Summary& summary) {
         fixed(ratio.value, 3) +
         (ratio.has_interval ? " (" + range_text(ratio.low, ratio.high, 3) + ")" : "") +
         " of gcd_euclid_u's time" +
-        (summary.fastest_peer_withheld == Withheld::disturbed ? ", disturbed" : "");
+        (summary.fastest_peer_withheld == Withheld::disturbed    ? ", disturbed"
+         : summary.fastest_peer_withheld == Withheld::not_judged ? ", not judged"
+                                                                 : "");
     parts.push_back(ratio.value < 1 ? "the fastest peer, " + peer->kernel + ", at " + figure
                                     : "no peer faster than gcd_euclid_u (the fastest, " +
                                           peer->kernel + ", at " + figure + ")");

@@ -178,4 +178,31 @@ TEST(Summary, FitsTheFirstScreen) {
       << summary;
 }
 
+// One run and one repetition: nothing judged, each bound said so within 80 columns, the
+// fastest peer marked as the machine line names the phases.
+TEST(Summary, SaysWhatCouldNotBeJudgedWithinTheScreen) {
+  Results results = sample_results();
+  for (BenchmarkRow& row : results.benchmarks) {
+    row.runs_ms.resize(1);
+  }
+  results.study.loop_ns_per_call.resize(1);
+  results.study.sweep[0].ns_per_call.resize(1);
+  const std::string summary = split(worked(results)).summary;
+  std::istringstream lines(summary);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(line.size(), 80U) << line;
+  }
+  EXPECT_NE(summary.find("\n  gcd_euclid_u   withheld, timed in too few repetitions to judge\n"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(flat(summary).find(
+                "fast_binary_u, at 0.375 (0.362-0.388) of gcd_euclid_u's time, not judged."),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(flat(summary).find("The machine: the programs not judged, the study not judged, the "
+                               "sweep not judged;"),
+            std::string::npos)
+      << summary;
+}
+
 }  // namespace
