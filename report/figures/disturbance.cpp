@@ -133,7 +133,8 @@ std::vector<PhaseVerdict> judge_phases(const Results& results) {
         disturbed.push_back(*found);
       }
       values += figure.values->size();
-      left_out += figure.values->size() - kept(*figure.values, figure.ns_per_value).size();
+      left_out +=
+          figure.values->size() - estimated_from(*figure.values, figure.ns_per_value).size();
     }
     verdicts.push_back(judge_phase(watch, disturbed, judged, results.study.signs_per_value));
     verdicts.back().values = values;

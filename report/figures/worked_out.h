@@ -193,7 +193,7 @@ struct PhaseVerdict {
   unsigned rounds_again = 0;  // rounds of timing again what was disturbed, and their seconds
   double seconds_again = 0;
   std::size_t values = 0;    // of its figures, in all
-  std::size_t left_out = 0;  // of those, the values its figures did not keep
+  std::size_t left_out = 0;  // of those, the values its figures are not worked out from
   [[nodiscard]] bool quiet() const { return judged && !disturbed; }
 };
 

@@ -51,7 +51,8 @@ void again_sentence(std::string& out, const Results& results) {
       rounds.push_back(again_words(verdict));
       still = still || !verdict.figures.empty();
     }
-    if (verdict.lowest_cpu_share && results.study.signs_per_value) {
+    // Said only where some were: a figure that kept none is worked out from them all.
+    if (verdict.lowest_cpu_share && results.study.signs_per_value && verdict.left_out > 0) {
       lowest = std::min(lowest.value_or(1.0), *verdict.lowest_cpu_share);
     }
   }
@@ -133,7 +134,7 @@ void disturbed_phase(std::string& out, const Results& results, const PhaseVerdic
   std::vector<std::string> signs = signs_of(verdict);
   // The repetitions whose work lost the processor are left out, and disturb the phase no more
   // (where its figures left them out: a report from before kept them).
-  if (verdict.lowest_cpu_share && results.study.signs_per_value) {
+  if (verdict.lowest_cpu_share && results.study.signs_per_value && verdict.left_out > 0) {
     signs.erase(signs.begin());
   }
   if (!signs.empty()) {

@@ -4,9 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/report/sample_results.h"
 
 namespace {
+
+// The text with its lines joined: sentences, however they wrap.
+std::string words_of(std::string text) {
+  for (std::size_t at = text.find("\n  "); at != std::string::npos; at = text.find("\n  ")) {
+    text.replace(at, 3, " ");
+  }
+  return text;
+}
 
 TEST(QuietSection, SaysSoInOneSentenceWhereEveryPhaseWasQuiet) {
   std::string out;
@@ -106,11 +116,7 @@ TEST(QuietSection, SaysWhereAFiguresRepetitionsLostTheProcessor) {
   }
   std::string out;
   quiet_section(out, worked(results));
-  // The words, however the lines wrap them.
-  std::string words = out;
-  for (std::size_t at = words.find("\n  "); at != std::string::npos; at = words.find("\n  ")) {
-    words.replace(at, 3, " ");
-  }
+  const std::string words = words_of(out);
   EXPECT_NE(words.find("Their repetitions spread more than a quiet run's, or lost the processor:"),
             std::string::npos)
       << out;
@@ -137,6 +143,27 @@ TEST(QuietSection, SaysWhereAPhasesQuietCouldNotBeJudged) {
       << out;
   EXPECT_NE(out.find("  Quiet: the study on the programs' pairs, the sweep."), std::string::npos)
       << out;
+  // A lone run that lost the processor is all its figure has: it is not said to be left out.
+  for (BenchmarkRow& row : results.benchmarks) {
+    row.runs_ms.quiet_signs[0] = false;
+  }
+  results.programs_watch->cpu_shares = {0.5, 1.0, 1.0, 1.0};
+  out.clear();
+  quiet_section(out, worked(results));
+  EXPECT_EQ(words_of(out).find("are left out"), std::string::npos) << out;
+}
+
+// Where every run of a program lost the processor, its figure is worked out from them all:
+// none is said to be left out, and the system's sign of them stays beside the figures.
+TEST(QuietSection, KeepsTheSignOfRunsAFigureCouldNotLeaveOut) {
+  Results results = sample_results();
+  Repeated& runs = results.benchmarks[2].runs_ms;
+  runs.quiet_signs.assign(runs.size(), false);
+  results.programs_watch->cpu_shares = {0.5, 0.5, 0.5, 0.5, 0.5};
+  std::string out;
+  quiet_section(out, worked(results));
+  EXPECT_EQ(words_of(out).find("are left out"), std::string::npos) << out;
+  EXPECT_NE(words_of(out).find("its work ran 50.0% of the wall time"), std::string::npos) << out;
 }
 
 // The programs' runs "were" disturbed; one switch is one "switch"; a sweep point whose fastest
