@@ -38,11 +38,15 @@ std::vector<BoundAnswer> bounds(const Results& results) {
       if (bound == nullptr) {
         continue;
       }
-      // The signed kernel only where it sits on another bound than the unsigned one.
-      const bool wanted = bound == unsigned_bound || unsigned_bound == nullptr ||
-                          bound->sits_on != unsigned_bound->sits_on;
+      // The signed kernel only where it sits on another bound than the unsigned one, as both
+      // are stated: a difference drawn from a withheld bound is withheld with it.
+      const Withheld why = withheld(results, FindingKind::call, bound->kernel);
+      const bool wanted =
+          bound == unsigned_bound || unsigned_bound == nullptr ||
+          (bound->sits_on != unsigned_bound->sits_on && why == Withheld::no &&
+           withheld(results, FindingKind::call, unsigned_bound->kernel) == Withheld::no);
       if (wanted) {
-        answers.push_back({algorithm, bound, withheld(results, FindingKind::call, bound->kernel)});
+        answers.push_back({algorithm, bound, why});
       }
     }
   }

@@ -106,6 +106,24 @@ TEST(Summary, SaysWhatIsWithheldAndStatesNoFigureOfIt) {
   EXPECT_NE(summary.find("more (see \"Was the machine quiet?\")."), std::string::npos) << summary;
 }
 
+// A signed kernel's bound is shown where it differs from the unsigned one's, and only where
+// both are stated: a difference drawn from withheld bounds is none to show.
+TEST(Summary, ShowsASignedBoundThatDiffersOnlyWhereBothAreStated) {
+  // The sample times the unsigned kernels' calls: a signed one beside gcd_binary_u, on its chain.
+  const auto differing = [](Results results) {
+    std::vector<CallBound>& calls = results.worked_out.calls;
+    CallBound signed_bound = *find_named(calls, &CallBound::kernel, "gcd_binary_u");
+    signed_bound.kernel = "gcd_binary_s";
+    signed_bound.sits_on = PassBound::chain;
+    calls.push_back(signed_bound);
+    return split(results).summary;
+  };
+  EXPECT_NE(differing(worked(sample_results())).find("\n  gcd_binary_s   its chain"),
+            std::string::npos);
+  EXPECT_EQ(differing(with_phase_busy("study")).find("gcd_binary_s"), std::string::npos)
+      << differing(with_phase_busy("study"));
+}
+
 // Three withheld findings named at the most, the rest counted, in two lines at the most.
 TEST(Summary, NamesThreeWithheldFindingsAtTheMost) {
   Results results = with_phase_busy("study");
