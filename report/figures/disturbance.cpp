@@ -5,22 +5,47 @@
 #include <cmath>
 
 #include "report/figures/call_bounds.h"
+#include "report/run/programs.h"
+#include "study/stats.h"
+
+namespace {
+
+// The figure's words as a disturbed one: its fastest, the median of all, and its counts.
+DisturbedFigure figure_of(const std::string& figure, const Repeated& values, double ns_per_value) {
+  DisturbedFigure disturbed;
+  disturbed.figure = figure;
+  disturbed.fastest = fastest(values, ns_per_value) * ns_per_value;
+  disturbed.median = median(values.values) * ns_per_value;
+  disturbed.repetitions = values.size();
+  disturbed.kept = kept(values, ns_per_value).size();
+  disturbed.lost = static_cast<std::size_t>(
+      std::count(values.quiet_signs.begin(), values.quiet_signs.end(), false));
+  disturbed.needed = kept_needed(values);
+  disturbed.timed_again = values.timed_again;
+  disturbed.every_value_counts = values.every_value_counts;
+  return disturbed;
+}
+
+}  // namespace
 
 std::optional<DisturbedFigure> disturbed_figure(const std::string& figure, const Repeated& values,
                                                 double ns_per_value) {
   if (values.size() < MIN_JUDGED_REPETITIONS || holds(values, ns_per_value)) {
     return std::nullopt;
   }
-  return DisturbedFigure{figure,
-                         fastest(values, ns_per_value) * ns_per_value,
-                         median(values.values) * ns_per_value,
-                         values.size(),
-                         kept(values, ns_per_value).size(),
-                         static_cast<std::size_t>(std::count(values.quiet_signs.begin(),
-                                                             values.quiet_signs.end(), false)),
-                         kept_needed(values),
-                         values.timed_again,
-                         values.every_value_counts};
+  return figure_of(figure, values, ns_per_value);
+}
+
+std::optional<DisturbedFigure> disturbed_runs(const std::string& program, const Repeated& runs,
+                                              double ns_per_ms) {
+  std::optional<DisturbedFigure> found = disturbed_figure(program, runs, ns_per_ms);
+  const double apart = spread(estimated_from(runs, ns_per_ms));
+  if (found || runs.size() < MIN_JUDGED_REPETITIONS || apart <= NOISY_RUNS) {
+    return found;
+  }
+  DisturbedFigure figure = figure_of(program, runs, ns_per_ms);
+  figure.spread = apart;
+  return figure;
 }
 
 PhaseVerdict judge_phase(const PhaseWatch& watch, const std::vector<DisturbedFigure>& figures,
@@ -129,7 +154,9 @@ std::vector<PhaseVerdict> judge_phases(const Results& results) {
     for (const Figure& figure : figures) {
       judged = judged && figure.values->size() >= MIN_JUDGED_REPETITIONS;
       if (const std::optional<DisturbedFigure> found =
-              disturbed_figure(figure.name, *figure.values, figure.ns_per_value)) {
+              watch.phase == "programs"
+                  ? disturbed_runs(figure.name, *figure.values, figure.ns_per_value)
+                  : disturbed_figure(figure.name, *figure.values, figure.ns_per_value)) {
         disturbed.push_back(*found);
       }
       values += figure.values->size();

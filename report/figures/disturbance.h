@@ -23,6 +23,11 @@ inline constexpr std::size_t MIN_JUDGED_REPETITIONS = 2;
                                                               const Repeated& values,
                                                               double ns_per_value = 1);
 
+// Whether a program's runs, per call, are disturbed: they do not hold (disturbed_figure), or
+// those kept spread more than NOISY_RUNS, as a program's runs on a quiet machine do not.
+[[nodiscard]] std::optional<DisturbedFigure> disturbed_runs(const std::string& program,
+                                                            const Repeated& runs, double ns_per_ms);
+
 // The verdict on a phase from its disturbed figures, whether its figures' spread could be
 // judged at all, its watch, and whether its figures left out the repetitions whose work lost
 // the processor (a report from before did not).
@@ -30,7 +35,8 @@ inline constexpr std::size_t MIN_JUDGED_REPETITIONS = 2;
                                        const std::vector<DisturbedFigure>& figures,
                                        bool judged = true, bool signs_per_value = true);
 
-// Each watched phase's verdict: the programs (each benchmark's runs, per call), the study (the
+// Each watched phase's verdict: the programs (each benchmark's runs, per call, by
+// disturbed_runs), the study (the
 // loop, each kernel, each kit kernel's calls in their own order, each group of calls of one
 // kind that its lines stand on, and each peer of two pairs at once on the same pairs) and the
 // sweep (each kernel at each size); judged where each figure has MIN_JUDGED_REPETITIONS.

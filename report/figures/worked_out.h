@@ -173,6 +173,9 @@ struct DisturbedFigure {
   std::size_t needed = 0;
   std::size_t timed_again = 0;
   bool every_value_counts = false;  // a report's from before the rule: no value was left out
+  // A program's runs that hold by the rule but whose kept runs spread more than NOISY_RUNS:
+  // that spread (max - min over median), which the figure and its ratios carry.
+  std::optional<double> spread = std::nullopt;
 };
 
 // What the watch over a phase and its figures' repetitions say of it: each sign beyond what a

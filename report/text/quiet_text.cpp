@@ -5,6 +5,7 @@
 
 #include "report/figures/disturbance.h"
 #include "report/figures/limits.h"
+#include "report/run/programs.h"
 #include "report/text/finding_words.h"
 #include "report/words/layout.h"
 
@@ -14,6 +15,19 @@ namespace {
 // the fastest is too small to time (a time net of the loop, under noise), of which neither a
 // share nor a difference says anything, its median alone.
 std::string figure_words(const DisturbedFigure& figure) {
+  const std::string counts = std::to_string(figure.kept) + " of its " +
+                             std::to_string(figure.repetitions) + " repetitions kept, " +
+                             std::to_string(figure.needed) + " needed";
+  if (figure.spread) {
+    // "bench_binary_u's kept runs 12.5% apart, more than 10% (43.10 ns a call; 5 of ...)"
+    return figure.figure + (figure.every_value_counts ? "'s runs " : "'s kept runs ") +
+           percent(*figure.spread) + " apart, more than " + percent(NOISY_RUNS, 0) + " (" +
+           with_unit(figure.median, 2, "ns") + " a call" +
+           (figure.every_value_counts ? std::string() : "; " + counts) +
+           (figure.timed_again > 0 ? ", " + std::to_string(figure.timed_again) + " timed again"
+                                   : "") +
+           ")";
+  }
   if (figure.fastest < SMALLEST_TIMED_NS) {
     return figure.figure + " " + with_unit(figure.median, 2, "ns") +
            " a call, its fastest repetition too small to time";
@@ -23,11 +37,7 @@ std::string figure_words(const DisturbedFigure& figure) {
          " above its fastest repetition (" + with_unit(figure.median, 2, "ns") +
          " a call against " + fixed(figure.fastest, 2) +
          // A report from before the rule left no value out: nothing to count.
-         (figure.every_value_counts
-              ? std::string()
-              : "; " + std::to_string(figure.kept) + " of its " +
-                    std::to_string(figure.repetitions) + " repetitions kept, " +
-                    std::to_string(figure.needed) + " needed") +
+         (figure.every_value_counts ? std::string() : "; " + counts) +
          (figure.lost > 0 ? ", " + std::to_string(figure.lost) + " lost the processor" : "") +
          (figure.timed_again > 0 ? ", " + std::to_string(figure.timed_again) + " timed again"
                                  : "") +

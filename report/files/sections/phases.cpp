@@ -21,7 +21,8 @@ Json figures_json(const PhaseVerdict* verdict) {
                                         {"kept", figure.kept},
                                         {"lost", figure.lost},
                                         {"needed", figure.needed},
-                                        {"timed_again", figure.timed_again}});
+                                        {"timed_again", figure.timed_again},
+                                        {"spread", exact(figure.spread)}});
     }
   }
   return figures;

@@ -20,6 +20,36 @@ TEST(DisturbedFigure, IsAMedianFarAboveItsFastestRepetition) {
   EXPECT_FALSE(disturbed_figure("one", {100}));
 }
 
+// A program's runs that hold but whose kept runs spread more than 10% of their median, as a
+// quiet machine's runs do not: disturbed, with that spread; one step either side of 10%.
+TEST(DisturbedRuns, AreTheRunsThatDoNotHoldOrThatSpreadMoreThanTenPercent) {
+  constexpr double NS_PER_MS = 0.1;  // 10,000,000 calls a run
+  EXPECT_FALSE(disturbed_runs("p", {400, 400, 400, 439, 400}, NS_PER_MS));
+  const std::optional<DisturbedFigure> apart =
+      disturbed_runs("p", {400, 400, 400, 441, 400}, NS_PER_MS);
+  ASSERT_TRUE(apart);
+  EXPECT_DOUBLE_EQ(*apart->spread, 41.0 / 400);
+  EXPECT_DOUBLE_EQ(apart->median, 40);
+  EXPECT_EQ(apart->kept, 5U);
+  // The runs that do not hold are disturbed as any figure is, with no spread of their own.
+  const std::optional<DisturbedFigure> far =
+      disturbed_runs("p", {400, 470, 470, 470, 400}, NS_PER_MS);
+  ASSERT_TRUE(far);
+  EXPECT_FALSE(far->spread);
+  EXPECT_FALSE(disturbed_runs("p", {400}, NS_PER_MS));
+}
+
+// The programs' phase is judged by it, and withholds what rests on their runs.
+TEST(JudgePhases, JudgeTheProgramsByTheSpreadOfTheirKeptRuns) {
+  Results results = sample_results();
+  results.benchmarks[2].runs_ms = {400, 400, 400, 441, 400};
+  const Results judged = worked(results);
+  const PhaseVerdict* programs = find_verdict(judged, "programs");
+  ASSERT_NE(programs, nullptr);
+  EXPECT_TRUE(programs->disturbed);
+  EXPECT_TRUE(is_disturbed(programs, results.benchmarks[2].program));
+}
+
 PhaseWatch quiet_watch() {
   PhaseWatch watch;
   watch.phase = "study";

@@ -153,6 +153,21 @@ TEST(QuietSection, SaysWhereAPhasesQuietCouldNotBeJudged) {
   EXPECT_EQ(words_of(out).find("are left out"), std::string::npos) << out;
 }
 
+// A program whose kept runs spread more than 10%: named with that spread, not as a median
+// above its fastest, which it is not by much.
+TEST(QuietSection, NamesTheRunsThatSpreadTooFarWithTheirSpread) {
+  Results results = sample_results();
+  results.benchmarks[2].runs_ms = {400, 400, 400, 441, 400};
+  std::string out;
+  quiet_section(out, worked(results));
+  EXPECT_NE(words_of(out).find("Finding: the programs' runs were disturbed. Their repetitions "
+                               "spread more than a quiet run's: bench_binary_u's kept runs "
+                               "10.2% apart, more than 10% (40.00 ns a call; 5 of its 5 "
+                               "repetitions kept, 3 needed)."),
+            std::string::npos)
+      << out;
+}
+
 // Where every run of a program lost the processor, its figure is worked out from them all:
 // none is said to be left out, and the system's sign of them stays beside the figures.
 TEST(QuietSection, KeepsTheSignOfRunsAFigureCouldNotLeaveOut) {
