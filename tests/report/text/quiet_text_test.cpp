@@ -7,16 +7,9 @@
 #include <string>
 
 #include "tests/report/sample_results.h"
+#include "tests/report/text/unwrapped.h"
 
 namespace {
-
-// The text with its lines joined: sentences, however they wrap.
-std::string words_of(std::string text) {
-  for (std::size_t at = text.find("\n  "); at != std::string::npos; at = text.find("\n  ")) {
-    text.replace(at, 3, " ");
-  }
-  return text;
-}
 
 TEST(QuietSection, SaysSoInOneSentenceWhereEveryPhaseWasQuiet) {
   std::string out;
@@ -116,7 +109,7 @@ TEST(QuietSection, SaysWhereAFiguresRepetitionsLostTheProcessor) {
   }
   std::string out;
   quiet_section(out, worked(results));
-  const std::string words = words_of(out);
+  const std::string words = unwrapped(out);
   EXPECT_NE(words.find("Their repetitions spread more than a quiet run's, or lost the processor:"),
             std::string::npos)
       << out;
@@ -150,7 +143,7 @@ TEST(QuietSection, SaysWhereAPhasesQuietCouldNotBeJudged) {
   results.programs_watch->cpu_shares = {0.5, 1.0, 1.0, 1.0};
   out.clear();
   quiet_section(out, worked(results));
-  EXPECT_EQ(words_of(out).find("are left out"), std::string::npos) << out;
+  EXPECT_EQ(unwrapped(out).find("are left out"), std::string::npos) << out;
 }
 
 // A program whose kept runs spread more than 10%: named with that spread, not as a median
@@ -160,10 +153,10 @@ TEST(QuietSection, NamesTheRunsThatSpreadTooFarWithTheirSpread) {
   results.benchmarks[2].runs_ms = {400, 400, 400, 441, 400};
   std::string out;
   quiet_section(out, worked(results));
-  EXPECT_NE(words_of(out).find("Finding: the programs' runs were disturbed. Their repetitions "
-                               "spread more than a quiet run's: bench_binary_u's kept runs "
-                               "10.2% apart, more than 10% (40.00 ns a call; 5 of its 5 "
-                               "repetitions kept, 3 needed)."),
+  EXPECT_NE(unwrapped(out).find("Finding: the programs' runs were disturbed. Their repetitions "
+                                "spread more than a quiet run's: bench_binary_u's kept runs "
+                                "10.2% apart, more than 10% (40.00 ns a call; 5 of its 5 "
+                                "repetitions kept, 3 needed)."),
             std::string::npos)
       << out;
 }
@@ -177,8 +170,8 @@ TEST(QuietSection, KeepsTheSignOfRunsAFigureCouldNotLeaveOut) {
   results.programs_watch->cpu_shares = {0.5, 0.5, 0.5, 0.5, 0.5};
   std::string out;
   quiet_section(out, worked(results));
-  EXPECT_EQ(words_of(out).find("are left out"), std::string::npos) << out;
-  EXPECT_NE(words_of(out).find("its work ran 50.0% of the wall time"), std::string::npos) << out;
+  EXPECT_EQ(unwrapped(out).find("are left out"), std::string::npos) << out;
+  EXPECT_NE(unwrapped(out).find("its work ran 50.0% of the wall time"), std::string::npos) << out;
 }
 
 // The programs' runs "were" disturbed; one switch is one "switch"; a sweep point whose fastest

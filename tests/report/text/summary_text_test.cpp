@@ -9,6 +9,7 @@
 
 #include "report/text/report_text.h"
 #include "tests/report/sample_results.h"
+#include "tests/report/text/unwrapped.h"
 
 namespace {
 
@@ -25,21 +26,13 @@ Split split(const Results& results) {
   return {text.substr(start, end + 2 - start), text.substr(0, start) + text.substr(end + 2)};
 }
 
-// The text with its lines joined: sentences, however they wrap.
-std::string flat(std::string text) {
-  for (std::size_t at = text.find("\n  "); at != std::string::npos; at = text.find("\n  ")) {
-    text.replace(at, 3, " ");
-  }
-  return text;
-}
-
 // Each figure of the summary where its section states it: the sample's speed-ups (400 ms
 // against 800, 300 against 780), the passes and their cycles, the calls' bounds, the gain of
 // two pairs and the fastest peer.
 TEST(Summary, StatesEachFigureAsItsSectionDoes) {
   const Split report = split(sample_results());
-  const std::string summary = flat(report.summary);
-  const std::string rest = flat(report.rest);
+  const std::string summary = unwrapped(report.summary);
+  const std::string rest = unwrapped(report.rest);
   const std::pair<const char*, const char*> figures[] = {
       {"unsigned, binary is 2.00 times as fast as Euclid (1.97-2.04)",
        "Unsigned: binary is 2.00 times as fast as Euclid (1.97-2.04)."},
@@ -88,7 +81,7 @@ TEST(Summary, SaysWhatIsWithheldAndStatesNoFigureOfIt) {
   results.study.calls[0].own_order_ns_per_call = {80, 160, 160, 80, 160};
   results.study.calls[1].own_order_ns_per_call = {40, 80, 80, 40, 80};
   const std::string lines = split(worked(results)).summary;
-  const std::string summary = flat(lines);
+  const std::string summary = unwrapped(lines);
   EXPECT_NE(summary.find("Why: binary makes 1.09 times as many passes as Euclid, the cost of a "
                          "pass withheld, unsigned"),
             std::string::npos)
@@ -142,7 +135,7 @@ TEST(Summary, NamesThreeWithheldFindingsAtTheMost) {
   for (Finding& finding : findings) {
     finding.subject = std::string(60, 'x');
   }
-  EXPECT_NE(flat(split(results).summary)
+  EXPECT_NE(unwrapped(split(results).summary)
                 .find("The machine: the study disturbed; withheld: 5 findings (see \"Was"),
             std::string::npos)
       << split(results).summary;
@@ -213,13 +206,14 @@ TEST(Summary, SaysWhatCouldNotBeJudgedWithinTheScreen) {
   EXPECT_NE(summary.find("\n  gcd_euclid_u   withheld, timed in too few repetitions to judge\n"),
             std::string::npos)
       << summary;
-  EXPECT_NE(flat(summary).find(
+  EXPECT_NE(unwrapped(summary).find(
                 "fast_binary_u, at 0.375 (0.362-0.388) of gcd_euclid_u's time, not judged."),
             std::string::npos)
       << summary;
-  EXPECT_NE(flat(summary).find("The machine: the programs not judged, the study not judged, the "
-                               "sweep not judged;"),
-            std::string::npos)
+  EXPECT_NE(
+      unwrapped(summary).find("The machine: the programs not judged, the study not judged, the "
+                              "sweep not judged;"),
+      std::string::npos)
       << summary;
 }
 
