@@ -2,6 +2,7 @@
 #include "report/machine/machine_code.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <charconv>
 #include <iterator>
@@ -529,8 +530,10 @@ std::optional<LatencyChain> longest_chain(const std::vector<DecodedInstruction>&
     return std::nullopt;
   }
   std::vector<double> latency;
+  std::vector<double> shown;  // to the tenth of a cycle the report shows
   for (const DecodedInstruction& instruction : loop) {
     latency.push_back(latency_of(instruction));
+    shown.push_back(std::nearbyint(latency.back() * 10) / 10);
   }
   const Schedule runs = schedule(loop, latency);
   // The pace of the second half, when the chain has taken over from the loop's first passes.
@@ -540,7 +543,10 @@ std::optional<LatencyChain> longest_chain(const std::vector<DecodedInstruction>&
   if (chain.cycles_per_pass <= 1e-9) {
     return std::nullopt;
   }
-  for (const std::size_t run : pacing_cycle(runs.runs, size)) {
+  // The pace from the latencies as timed; the path from them as shown: where two paths are the
+  // same to a tenth of a cycle, their order in the loop tells them apart, not a timing's noise,
+  // so that the chain's steps are the same in every run.
+  for (const std::size_t run : pacing_cycle(schedule(loop, shown).runs, size)) {
     chain.steps.push_back({run % size, loop[run % size].text, latency[run % size]});
   }
   return chain;
