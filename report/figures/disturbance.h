@@ -36,10 +36,10 @@ inline constexpr std::size_t MIN_JUDGED_REPETITIONS = 2;
                                        bool judged = true, bool signs_per_value = true);
 
 // Each watched phase's verdict: the programs (each benchmark's runs, per call, by
-// disturbed_runs), the study (the
-// loop, each kernel, each kit kernel's calls in their own order, each group of calls of one
-// kind that its lines stand on, and each peer of two pairs at once on the same pairs) and the
-// sweep (each kernel at each size); judged where each figure has MIN_JUDGED_REPETITIONS.
+// disturbed_runs), the study (the loop, each kernel, each kit kernel's calls in their own
+// order, each group of calls of one kind that its lines stand on, and each peer of two pairs
+// at once on the same pairs) and the sweep (each kernel at each size); judged where each
+// figure has MIN_JUDGED_REPETITIONS.
 [[nodiscard]] std::vector<PhaseVerdict> judge_phases(const Results& results);
 
 // The verdict on a phase by its name, where it was watched; nullptr otherwise.

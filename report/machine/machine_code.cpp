@@ -2,9 +2,9 @@
 #include "report/machine/machine_code.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <iterator>
 #include <vector>
 
